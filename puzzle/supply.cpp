@@ -1,0 +1,67 @@
+#include "puzzle/supply.h"
+
+#include <stdexcept>
+
+#include "puzzle/random.h"
+
+namespace quorvel::puzzle {
+
+int GetBankLevel(int level_item) {
+  static constexpr int kLevels[] = {1, 2, 2, 3, 4, 5};
+  if (level_item < 0 || level_item > 5) {
+    throw std::out_of_range("level item " + std::to_string(level_item) + " is not 0..5");
+  }
+  return kLevels[level_item];
+}
+
+int GetPuzzlesPerPage(int per_page_item) {
+  static constexpr int kCounts[] = {1, 2, 4};
+  if (per_page_item < 0 || per_page_item > 2) {
+    throw std::out_of_range("puzzles-per-page item " + std::to_string(per_page_item) +
+                            " is not 0..2");
+  }
+  return kCounts[per_page_item];
+}
+
+void PuzzleSupply::PickPuzzle(int bank_index) {
+  ReseedRandom();
+  const std::vector<std::string>& bank = banks_.Bank(bank_index);
+  uint32_t n = static_cast<uint32_t>(bank.size());
+  if (n == 0) throw std::runtime_error("bank " + BankSet::Name(bank_index) + " is empty");
+  uint32_t k = RandomBelow(n) + 1;
+  // The last line is never drawn: a draw of it takes the line before.
+  if (k == n && n > 1) k = n - 1;
+  grid_.LoadBankLine(bank[k - 1]);
+}
+
+void PuzzleSupply::LevelPick(int bank_level) {
+  grid_.Clear();
+  PickPuzzle(bank_level - 1);
+}
+
+void PuzzleSupply::ClearBatch() {
+  for (std::string& s : puzzles_) s.clear();
+  for (std::string& s : solutions_) s.clear();
+}
+
+void PuzzleSupply::FillBatch(const RunOptions& options) {
+  ClearBatch();
+  int level = GetBankLevel(options.level_item);
+  int n = options.pages * GetPuzzlesPerPage(options.per_page_item);
+  if (n < 0 || n > kBatchSlots) {
+    throw std::out_of_range("a batch of " + std::to_string(n) + " puzzles exceeds 2000 slots");
+  }
+  for (int k = 1; k <= n; ++k) {
+    LevelPick(level);
+    puzzles_[k - 1] = grid_.PuzzleString();
+    solutions_[k - 1] = grid_.GetSolution();
+  }
+}
+
+std::string PuzzleSupply::GetCellText(int row, int col) const {
+  size_t pos = static_cast<size_t>(9 * (row - 1) + col - 1);
+  if (pos >= tm.size() || tm[pos] == '0') return std::string();
+  return std::string(1, tm[pos]);
+}
+
+}  // namespace quorvel::puzzle

@@ -1,0 +1,29 @@
+# Sourced by ./run and ./test: installs missing Debian packages and builds into build/.
+set -euo pipefail
+
+QUORVEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+QUORVEL_PACKAGES=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev libcli11-dev
+  libfreetype-dev fonts-liberation2 qpdf poppler-utils qt6-base-dev)
+
+quorvel_install() {
+  local missing=()
+  for p in "${QUORVEL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >&2
+}
+
+# quorvel_build DIR [cmake options...]
+quorvel_build() {
+  local dir="$1"
+  shift
+  if [ ! -f "$QUORVEL_ROOT/$dir/CMakeCache.txt" ]; then
+    cmake -S "$QUORVEL_ROOT" -B "$QUORVEL_ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
+  fi
+  cmake --build "$QUORVEL_ROOT/$dir" -j"$(nproc)" >&2
+}

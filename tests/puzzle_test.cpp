@@ -1,0 +1,382 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "puzzle/grid.h"
+#include "puzzle/random.h"
+#include "puzzle/supply.h"
+#include "test_util.h"
+
+namespace quorvel::puzzle {
+namespace {
+
+using testing::BankLine;
+using testing::FindSeed;
+using testing::IsValidSolution;
+using testing::kPuzzle;
+using testing::kSolution;
+using testing::Lcg;
+
+class SeededTest : public ::testing::Test {
+ protected:
+  void TearDown() override { SetSeedCounter(nullptr); }
+  // The next reseed takes exactly `seed`.
+  void NextSeed(uint32_t seed) {
+    SetSeedCounter([seed] { return seed; });
+  }
+};
+
+int CountGivens(const TQJ& grid) {
+  int n = 0;
+  for (int r = 1; r <= 9; ++r)
+    for (int c = 1; c <= 9; ++c) n += grid.Cell(r, c).Given;
+  return n;
+}
+
+using RandomTest = SeededTest;
+
+TEST_F(RandomTest, RandomBelowIsTheUpperWordOfTheProduct) {
+  SetSeed(0);
+  // seed 1 after one step: 1 * 7 >> 32 = 0; then 134775814.
+  EXPECT_EQ(RandomBelow(7), 0u);
+  EXPECT_EQ(CurrentSeed(), 1u);
+  EXPECT_EQ(RandomBelow(1000), static_cast<uint32_t>((134775814ULL * 1000) >> 32));
+}
+
+TEST_F(RandomTest, SuccessiveReseedsNeverRepeatOnAStoppedClock) {
+  SetSeedCounter([] { return 42u; });
+  ReseedRandom();
+  EXPECT_EQ(CurrentSeed(), 42u);
+  ReseedRandom();
+  EXPECT_EQ(CurrentSeed(), 43u);
+  ReseedRandom();
+  EXPECT_EQ(CurrentSeed(), 44u);
+}
+
+TEST_F(RandomTest, ClockReseedsDifferFromEachOther) {
+  SetSeedCounter(nullptr);
+  std::set<uint32_t> seeds;
+  uint32_t last = 0;
+  for (int i = 0; i < 1000; ++i) {
+    ReseedRandom();
+    if (i > 0) {
+      EXPECT_NE(CurrentSeed(), last);
+    }
+    last = CurrentSeed();
+  }
+}
+
+TEST_F(RandomTest, SequenceCounterIsReproducible) {
+  SeedCounter a = MakeSequenceCounter(7), b = MakeSequenceCounter(7), c = MakeSequenceCounter(8);
+  std::vector<uint32_t> va, vb, vc;
+  for (int i = 0; i < 5; ++i) va.push_back(a()), vb.push_back(b()), vc.push_back(c());
+  EXPECT_EQ(va, vb);
+  EXPECT_NE(va, vc);
+}
+
+using GridTest = SeededTest;
+
+TEST_F(GridTest, ScrambleKeepsSolutionValidAndGivensOverManySeeds) {
+  std::string line = BankLine(kPuzzle, kSolution);
+  std::set<std::string> distinct;
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    NextSeed(seed * 2654435761u);
+    TQJ grid;
+    grid.LoadBankLine(line);
+    std::string solution = grid.GetSolution();
+    ASSERT_TRUE(IsValidSolution(solution)) << "seed " << seed;
+    EXPECT_EQ(CountGivens(grid), 30);
+    std::string puzzle = grid.PuzzleString();
+    for (int i = 0; i < 81; ++i) {
+      if (puzzle[i] != '0') {
+        EXPECT_EQ(puzzle[i], solution[i]);
+      }
+    }
+    distinct.insert(puzzle);
+  }
+  EXPECT_GT(distinct.size(), 290u);
+}
+
+TEST_F(GridTest, MovesExchangeTheDrawnPair) {
+  // (a, t) -> the two positions exchanged inside stack 1 by a kind-1 move.
+  struct Case {
+    uint32_t a, t;
+    int x, y;
+  };
+  for (Case k : {Case{1, 1, 1, 2}, Case{1, 2, 1, 3}, Case{2, 1, 2, 1}, Case{2, 2, 2, 3},
+                 Case{3, 1, 3, 1}, Case{3, 2, 3, 2}}) {
+    uint32_t seed = FindSeed([&](Lcg& g) {
+      return g.Below(7) == 0 && g.Below(3) == k.a - 1 && g.Below(2) == k.t - 1;
+    });
+    NextSeed(seed);
+    TQJ grid;
+    grid.LoadPuzzle(kSolution);
+    grid.Scramble(1);
+    std::string after = grid.GetSolution();
+    for (int r = 0; r < 9; ++r) {
+      for (int c = 1; c <= 9; ++c) {
+        int from = c == k.x ? k.y : (c == k.y ? k.x : c);
+        EXPECT_EQ(after[r * 9 + c - 1], kSolution[r * 9 + from - 1])
+            << "a=" << k.a << " t=" << k.t << " row " << r + 1 << " col " << c;
+      }
+    }
+  }
+}
+
+TEST_F(GridTest, RowSwapMovesGivenFlagsWithValues) {
+  // Kind 5: rows 4+a-1 and 4+b-1 of band 2; a=1, t=2 exchanges rows 4 and 6.
+  uint32_t seed = FindSeed(
+      [](Lcg& g) { return g.Below(7) == 4 && g.Below(3) == 0 && g.Below(2) == 1; });
+  NextSeed(seed);
+  TQJ grid;
+  grid.LoadPuzzle(kPuzzle);
+  grid.Scramble(1);
+  std::string p = grid.PuzzleString();
+  EXPECT_EQ(p.substr(27, 9), kPuzzle.substr(45, 9));
+  EXPECT_EQ(p.substr(45, 9), kPuzzle.substr(27, 9));
+  EXPECT_EQ(p.substr(36, 9), kPuzzle.substr(36, 9));
+}
+
+TEST_F(GridTest, DigitExchangeOfTheSameDigitTwiceTakesTheNextDigit) {
+  // (d1 drawn, digits expected exchanged)
+  for (auto [d, other] : {std::pair{4u, 5}, std::pair{9u, 1}}) {
+    uint32_t seed = FindSeed([&](Lcg& g) {
+      return g.Below(7) == 6 && (g.Below(3), g.Below(2), true) && g.Below(9) == d - 1 &&
+             g.Below(9) == d - 1;
+    });
+    NextSeed(seed);
+    TQJ grid;
+    grid.LoadPuzzle(kSolution);
+    grid.Scramble(1);
+    std::string expected = kSolution;
+    for (char& ch : expected) {
+      if (ch == '0' + static_cast<int>(d)) {
+        ch = static_cast<char>('0' + other);
+      } else if (ch == '0' + other) {
+        ch = static_cast<char>('0' + d);
+      }
+    }
+    EXPECT_EQ(grid.GetSolution(), expected) << "d=" << d;
+  }
+}
+
+TEST_F(GridTest, ScrambleWithNoMovesOnlyReseeds) {
+  for (int count : {0, -5}) {
+    NextSeed(777);
+    TQJ grid;
+    grid.LoadPuzzle(kPuzzle);
+    SetSeed(1);
+    grid.Scramble(count);
+    EXPECT_EQ(CurrentSeed(), 777u);
+    EXPECT_EQ(grid.PuzzleString(), kPuzzle);
+  }
+}
+
+TEST(GridLoad, BankLineErrorsNameCharacterAndPosition) {
+  TQJ grid;
+  std::string line = BankLine(kPuzzle, kSolution);
+  std::string bad = line;
+  bad[9] = 'Z';
+  try {
+    grid.LoadBankLine(bad);
+    FAIL() << "no error";
+  } catch (const ConversionError& e) {
+    EXPECT_EQ(e.position(), 10);
+    EXPECT_NE(std::string(e.what()).find("'Z'"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("position 10"), std::string::npos);
+  }
+  // The cells before the bad one were rewritten, no scramble happened.
+  EXPECT_EQ(grid.Cell(1, 1).Value, 5);
+  EXPECT_EQ(grid.Cell(1, 3).Value, 4);
+  EXPECT_FALSE(grid.Cell(1, 3).Given);
+  EXPECT_THROW(grid.LoadBankLine(line.substr(0, 80)), ConversionError);
+}
+
+TEST(GridLoad, BankLineZeroIsAGivenWithNoSolution) {
+  std::string line = BankLine(kPuzzle, kSolution);
+  line[0] = '0';
+  TQJ grid;
+  grid.LoadBankLine(line);
+  EXPECT_EQ(grid.GetSolution(), "");
+}
+
+TEST(GridLoad, LoadPuzzleTrimsAndChecksLength) {
+  struct Case {
+    std::string text;
+    bool loads;
+  };
+  for (const Case& k : {Case{kPuzzle, true}, Case{"  " + kPuzzle + " \r\n", true},
+                        Case{"\t" + kPuzzle, true}, Case{kPuzzle.substr(1), false},
+                        Case{kPuzzle + "0", false}}) {
+    TQJ grid;
+    grid.LoadPuzzle(kSolution);
+    grid.LoadPuzzle(k.text);
+    if (k.loads) {
+      EXPECT_EQ(grid.PuzzleString(), kPuzzle);
+    } else {
+      for (int r = 1; r <= 9; ++r)
+        for (int c = 1; c <= 9; ++c) EXPECT_EQ(grid.Cell(r, c).Value, 0);
+    }
+  }
+  TQJ grid;
+  std::string bad = kPuzzle;
+  bad[40] = 'x';
+  EXPECT_THROW(grid.LoadPuzzle(bad), ConversionError);
+}
+
+TEST(GridLoad, GetSolutionAfterClearIsEmpty) {
+  TQJ grid;
+  grid.LoadPuzzle(kSolution);
+  EXPECT_EQ(grid.GetSolution(), kSolution);
+  grid.Clear();
+  EXPECT_EQ(grid.GetSolution(), "");
+}
+
+TEST(GridCandidates, Examples) {
+  TQJ grid;
+  grid.LoadPuzzle(std::string(81, '0'));
+  EXPECT_EQ(grid.GetCandidates(5, 5), "123456789");
+
+  // A given 5 answers the eight other digits.
+  std::string p(81, '0');
+  p[40] = '5';
+  grid.LoadPuzzle(p);
+  EXPECT_EQ(grid.GetCandidates(5, 5), "12346789");
+
+  // Row, column and box givens 1, 3, 4, 6, 7, 8 leave 2, 5, 9 for cell (1, 1).
+  p = std::string(81, '0');
+  p[8] = '1';       // row 1
+  p[9 * 8] = '3';   // column 1
+  p[10] = '4';      // box 1
+  p[20] = '6';      // box 1
+  p[4] = '7';       // row 1
+  p[9 * 5] = '8';   // column 1
+  p[9 * 4 + 4] = '9';  // elsewhere: not counted
+  grid.LoadPuzzle(p);
+  EXPECT_EQ(grid.GetCandidates(1, 1), "259");
+
+  // Only givens count, not the solution digits of empty cells.
+  grid.LoadPuzzle(kPuzzle);
+  grid.Cell(1, 4).Value = 6;
+  EXPECT_EQ(grid.GetCandidates(1, 3), "124");
+}
+
+TEST(Grid, BoxOf) {
+  EXPECT_EQ(BoxOf(1, 1), 1);
+  EXPECT_EQ(BoxOf(3, 9), 3);
+  EXPECT_EQ(BoxOf(4, 4), 5);
+  EXPECT_EQ(BoxOf(7, 3), 7);
+  EXPECT_EQ(BoxOf(9, 9), 9);
+}
+
+using SupplyTest = SeededTest;
+
+TEST_F(SupplyTest, LevelMappingAndPuzzlesPerPage) {
+  EXPECT_EQ(GetBankLevel(0), 1);
+  EXPECT_EQ(GetBankLevel(1), 2);
+  EXPECT_EQ(GetBankLevel(2), 2);
+  EXPECT_EQ(GetBankLevel(3), 3);
+  EXPECT_EQ(GetBankLevel(5), 5);
+  EXPECT_EQ(GetPuzzlesPerPage(0), 1);
+  EXPECT_EQ(GetPuzzlesPerPage(1), 2);
+  EXPECT_EQ(GetPuzzlesPerPage(2), 4);
+  EXPECT_THROW(GetBankLevel(6), std::out_of_range);
+}
+
+TEST_F(SupplyTest, ADrawOfTheLastLineTakesTheLineBefore) {
+  BankSet banks = testing::FixtureBanks();
+  PuzzleSupply supply(banks);
+  // k = RandomBelow(3) + 1 after the pick's reseed; the scramble reseeds again from the counter.
+  for (auto [draw, line] : {std::pair{0u, 0}, std::pair{1u, 1}, std::pair{2u, 1}}) {
+    uint32_t seed = FindSeed([&](Lcg& g) { return g.Below(3) == draw; });
+    int calls = 0;
+    SetSeedCounter([&] { return calls++ == 0 ? seed : 99u; });
+    supply.LevelPick(3);
+    // The scramble from seed 99 applied to the expected line gives the same grid.
+    SetSeedCounter([] { return 99u; });
+    TQJ expected;
+    expected.LoadBankLine(banks.Bank(2)[line]);
+    EXPECT_EQ(supply.Grid().GetSolution(), expected.GetSolution()) << "draw " << draw;
+    EXPECT_EQ(supply.Grid().PuzzleString(), expected.PuzzleString());
+  }
+}
+
+TEST_F(SupplyTest, AnEmptyBankIsAClearError) {
+  BankSet banks;
+  PuzzleSupply supply(banks);
+  try {
+    supply.LevelPick(3);
+    FAIL();
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "bank tk2 is empty");
+  }
+}
+
+TEST_F(SupplyTest, FillBatchSlotsAndLeftovers) {
+  BankSet banks = testing::FixtureBanks();
+  PuzzleSupply supply(banks);
+  RunOptions big;
+  big.pages = 30;
+  big.per_page_item = 2;  // 120 puzzles
+  supply.FillBatch(big);
+  EXPECT_FALSE(supply.Puzzle(120).empty());
+
+  RunOptions options;
+  options.pages = 20;
+  options.per_page_item = 2;  // 80 puzzles
+  options.level_item = 2;
+  supply.FillBatch(options);
+  for (int k = 1; k <= 80; ++k) {
+    const std::string& p = supply.Puzzle(k);
+    const std::string& s = supply.Solution(k);
+    ASSERT_EQ(p.size(), 81u);
+    ASSERT_TRUE(IsValidSolution(s));
+    EXPECT_EQ(std::count_if(p.begin(), p.end(), [](char ch) { return ch != '0'; }), 30);
+    for (int i = 0; i < 81; ++i) {
+      ASSERT_TRUE(p[i] >= '0' && p[i] <= '9');
+      if (p[i] != '0') {
+        EXPECT_EQ(p[i], s[i]);
+      }
+    }
+  }
+  for (int k = 81; k <= 2000; ++k) {
+    EXPECT_TRUE(supply.Puzzle(k).empty()) << k;
+    EXPECT_TRUE(supply.Solution(k).empty()) << k;
+  }
+}
+
+TEST_F(SupplyTest, EasyAndStandardDrawFromBankOne) {
+  std::vector<std::string> marker = {BankLine(kPuzzle, kSolution)};
+  std::string other = testing::BankLine(testing::Relabel(kPuzzle, "987654321"),
+                                        testing::Relabel(kSolution, "987654321"));
+  // The banks differ in their given count: tk1 has 30 givens, every other bank 29.
+  std::string fewer = other;
+  fewer[0] = static_cast<char>('A' + (fewer[0] - '1'));
+  BankSet banks({std::vector<std::string>{fewer}, marker, {fewer}, {fewer}, {fewer}});
+  PuzzleSupply supply(banks);
+  for (int item : {1, 2}) {
+    RunOptions options;
+    options.pages = 5;
+    options.level_item = item;
+    supply.FillBatch(options);
+    for (int k = 1; k <= 5; ++k) {
+      const std::string& p = supply.Puzzle(k);
+      EXPECT_EQ(std::count_if(p.begin(), p.end(), [](char ch) { return ch != '0'; }), 30);
+    }
+  }
+}
+
+TEST(SupplyCells, GetCellText) {
+  BankSet banks;
+  PuzzleSupply supply(banks);
+  supply.tm = kPuzzle;
+  EXPECT_EQ(supply.GetCellText(1, 1), "5");
+  EXPECT_EQ(supply.GetCellText(1, 3), "");
+  EXPECT_EQ(supply.GetCellText(1, 5), "7");
+  supply.tm = "12";
+  EXPECT_EQ(supply.GetCellText(9, 9), "");
+}
+
+}  // namespace
+}  // namespace quorvel::puzzle
