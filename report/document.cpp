@@ -1,0 +1,829 @@
+#include "report/document.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <functional>
+
+namespace quorvel::report {
+namespace {
+
+bool SameLength(double a, double b) { return std::fabs(a - b) <= kLengthTolerance; }
+
+const char* const kReservedNames[] = {"IMPORT", "CONST",          "TYPE",     "VAR",
+                                      "FUNCTION", "IMPLEMENTATION", "END", "CREATION",
+                                      "DESTRUCTION"};
+
+bool IsReservedName(std::string_view name) {
+  std::string upper(name);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const char* r : kReservedNames) {
+    if (upper == r) return true;
+  }
+  return false;
+}
+
+// "Text" for TReportText: without the leading T and a leading "Report".
+std::string ClassBaseName(std::string_view class_name) {
+  std::string_view base = class_name;
+  if (!base.empty() && (base[0] == 'T' || base[0] == 't')) base.remove_prefix(1);
+  if (base.size() >= 6 && SameName(base.substr(0, 6), "report")) base.remove_prefix(6);
+  return std::string(base);
+}
+
+std::unique_ptr<TReportComponent> MakeComponent(std::string_view class_name,
+                                                TReportComponent* owner) {
+  if (class_name == TReportText::kClassName) return std::make_unique<TReportText>(owner);
+  if (class_name == TReportHLine::kClassName) return std::make_unique<TReportHLine>(owner);
+  if (class_name == TReportVLine::kClassName) return std::make_unique<TReportVLine>(owner);
+  if (class_name == TReportLine::kClassName) return std::make_unique<TReportLine>(owner);
+  if (class_name == "TReportPage") return std::make_unique<TReportPage>(owner);
+  if (class_name == "TReport") return std::make_unique<TReport>(owner);
+  throw EReportClass("Class not registered: \"" + std::string(class_name) + "\"");
+}
+
+}  // namespace
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string LowerName(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// --- TReportComponent ---------------------------------------------------------------------
+
+TReportComponent::TReportComponent(TReportComponent* owner) : owner_(owner) {}
+
+TReportComponent::~TReportComponent() {
+  FreeComponents();
+  for (TReportComponent* child : children_) child->parent_ = nullptr;
+  if (parent_) {
+    auto& siblings = parent_->children_;
+    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+  }
+  if (owner_) owner_->ReleaseOwned(this);
+}
+
+void TReportComponent::FreeComponents() {
+  std::vector<TReportComponent*> owned = std::move(owned_order_);
+  owned_order_.clear();
+  names_.clear();
+  name_counters_.clear();
+  // Detach first so that freeing many children never searches the lists one by one.
+  children_.erase(std::remove_if(children_.begin(), children_.end(),
+                                 [this](TReportComponent* c) {
+                                   if (c->owner_ != this) return false;
+                                   c->parent_ = nullptr;
+                                   return true;
+                                 }),
+                  children_.end());
+  for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
+    (*it)->owner_ = nullptr;
+    delete *it;
+  }
+}
+
+void TReportComponent::AddOwned(std::unique_ptr<TReportComponent> component) {
+  owned_order_.push_back(component.release());
+}
+
+void TReportComponent::ReleaseOwned(TReportComponent* component) {
+  auto it = std::find(owned_order_.begin(), owned_order_.end(), component);
+  if (it != owned_order_.end()) owned_order_.erase(it);
+  if (!component->name_.empty()) names_.erase(LowerName(component->name_));
+  name_counters_.clear();
+}
+
+void TReportComponent::SetName(const std::string& name) {
+  if (name == name_) return;
+  if (IsReservedName(name)) return;
+  if (owner_ && !name.empty()) {
+    TReportComponent* other = owner_->FindComponent(name);
+    if (other && other != this) {
+      throw EComponentError("A component named " + name + " already exists");
+    }
+  }
+  if (owner_) {
+    if (!name_.empty()) owner_->names_.erase(LowerName(name_));
+    if (!name.empty()) owner_->names_[LowerName(name)] = this;
+    owner_->name_counters_.clear();
+  }
+  name_ = name;
+}
+
+std::string TReportComponent::FullName() const {
+  if (!owner_ || !owner_->owner_ || dynamic_cast<const TProjectManager*>(owner_)) return name_;
+  return owner_->FullName() + "." + name_;
+}
+
+void TReportComponent::SetParent(TReportComponent* parent) {
+  if (parent == parent_) return;
+  if (parent_) {
+    auto& siblings = parent_->children_;
+    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+    parent_ = nullptr;
+  }
+  if (!parent) return;
+  if (!parent->AcceptsChildren()) {
+    throw EReportClass(std::string("Class cannot accept children classes: \"") +
+                       parent->ClassName() + "\"");
+  }
+  parent->children_.push_back(this);
+  parent_ = parent;
+}
+
+TReportComponent* TReportComponent::FindComponent(std::string_view name) const {
+  auto it = names_.find(LowerName(name));
+  return it == names_.end() ? nullptr : it->second;
+}
+
+std::string TReportComponent::FreeNameFor(const std::string& base) {
+  int& next = name_counters_.try_emplace(LowerName(base), 1).first->second;
+  for (int n = next; n <= 9999; ++n) {
+    std::string candidate = base + std::to_string(n);
+    if (!FindComponent(candidate)) {
+      next = n;
+      return candidate;
+    }
+  }
+  // All taken: the last candidate is applied and collides.
+  return base + "9999";
+}
+
+TReportPage* TReportComponent::Page() {
+  for (TReportComponent* c = this; c; c = c->parent_) {
+    if (auto* page = dynamic_cast<TReportPage*>(c)) return page;
+  }
+  return nullptr;
+}
+
+TReport* TReportComponent::Report() {
+  for (TReportComponent* c = this; c; c = c->parent_) {
+    if (auto* report = dynamic_cast<TReport*>(c)) return report;
+  }
+  return nullptr;
+}
+
+bool TReportComponent::Finished() const {
+  return std::all_of(children_.begin(), children_.end(),
+                     [](const TReportComponent* c) { return c->Finished(); });
+}
+
+void TReportComponent::Print(TReportWriter& writer) { PrintChildren(writer); }
+
+void TReportComponent::PrintChildren(TReportWriter& writer) {
+  for (TReportComponent* child : children_) child->Print(writer);
+}
+
+void TReportComponent::SaveProperties(ByteWriter& out) const { out.U8(visible_ ? 1 : 0); }
+
+void TReportComponent::LoadProperties(ByteReader& in) { visible_ = in.U8() != 0; }
+
+// --- TReportControl -----------------------------------------------------------------------
+
+void TReportControl::SetLeft(double v) {
+  if (!SameLength(v, left_)) left_ = v;
+}
+void TReportControl::SetTop(double v) {
+  if (!SameLength(v, top_)) top_ = v;
+}
+void TReportControl::SetWidth(double v) {
+  if (!SameLength(v, width_)) width_ = v;
+}
+void TReportControl::SetHeight(double v) {
+  if (!SameLength(v, height_)) height_ = v;
+}
+
+double TReportControl::AbsoluteLeft() const {
+  auto* parent = dynamic_cast<const TReportControl*>(Parent());
+  return left_ + (parent ? parent->AbsoluteLeft() : 0.0);
+}
+
+double TReportControl::AbsoluteTop() const {
+  auto* parent = dynamic_cast<const TReportControl*>(Parent());
+  return top_ + (parent ? parent->AbsoluteTop() : 0.0);
+}
+
+void TReportControl::Print(TReportWriter& writer) {
+  if (!Visible()) return;
+  TDisplayOn mode = display_on_;
+  if (mode == doParent) {
+    auto* parent = dynamic_cast<const TReportControl*>(Parent());
+    mode = parent ? parent->display_on_ : doAll;
+    if (mode == doParent) mode = doAll;
+  }
+  writer.SetAllowMode(mode == doPreviewOnly   ? amPreviewOnly
+                      : mode == doPrinterOnly ? amPrinterOnly
+                                              : amAll);
+  // The before- and after-print events are never assigned in this program.
+  PrintSelf(writer);
+  PrintChildren(writer);
+}
+
+void TReportControl::SaveProperties(ByteWriter& out) const {
+  TReportComponent::SaveProperties(out);
+  out.F64(left_);
+  out.F64(top_);
+  out.F64(width_);
+  out.F64(height_);
+  out.U8(display_on_);
+  out.I32(anchor_);
+  out.I32(mirror_);
+}
+
+void TReportControl::LoadProperties(ByteReader& in) {
+  TReportComponent::LoadProperties(in);
+  left_ = in.F64();
+  top_ = in.F64();
+  width_ = in.F64();
+  height_ = in.F64();
+  display_on_ = static_cast<TDisplayOn>(in.U8());
+  anchor_ = in.I32();
+  mirror_ = in.I32();
+}
+
+// --- Texts --------------------------------------------------------------------------------
+
+void TReportCustomText::SaveProperties(ByteWriter& out) const {
+  TReportControl::SaveProperties(out);
+  out.String(text_);
+  out.String(font_.Name);
+  out.I32(font_.Size);
+  out.U8(font_.Style);
+  out.I32(font_.Color);
+  out.U8(font_.Pitch);
+  out.U8(font_.Charset);
+  out.U8(justify_);
+}
+
+void TReportCustomText::LoadProperties(ByteReader& in) {
+  TReportControl::LoadProperties(in);
+  text_ = in.String();
+  font_.Name = in.String();
+  font_.Size = in.I32();
+  font_.Style = in.U8();
+  font_.Color = in.I32();
+  font_.Pitch = static_cast<TFontPitch>(in.U8());
+  font_.Charset = in.U8();
+  justify_ = static_cast<TPrintJustify>(in.U8());
+}
+
+TReportText::TReportText(TReportComponent* owner) : TReportCustomText(owner) { width_ = 1.0; }
+
+double TReportText::Height() const { return std::abs(font_.Size) / 60.0; }
+
+void TReportText::PrintSelf(TReportWriter& writer) {
+  std::string text = text_;
+  writer.SelectFont(font_);
+  writer.SetFontRotation(rotation_);
+  writer.SetTextLineTop(AbsoluteTop());
+  if (truncate_) {
+    while (!text.empty() && writer.TextWidth(text) > Width() + kLengthTolerance) text.pop_back();
+  }
+  writer.PrintJustified(text, justify_, AbsoluteLeft(), Width(), 0);
+}
+
+void TReportText::SaveProperties(ByteWriter& out) const {
+  TReportCustomText::SaveProperties(out);
+  out.U8(truncate_ ? 1 : 0);
+  out.I32(rotation_);
+}
+
+void TReportText::LoadProperties(ByteReader& in) {
+  TReportCustomText::LoadProperties(in);
+  truncate_ = in.U8() != 0;
+  rotation_ = in.I32();
+}
+
+// --- Graphics and lines -------------------------------------------------------------------
+
+void TReportGraphic::SolidifyIfWide() {
+  if (line_width_ > 1 || line_width_type_ != wtPixels) line_style_ = psSolid;
+}
+
+void TReportGraphic::SetLineWidth(double w) {
+  line_width_ = w;
+  SolidifyIfWide();
+}
+
+void TReportGraphic::SetLineWidthType(TLineWidthType t) {
+  line_width_type_ = t;
+  SolidifyIfWide();
+}
+
+void TReportGraphic::SelectPen(TReportWriter& writer) const {
+  if (line_width_ == 0) {
+    writer.SetPen(pen_color_, psClear, pen_mode_, 0);
+    return;
+  }
+  int width = line_width_type_ == wtPixels
+                  ? static_cast<int>(std::lround(line_width_))
+                  : -static_cast<int>(std::lround(line_width_ * 10000 / 72)) - 10000;
+  writer.SetPen(pen_color_, line_style_, pen_mode_, width);
+}
+
+void TReportGraphic::SaveProperties(ByteWriter& out) const {
+  TReportControl::SaveProperties(out);
+  out.I32(pen_color_);
+  out.U8(line_style_);
+  out.U8(pen_mode_);
+  out.F64(line_width_);
+  out.U8(line_width_type_);
+}
+
+void TReportGraphic::LoadProperties(ByteReader& in) {
+  TReportControl::LoadProperties(in);
+  pen_color_ = in.I32();
+  line_style_ = static_cast<TPenStyle>(in.U8());
+  pen_mode_ = static_cast<TPenMode>(in.U8());
+  line_width_ = in.F64();
+  line_width_type_ = static_cast<TLineWidthType>(in.U8());
+}
+
+TReportLine::TReportLine(TReportComponent* owner) : TReportGraphic(owner) {
+  width_ = 1.0;
+  height_ = 1.0;
+}
+
+void TReportLine::PrintSelf(TReportWriter& writer) {
+  SelectPen(writer);
+  if (nesw_) {
+    writer.MoveTo(AbsoluteLeft(), AbsoluteBottom());
+    writer.LineTo(AbsoluteRight(), AbsoluteTop());
+  } else {
+    writer.MoveTo(AbsoluteLeft(), AbsoluteTop());
+    writer.LineTo(AbsoluteRight(), AbsoluteBottom());
+  }
+}
+
+void TReportLine::SaveProperties(ByteWriter& out) const {
+  TReportGraphic::SaveProperties(out);
+  out.U8(nesw_ ? 1 : 0);
+}
+
+void TReportLine::LoadProperties(ByteReader& in) {
+  TReportGraphic::LoadProperties(in);
+  nesw_ = in.U8() != 0;
+}
+
+TReportHLine::TReportHLine(TReportComponent* owner) : TReportLine(owner) {
+  width_ = 1.0;
+  height_ = 0.0;
+}
+
+TReportVLine::TReportVLine(TReportComponent* owner) : TReportLine(owner) {
+  width_ = 0.0;
+  height_ = 1.0;
+}
+
+// --- Pages --------------------------------------------------------------------------------
+
+void TReportPage::SetPageWidth(double v) {
+  if (v < kLengthTolerance) return;
+  page_width_ = v;
+  paper_size_ = 256;
+}
+
+void TReportPage::SetPageHeight(double v) {
+  if (v < kLengthTolerance) return;
+  page_height_ = v;
+  paper_size_ = 256;
+}
+
+void TReportPage::SetOrientation(TOrientation v) {
+  if (v == orientation_) return;
+  if (v == poLandScape || orientation_ == poLandScape) std::swap(page_width_, page_height_);
+  orientation_ = v;
+}
+
+void TReportPage::Print(TReportWriter& writer) {
+  if (!Visible()) return;
+  // Every item returns to the bounds it had when execution began, then is clipped to the
+  // printable area when WasteFit is set.
+  if (!bounds_taken_) {
+    for (TReportComponent* child : Children()) {
+      if (auto* item = dynamic_cast<TReportControl*>(child)) {
+        initial_bounds_.push_back({item, item->Left(), item->Top(), item->Width(), item->Height()});
+      }
+    }
+    bounds_taken_ = true;
+  } else {
+    for (const Bounds& b : initial_bounds_) {
+      b.item->SetLeft(b.left);
+      b.item->SetTop(b.top);
+      b.item->SetWidth(b.width);
+      b.item->SetHeight(b.height);
+    }
+  }
+  if (waste_fit_) {
+    double left = writer.MarginLeft() + 0.01;
+    double top = writer.MarginTop() + 0.01;
+    double right = writer.PageWidth() - (writer.MarginRight() + 0.01);
+    double bottom = writer.PageHeight() - (writer.MarginBottom() + 0.01);
+    for (const Bounds& b : initial_bounds_) {
+      TReportControl* item = b.item;
+      double l = item->Left(), t = item->Top();
+      double r = l + item->Width(), btm = t + item->Height();
+      bool outside = l < left - kLengthTolerance || t < top - kLengthTolerance ||
+                     r > right + kLengthTolerance || btm > bottom + kLengthTolerance;
+      if (!outside) continue;
+      double nl = std::max(l, left), nt = std::max(t, top);
+      double nr = std::min(r, right), nb = std::min(btm, bottom);
+      item->SetLeft(nl);
+      item->SetTop(nt);
+      item->SetWidth(nr - nl);
+      item->SetHeight(nb - nt);
+    }
+  }
+  for (TReportComponent* child : Children()) {
+    writer.SetAllowMode(amAll);
+    child->Print(writer);
+  }
+}
+
+void TReportPage::SaveProperties(ByteWriter& out) const {
+  TProjectItem::SaveProperties(out);
+  out.F64(page_width_);
+  out.F64(page_height_);
+  out.I32(paper_size_);
+  out.U8(orientation_);
+  out.I32(bin_);
+  out.String(bin_custom_);
+  out.U8(goto_mode_);
+  out.String(goto_page_ ? goto_page_->FullName() : std::string());
+  out.U8(waste_fit_ ? 1 : 0);
+  out.I32(grid_lines_);
+  out.F64(grid_spacing_);
+}
+
+void TReportPage::LoadProperties(ByteReader& in) {
+  TProjectItem::LoadProperties(in);
+  page_width_ = in.F64();
+  page_height_ = in.F64();
+  paper_size_ = in.I32();
+  orientation_ = static_cast<TOrientation>(in.U8());
+  bin_ = in.I32();
+  bin_custom_ = in.String();
+  goto_mode_ = static_cast<TGotoMode>(in.U8());
+  goto_name_ = in.String();
+  waste_fit_ = in.U8() != 0;
+  grid_lines_ = in.I32();
+  grid_spacing_ = in.F64();
+}
+
+// --- Reports ------------------------------------------------------------------------------
+
+TReportPage* TReport::AddPage() {
+  auto page = std::make_unique<TReportPage>(this);
+  TReportPage* raw = page.get();
+  std::string name = FreeNameFor("Page");
+  AddOwned(std::move(page));
+  raw->SetName(name);
+  raw->SetParent(this);
+  pages_.push_back(raw);
+  if (auto* manager = dynamic_cast<TProjectManager*>(Owner())) manager->SetChanged(true);
+  return raw;
+}
+
+void TReport::SendPageSetup(TReportWriter& writer) {
+  TReportPage* page = first_page_;
+  if (!page_list_.empty()) page = page_list_.front();
+  if (copies_ > 0) writer.SetCopies(copies_);
+  if (!page) return;
+  if (page->PaperSize() == 256) {
+    writer.SetPaperSize(256, page->PageWidth(), page->PageHeight());
+  } else if (page->PaperSize() != -1) {
+    writer.SetPaperSize(page->PaperSize(), 0, 0);
+  }
+  if (page->Orientation() != poDefault) writer.SetOrientation(page->Orientation());
+}
+
+void TReport::PrintPages(TReportWriter& writer) {
+  TReportPage* current = page_list_.empty() ? first_page_ : nullptr;
+  size_t list_index = 0;
+  std::vector<TReportPage*> stack;
+  int printed = 0;
+  for (;;) {
+    if (!current) {
+      if (!stack.empty()) {
+        current = stack.back();
+        stack.pop_back();
+      } else if (list_index < page_list_.size()) {
+        current = page_list_[list_index++];
+      } else {
+        return;
+      }
+      if (!current) return;
+    }
+    if (printed > 0) {
+      if (current->Orientation() != poDefault) writer.SetOrientation(current->Orientation());
+      writer.NewPage();
+    }
+    current->Print(writer);
+    ++printed;
+    bool finished = current->Finished();
+    TReportPage* next = nullptr;
+    switch (current->GotoMode()) {
+      case gmGotoDone:
+        next = finished ? current->GotoPage() : current;
+        break;
+      case gmGotoNotDone:
+        next = finished ? nullptr : current->GotoPage();
+        break;
+      case gmCallEach:
+        if (current->GotoPage()) {
+          if (!finished) stack.push_back(current);
+          next = current->GotoPage();
+        } else {
+          next = finished ? nullptr : current;
+        }
+        break;
+    }
+    if (max_pages_ >= 1 && printed >= max_pages_) return;
+    current = next;
+  }
+}
+
+void TReport::SaveProperties(ByteWriter& out) const {
+  TProjectItem::SaveProperties(out);
+  out.String(first_page_ ? first_page_->Name() : std::string());
+  out.I32(static_cast<int32_t>(page_list_.size()));
+  for (const TReportPage* p : page_list_) out.String(p ? p->FullName() : std::string());
+  out.I32(max_pages_);
+  out.I32(copies_);
+  out.U8(collate_ ? 1 : 0);
+  out.I32(duplex_);
+  out.I32(resolution_);
+  out.String(printer_);
+  out.U8(always_generate_ ? 1 : 0);
+}
+
+void TReport::LoadProperties(ByteReader& in) {
+  TProjectItem::LoadProperties(in);
+  first_page_name_ = in.String();
+  int32_t n = in.I32();
+  if (n < 0) throw StreamReadError("Bad page list length", in.Position());
+  page_list_names_.clear();
+  for (int32_t i = 0; i < n; ++i) page_list_names_.push_back(in.String());
+  max_pages_ = in.I32();
+  copies_ = in.I32();
+  collate_ = in.U8() != 0;
+  duplex_ = in.I32();
+  resolution_ = in.I32();
+  printer_ = in.String();
+  always_generate_ = in.U8() != 0;
+}
+
+// --- Project manager ----------------------------------------------------------------------
+
+void TProjectManager::Clear() {
+  active_report_ = nullptr;
+  reports_.clear();
+  global_pages_.clear();
+  FreeComponents();
+}
+
+TReport* TProjectManager::AddReport() {
+  auto report = std::make_unique<TReport>(this);
+  TReport* raw = report.get();
+  std::string name = FreeNameFor("Report");
+  AddOwned(std::move(report));
+  raw->SetName(name);
+  raw->SetParent(this);
+  reports_.push_back(raw);
+  return raw;
+}
+
+void TProjectManager::MakeNew() {
+  file_name_ = "Project1.rpj";
+  TReport* report = AddReport();
+  active_report_ = report;
+  report->SetFirstPage(report->AddPage());
+  changed_ = false;
+  saved_ = false;
+}
+
+TReportComponent* TProjectManager::FindByFullName(std::string_view full_name) const {
+  size_t dot = full_name.find('.');
+  if (dot == std::string_view::npos) return FindComponent(full_name);
+  std::string_view owner_name = full_name.substr(0, dot);
+  std::string_view rest = full_name.substr(dot + 1);
+  const TReportComponent* owner = nullptr;
+  if (active_report_) {
+    for (const TReportPage* page : active_report_->Pages()) {
+      if (SameName(page->Name(), owner_name)) {
+        owner = page;
+        break;
+      }
+    }
+  }
+  if (!owner) {
+    for (const TReportComponent* child : Children()) {
+      if (SameName(child->Name(), owner_name)) {
+        owner = child;
+        break;
+      }
+    }
+  }
+  if (!owner) return nullptr;
+  if (TReportComponent* found = owner->FindComponent(rest)) return found;
+  return FindComponent(rest);
+}
+
+std::vector<uint8_t> TProjectManager::Save() const {
+  std::vector<uint8_t> bytes;
+  ByteWriter out(bytes);
+  out.String(file_name_);
+  out.I32(units_);
+  out.F64(units_factor_);
+  out.String(active_report_ ? active_report_->Name() : std::string());
+  std::function<void(const TReportComponent&)> save = [&](const TReportComponent& c) {
+    out.String(c.ClassName());
+    out.String(c.Name());
+    bool parent_is_owner = c.Parent() == c.Owner();
+    out.U8(parent_is_owner ? 1 : 0);
+    if (!parent_is_owner) out.String(c.Parent() ? c.Parent()->FullName() : std::string());
+    c.SaveProperties(out);
+    out.I32(static_cast<int32_t>(c.Components().size()));
+    for (const TReportComponent* owned : c.Components()) save(*owned);
+  };
+  out.I32(static_cast<int32_t>(Components().size()));
+  for (const TReportComponent* c : Components()) save(*c);
+  return bytes;
+}
+
+void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
+  Clear();
+  ByteReader in(bytes);
+  file_name_ = in.String();
+  units_ = in.I32();
+  units_factor_ = in.F64();
+  std::string active = in.String();
+  std::vector<std::pair<TReportComponent*, std::string>> other_parents;
+  std::function<void(TReportComponent&)> load = [&](TReportComponent& owner) {
+    std::string class_name = in.String();
+    std::string name = in.String();
+    bool parent_is_owner = in.U8() != 0;
+    std::string parent_name = parent_is_owner ? std::string() : in.String();
+    std::unique_ptr<TReportComponent> made = MakeComponent(class_name, &owner);
+    TReportComponent* c = made.get();
+    owner.AddOwned(std::move(made));
+    c->SetName(name);
+    if (parent_is_owner) {
+      c->SetParent(&owner);
+    } else if (!parent_name.empty()) {
+      other_parents.emplace_back(c, parent_name);
+    }
+    c->LoadProperties(in);
+    if (auto* report = dynamic_cast<TReport*>(c)) {
+      if (&owner == this) reports_.push_back(report);
+    } else if (auto* page = dynamic_cast<TReportPage*>(c)) {
+      if (auto* r = dynamic_cast<TReport*>(&owner)) {
+        r->pages_.push_back(page);
+      } else if (&owner == this) {
+        global_pages_.push_back(page);
+      }
+    }
+    int32_t n = in.I32();
+    if (n < 0) throw StreamReadError("Bad component count", in.Position());
+    for (int32_t i = 0; i < n; ++i) load(*c);
+  };
+  int32_t n = in.I32();
+  if (n < 0) throw StreamReadError("Bad component count", in.Position());
+  for (int32_t i = 0; i < n; ++i) load(*this);
+  // Resolve the links by name once every object exists.
+  for (auto& [c, parent_name] : other_parents) {
+    if (TReportComponent* p = FindByFullName(parent_name)) c->SetParent(p);
+  }
+  active_report_ = active.empty() ? nullptr : dynamic_cast<TReport*>(FindComponent(active));
+  for (TReport* report : reports_) {
+    report->first_page_ = dynamic_cast<TReportPage*>(report->FindComponent(report->first_page_name_));
+    report->page_list_.clear();
+    for (const std::string& name : report->page_list_names_) {
+      size_t dot = name.find('.');
+      report->page_list_.push_back(dynamic_cast<TReportPage*>(
+          report->FindComponent(dot == std::string::npos ? name : name.substr(dot + 1))));
+    }
+    for (TReportPage* page : report->pages_) {
+      if (page->goto_name_.empty()) continue;
+      size_t dot = page->goto_name_.find('.');
+      std::string owner = page->goto_name_.substr(0, dot);
+      TReportComponent* holder = FindComponent(owner);
+      page->goto_page_ = holder && dot != std::string::npos
+                             ? dynamic_cast<TReportPage*>(
+                                   holder->FindComponent(page->goto_name_.substr(dot + 1)))
+                             : nullptr;
+    }
+  }
+}
+
+// --- Project ------------------------------------------------------------------------------
+
+TReportProject::TReportProject() {
+  auto manager = std::make_unique<TProjectManager>(&container_);
+  manager_ = manager.get();
+  container_.AddOwned(std::move(manager));
+  manager_->SetParent(&container_);
+}
+
+TReportProject::~TReportProject() { CloseProject(); }
+
+void TReportProject::SetProjectFile(std::string name) {
+  if (!name.empty() && name.find('.') == std::string::npos) name += ".rpj";
+  project_file_ = std::move(name);
+}
+
+void TReportProject::NewProject() {
+  if (open_) manager_->Clear();
+  manager_->MakeNew();
+  open_ = true;
+}
+
+void TReportProject::OpenProject() {
+  if (open_) return;
+  // Projects are only ever made with NewProject here; there is no stored copy to load.
+  throw FileError("The following reporting project does not exist:\n\"" + project_file_ + "\"");
+}
+
+void TReportProject::CloseProject() {
+  if (!open_) return;
+  manager_->Clear();
+  open_ = false;
+}
+
+bool TReportProject::SelectReport(std::string_view name) {
+  OpenProject();
+  for (TReport* report : manager_->Reports()) {
+    if (SameName(report->Name(), name)) {
+      manager_->SetActiveReport(report);
+      return true;
+    }
+  }
+  return false;
+}
+
+void TReportProject::ExecuteReport(std::string_view name) {
+  if (!SelectReport(name)) return;
+  if (!engine_) throw std::logic_error("The report project has no engine");
+  // Execution prints a copy, so that clipping and other changes never touch the document.
+  TProjectContainer copy_container;
+  auto copy_owner = std::make_unique<TProjectManager>(&copy_container);
+  TProjectManager* copy = copy_owner.get();
+  copy_container.AddOwned(std::move(copy_owner));
+  copy->Load(manager_->Save());
+  auto* report = dynamic_cast<TReport*>(copy->FindByFullName(manager_->ActiveReport()->FullName()));
+  if (!report) return;
+  copy->SetActiveReport(report);
+  double saved_units = engine_->UnitsFactor();
+  engine_->SetUnitsFactor(1.0);
+  try {
+    engine_->Execute([&] { report->SendPageSetup(*engine_); },
+                     [&] { report->PrintPages(*engine_); });
+  } catch (...) {
+    engine_->SetUnitsFactor(saved_units);
+    throw;
+  }
+  engine_->SetUnitsFactor(saved_units);
+}
+
+// --- Item creation ------------------------------------------------------------------------
+
+TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
+                           std::string_view requested_name, double left, double top,
+                           double width, double height) {
+  TReportComponent* owner = on.IsProjectItem() ? &on : on.Owner();
+  if (!on.AcceptsChildren()) {
+    throw EReportClass(std::string("Class cannot accept children classes: \"") + on.ClassName() +
+                       "\"");
+  }
+  std::unique_ptr<TReportComponent> made = MakeComponent(class_name, owner);
+  auto* item = dynamic_cast<TReportControl*>(made.get());
+  if (!item) throw EReportClass("Not a positioned item class: \"" + std::string(class_name) + "\"");
+  std::string name;
+  if (!requested_name.empty() && !owner->FindComponent(requested_name)) {
+    name = std::string(requested_name);
+  } else {
+    name = owner->FreeNameFor(ClassBaseName(class_name));
+  }
+  owner->AddOwned(std::move(made));
+  item->SetName(name);
+  item->SetParent(&on);
+  item->SetLeft(left);
+  item->SetTop(top);
+  if (width != 0) item->SetWidth(width);
+  if (height != 0) item->SetHeight(height);
+  return item;
+}
+
+}  // namespace quorvel::report

@@ -1,0 +1,125 @@
+// Byte streams and the little-endian field encodings shared by the page-stream writer and
+// reader and by the project's persistent form. Every read past the end is an exception that
+// names the byte offset.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel::report {
+
+// A read past the end of the data, or a malformed field, at a byte offset.
+class StreamReadError : public std::runtime_error {
+ public:
+  StreamReadError(const std::string& what, uint64_t offset)
+      : std::runtime_error(what + " at byte offset " + std::to_string(offset)), offset_(offset) {}
+  uint64_t offset() const { return offset_; }
+
+ private:
+  uint64_t offset_;
+};
+
+// A file that cannot be created, written or read; the message names the file.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A seekable output stream.
+class OutputStream {
+ public:
+  virtual ~OutputStream() = default;
+  virtual void Write(const void* data, size_t size) = 0;
+  virtual uint64_t Position() const = 0;
+  // Overwrites bytes already written at `position`, keeping the current position.
+  virtual void WriteAt(uint64_t position, const void* data, size_t size) = 0;
+};
+
+class MemoryStream : public OutputStream {
+ public:
+  void Write(const void* data, size_t size) override;
+  uint64_t Position() const override { return bytes_.size(); }
+  void WriteAt(uint64_t position, const void* data, size_t size) override;
+
+  const std::vector<uint8_t>& bytes() const { return bytes_; }
+  std::vector<uint8_t>& bytes() { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// A file opened for writing (created or emptied); closed by the destructor.
+class FileStream : public OutputStream {
+ public:
+  explicit FileStream(const std::string& path);
+  ~FileStream() override;
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  void Write(const void* data, size_t size) override;
+  uint64_t Position() const override { return position_; }
+  void WriteAt(uint64_t position, const void* data, size_t size) override;
+  // Flushes and closes; throws FileError when the data could not be written.
+  void Close();
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  uint64_t position_ = 0;
+};
+
+// Writes `bytes` to `path`, creating or replacing the file.
+void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Reads the whole of `path`.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// Appends little-endian fields to a byte vector.
+class ByteWriter {
+ public:
+  explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
+  void U8(uint8_t v) { out_.push_back(v); }
+  void I16(int16_t v) { Raw(&v, 2); }
+  void I32(int32_t v) { Raw(&v, 4); }
+  void F32(float v) { Raw(&v, 4); }
+  void F64(double v) { Raw(&v, 8); }
+  // A length below 192 in one byte, up to 16383 in two (0xC0 | high six bits, low eight bits).
+  // `long_lengths` false writes the one-byte form of older files (at most 255).
+  void String(std::string_view s, bool long_lengths = true);
+  void Raw(const void* data, size_t size);
+
+ private:
+  std::vector<uint8_t>& out_;
+};
+
+// Reads little-endian fields from a byte range; throws StreamReadError past its end.
+class ByteReader {
+ public:
+  ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  explicit ByteReader(const std::vector<uint8_t>& v) : ByteReader(v.data(), v.size()) {}
+
+  uint8_t U8();
+  int16_t I16();
+  int32_t I32();
+  float F32();
+  double F64();
+  std::string String(bool long_lengths = true);
+
+  size_t Position() const { return pos_; }
+  size_t Size() const { return size_; }
+  bool AtEnd() const { return pos_ >= size_; }
+  // Moves to `position`; a position past the end throws.
+  void Seek(size_t position);
+
+ private:
+  const uint8_t* Take(size_t n);
+
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+}  // namespace quorvel::report
