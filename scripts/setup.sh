@@ -3,7 +3,7 @@ set -euo pipefail
 
 QUORVEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QUORVEL_PACKAGES=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev libcli11-dev
-  libfreetype-dev fonts-liberation2 qpdf poppler-utils qt6-base-dev)
+  libfreetype-dev fonts-liberation2 qpdf poppler-utils qt6-base-dev locales)
 
 quorvel_install() {
   local missing=()
@@ -16,6 +16,14 @@ quorvel_install() {
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >&2
+}
+
+# The tests check number formatting under a locale with a decimal comma.
+quorvel_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8 >&2
 }
 
 # quorvel_build DIR [cmake options...]

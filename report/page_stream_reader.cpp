@@ -1,0 +1,364 @@
+#include "report/page_stream_reader.h"
+
+#include <cmath>
+
+#include "report/page_stream.h"
+
+namespace quorvel::report {
+namespace {
+
+[[noreturn]] void UnexpectedCode(int code) {
+  throw ReportFileError("Unexpected code [" + std::to_string(code) + "] found in report file.");
+}
+
+}  // namespace
+
+TPageStreamReader::TPageStreamReader(const uint8_t* data, size_t size, TRenderer& renderer)
+    : in_(data, size), renderer_(renderer) {}
+
+void TPageStreamReader::ReadHeader() {
+  in_.Seek(0);
+  uint8_t code = in_.U8();
+  switch (code) {
+    case pgs::kHeaderZ:
+      header_.version = in_.I16();
+      break;
+    case pgs::kHeaderQ:
+      header_.version = 1101;
+      break;
+    case pgs::kHeaderY:
+      header_.version = 2009;
+      break;
+    default:
+      throw ReportFileError("Unexpected header code [" + std::to_string(code) +
+                            "] found in report file.");
+  }
+  if (header_.version > 2009) header_.title = Str();
+  header_.page_count = in_.I16();
+  header_.first_page = in_.I16();
+  header_.last_page = in_.I16();
+  header_.paper_width = in_.F32();
+  header_.paper_height = in_.F32();
+  for (float& m : header_.margins) m = in_.F32();
+  header_.orientation = in_.U8();
+  if (header_.version > 1999) {
+    header_.bin = in_.I16();
+    header_.collate = in_.U8();
+    header_.duplex = in_.U8();
+  }
+  header_.copies = in_.I16();
+  header_.paper_size = in_.I16();
+  header_.paper_width_code = in_.I16();
+  header_.paper_length_code = in_.I16();
+  header_.output_name = Str();
+  first_page_pos_ = in_.Position();
+  renderer_.PaperWidth = header_.paper_width;
+  renderer_.PaperHeight = header_.paper_height;
+}
+
+void TPageStreamReader::Replay(int page) {
+  ReadHeader();
+  renderer_.BeginDocument();
+  try {
+    if (page <= 0) {
+      int number = ReplayPage();
+      while (number < header_.page_count) number = ReplayPage();
+    } else {
+      // Follow the next-page links from the first page; each step must move forward, so a
+      // damaged link can never loop.
+      size_t at = first_page_pos_;
+      for (int n = 1; n < page; ++n) {
+        in_.Seek(at);
+        if (in_.U8() != pgs::kPage) throw ReportFileError("Unexpected code found in report file.");
+        in_.I32();
+        int32_t next = in_.I32();
+        if (next <= 0 || static_cast<size_t>(next) <= at) {
+          throw ReportFileError("Page " + std::to_string(page) + " is not in the report file.");
+        }
+        at = static_cast<size_t>(next);
+      }
+      in_.Seek(at);
+      ReplayPage();
+    }
+  } catch (...) {
+    renderer_.EndDocument();
+    throw;
+  }
+  renderer_.EndDocument();
+}
+
+Point TPageStreamReader::ReadPoint() {
+  float x = in_.F32();
+  float y = in_.F32();
+  return {x, y};
+}
+
+void TPageStreamReader::SkipGraphic() {
+  uint8_t kind = in_.U8();
+  if (kind & 128) {
+    in_.I32();  // position of a graphic stored earlier
+    return;
+  }
+  int32_t count = in_.I32();
+  if (count < 0) throw StreamReadError("Bad graphic size", in_.Position());
+  in_.Seek(in_.Position() + static_cast<size_t>(count));
+}
+
+int TPageStreamReader::ReplayPage() {
+  if (in_.U8() != pgs::kPage) throw ReportFileError("Unexpected code found in report file.");
+  in_.I32();  // previous page
+  in_.I32();  // next page
+  int number = in_.I16();
+  if (header_.version >= 2000) {
+    renderer_.PaperWidth = in_.F32();
+    renderer_.PaperHeight = in_.F32();
+  } else {
+    in_.U8();  // orientation
+  }
+  renderer_.BeginPage();
+  for (;;) {
+    uint8_t code = in_.U8();
+    switch (code) {
+      case pgs::kEndPage:
+        renderer_.EndPage();
+        return number;
+      case pgs::kBrushColor: {
+        TColor c = in_.I32();
+        if (c != brush_.color) {
+          brush_.color = c;
+          renderer_.BrushChanged(brush_);
+        }
+        break;
+      }
+      case pgs::kBrushStyle: {
+        uint8_t s = in_.U8();
+        if (s != brush_.style) {
+          brush_.style = s;
+          renderer_.BrushChanged(brush_);
+        }
+        break;
+      }
+      case pgs::kBrushBitmap:
+        if (in_.U8() == 1) SkipGraphic();
+        break;
+      case pgs::kFontName: {
+        std::string name = Str();
+        if (name != font_.name) {
+          font_.name = std::move(name);
+          FontChangedNow();
+        }
+        break;
+      }
+      case pgs::kFontColor: {
+        TColor c = in_.I32();
+        if (c != font_.color) {
+          font_.color = c;
+          FontChangedNow();
+        }
+        break;
+      }
+      case pgs::kFontPitch: {
+        auto p = static_cast<TFontPitch>(in_.U8());
+        if (p != font_.pitch) {
+          font_.pitch = p;
+          FontChangedNow();
+        }
+        break;
+      }
+      case pgs::kCharset:
+        font_.charset = in_.U8();
+        FontChangedNow();
+        break;
+      case pgs::kBold:
+      case pgs::kItalic:
+      case pgs::kUnderline:
+      case pgs::kStrikeOut: {
+        bool on = in_.U8() != 0;
+        bool& flag = code == pgs::kBold     ? font_.bold
+                     : code == pgs::kItalic ? font_.italic
+                     : code == pgs::kUnderline ? font_.underline
+                                               : font_.strike_out;
+        if (on != flag) {
+          flag = on;
+          FontChangedNow();
+        }
+        break;
+      }
+      case pgs::kSuperscript:
+        font_.superscript = in_.U8() != 0;
+        FontChangedNow();
+        break;
+      case pgs::kSubscript:
+        font_.subscript = in_.U8() != 0;
+        FontChangedNow();
+        break;
+      case pgs::kRotation:
+        font_.rotation = in_.I16();
+        FontChangedNow();
+        break;
+      case pgs::kAlignment:
+        font_.alignment = in_.U8();
+        FontChangedNow();
+        break;
+      case pgs::kFontSize: {
+        font_height_ = in_.F32();
+        if (header_.version >= 2000) sample_width_ = in_.F32();
+        double points = std::round(static_cast<double>(font_height_) * 72.0);
+        int size = std::isfinite(points) && std::fabs(points) < 1e6 ? static_cast<int>(points) : 0;
+        if (size != font_.size) {
+          font_.size = size;
+          FontChangedNow();
+        }
+        break;
+      }
+      case pgs::kPenColor: {
+        TColor c = in_.I32();
+        if (c != pen_.color) {
+          pen_.color = c;
+          renderer_.PenChanged(pen_);
+        }
+        break;
+      }
+      case pgs::kPenMode: {
+        uint8_t m = in_.U8();
+        if (m != pen_.mode) {
+          pen_.mode = m;
+          renderer_.PenChanged(pen_);
+        }
+        break;
+      }
+      case pgs::kPenStyle: {
+        auto s = static_cast<TPenStyle>(in_.U8());
+        if (s != pen_.style) {
+          pen_.style = s;
+          renderer_.PenChanged(pen_);
+        }
+        break;
+      }
+      case pgs::kPenWidth:
+        renderer_.PenWidth = in_.F32();
+        renderer_.PenChanged(pen_);
+        break;
+      case pgs::kScaleX:
+      case pgs::kScaleY:
+        in_.F32();
+        break;
+      case pgs::kTextBkMode:
+        in_.U8();
+        break;
+      case pgs::kBkColor:
+        in_.I32();
+        break;
+      case pgs::kLineMetrics:
+        ascent_ = in_.F32();
+        descent_ = in_.F32();
+        line_height_ = in_.F32();
+        break;
+      case pgs::kCenterText:
+      case pgs::kLeftText:
+      case pgs::kRightText: {
+        float y = in_.F32();
+        std::string text = Str();
+        float x = in_.F32();
+        if (text.empty()) break;
+        if (code == pgs::kCenterText) {
+          renderer_.PrintCenter(text, x, y);
+        } else if (code == pgs::kLeftText) {
+          renderer_.PrintLeft(text, x, y);
+        } else {
+          renderer_.PrintRight(text, x, y);
+        }
+        break;
+      }
+      case pgs::kBlockText:
+      case pgs::kOldBlockText: {
+        float y = in_.F32();
+        std::string text = Str();
+        float x = in_.F32();
+        float width = in_.F32();
+        if (!text.empty()) renderer_.PrintBlock(text, x, y, width);
+        break;
+      }
+      case pgs::kMove:
+        current_ = ReadPoint();
+        break;
+      case pgs::kLine: {
+        Point p = ReadPoint();
+        renderer_.MoveTo(current_.x, current_.y);
+        renderer_.LineTo(p.x, p.y);
+        current_ = p;
+        break;
+      }
+      case pgs::kFocusRect:
+      case pgs::kFrameRect:
+        ReadPoint(), ReadPoint();
+        break;
+      case pgs::kFillRect:
+      case pgs::kEllipse:
+      case pgs::kRectangle:
+      case pgs::kRectangle2: {
+        Point a = ReadPoint(), b = ReadPoint();
+        if (code == pgs::kFillRect) {
+          renderer_.FillRect(a.x, a.y, b.x, b.y);
+        } else if (code == pgs::kEllipse) {
+          renderer_.Ellipse(a.x, a.y, b.x, b.y);
+        } else {
+          renderer_.Rectangle(a.x, a.y, b.x, b.y);
+        }
+        break;
+      }
+      case pgs::kRoundRect: {
+        Point a = ReadPoint(), b = ReadPoint(), r = ReadPoint();
+        renderer_.RoundRect(a.x, a.y, b.x, b.y, r.x, r.y);
+        break;
+      }
+      case pgs::kArc:
+      case pgs::kChord:
+      case pgs::kPie: {
+        Point p[4] = {ReadPoint(), ReadPoint(), ReadPoint(), ReadPoint()};
+        if (code == pgs::kArc) {
+          renderer_.Arc(p);
+        } else if (code == pgs::kChord) {
+          renderer_.Chord(p);
+        } else {
+          renderer_.Pie(p);
+        }
+        break;
+      }
+      case pgs::kPolygon:
+      case pgs::kPolyline: {
+        int n = in_.I16();
+        if (n < 0) UnexpectedCode(code);
+        std::vector<Point> points;
+        for (int i = 0; i <= n; ++i) points.push_back(ReadPoint());
+        if (code == pgs::kPolygon) {
+          renderer_.Polygon(points);
+        } else {
+          renderer_.Polyline(points);
+        }
+        break;
+      }
+      case pgs::kRawText:
+        Str();
+        break;
+      case pgs::kFrameMode:
+        frame_mode_ = in_.U8();
+        break;
+      case pgs::kPreviewOnly:
+      case pgs::kPrinterOnly:
+      case pgs::kAllDestinations:
+        break;
+      case pgs::kOrientation:
+        in_.U8();
+        break;
+      case pgs::kBinName:
+        Str();
+        break;
+      default:
+        // Graphics, page variables and the older whole-object records are not replayed.
+        UnexpectedCode(code);
+    }
+  }
+}
+
+}  // namespace quorvel::report

@@ -1,0 +1,69 @@
+// The page-stream reader: checks a recording's header and replays its pages, record by record,
+// into a renderer.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "report/renderer.h"
+#include "report/streams.h"
+
+namespace quorvel::report {
+
+// A recording this reader cannot replay: a bad header code, page code or record code.
+class ReportFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct PageStreamHeader {
+  int version = 0;
+  std::string title;
+  int page_count = 0, first_page = 0, last_page = 0;
+  float paper_width = 0, paper_height = 0;
+  float margins[4] = {0, 0, 0, 0};
+  int orientation = 0, bin = 0, collate = 0, duplex = 0;
+  int copies = 0, paper_size = 0, paper_width_code = 0, paper_length_code = 0;
+  std::string output_name;
+};
+
+class TPageStreamReader {
+ public:
+  TPageStreamReader(const uint8_t* data, size_t size, TRenderer& renderer);
+  TPageStreamReader(const std::vector<uint8_t>& data, TRenderer& renderer)
+      : TPageStreamReader(data.data(), data.size(), renderer) {}
+
+  // Page 0 replays the whole document; page n only the n-th recorded page, found through the
+  // page links. EndDocument runs after any failure past the header, then the error propagates.
+  void Replay(int page = 0);
+
+  const PageStreamHeader& Header() const { return header_; }
+  const RenderFont& Font() const { return font_; }
+  const RenderPen& Pen() const { return pen_; }
+  const RenderBrush& Brush() const { return brush_; }
+
+ private:
+  void ReadHeader();
+  // Replays the page at the current position; returns its page number.
+  int ReplayPage();
+  std::string Str() { return in_.String(header_.version >= 2016); }
+  Point ReadPoint();
+  void SkipGraphic();
+  void FontChangedNow() { renderer_.FontChanged(font_); }
+
+  ByteReader in_;
+  TRenderer& renderer_;
+  PageStreamHeader header_;
+  size_t first_page_pos_ = 0;
+  RenderFont font_;
+  RenderPen pen_;
+  RenderBrush brush_;
+  Point current_{0, 0};
+  float ascent_ = 0, descent_ = 0, line_height_ = 0;
+  float font_height_ = 0, sample_width_ = 0;
+  uint8_t frame_mode_ = 0;
+};
+
+}  // namespace quorvel::report

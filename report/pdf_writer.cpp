@@ -1,0 +1,483 @@
+#include "report/pdf_writer.h"
+
+#include <charconv>
+#include <cmath>
+#include <ctime>
+
+#include "report/page_stream_reader.h"
+#include "report/pdf_fonts.h"
+
+namespace quorvel::report {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr double kCircle = 0.5522847498307935;
+
+const char* const kEncodingNames[] = {"MacRomanEncoding", "MacExpertEncoding", "WinAnsiEncoding",
+                                      "PDFDocEncoding", "StandardEncoding"};
+
+std::string LocalTimestamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y%m%d%H%M%S", &local);
+  return buf;
+}
+
+bool IsCourier(std::string_view base) { return base == "Courier" || base.rfind("Courier-", 0) == 0; }
+
+}  // namespace
+
+std::string FormatFixed4(double v) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
+  if (r.ec != std::errc()) return "0.0000";
+  return std::string(buf, r.ptr);
+}
+
+std::string FormatG3(double v) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 3);
+  return std::string(buf, r.ptr);
+}
+
+std::string FormatD4(int v) {
+  std::string digits = std::to_string(v < 0 ? -static_cast<long>(v) : v);
+  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+  return v < 0 ? "-" + digits : digits;
+}
+
+std::string FormatColor(TColor c) {
+  if (c < 0) c = 0;
+  return FormatG3((c & 0xFF) / 255.0) + " " + FormatG3(((c >> 8) & 0xFF) / 255.0) + " " +
+         FormatG3(((c >> 16) & 0xFF) / 255.0);
+}
+
+std::string EscapeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 4);
+  for (char ch : text) {
+    if (ch == '(' || ch == ')' || ch == '\\') out.push_back('\\');
+    out.push_back(ch);
+  }
+  return out;
+}
+
+std::string MapFontName(std::string_view name, bool bold, bool italic) {
+  static const char* const kHelvetica[] = {"Helvetica", "Helvetica-Bold", "Helvetica-Oblique",
+                                           "Helvetica-BoldOblique"};
+  static const char* const kCourier[] = {"Courier", "Courier-Bold", "Courier-Oblique",
+                                         "Courier-BoldOblique"};
+  static const char* const kTimes[] = {"Times-Roman", "Times-Bold", "Times-Italic",
+                                       "Times-BoldItalic"};
+  int form = (bold ? 1 : 0) + (italic ? 2 : 0);
+  std::string lower(name);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower == "courier" || lower == "courier new") return kCourier[form];
+  if (lower == "times new roman" || lower == "timesroman") return kTimes[form];
+  if (lower == "symbol") return "Symbol";
+  if (lower == "zapfdingbats") return "ZapfDingbats";
+  // "Arial" and every other name: no TrueType fonts are used, so they map to Helvetica.
+  return kHelvetica[form];
+}
+
+// One page: its size, content and graphics-state memory.
+struct TRenderPDF::Page {
+  double width = 8.5, height = 11.0;
+  std::string content;
+  TColor text_color = 0, stroke_color = 0, fill_color = 0x00FFFFFF;
+  bool text_written = false, stroke_written = false, fill_written = false;
+  bool dash_written = false, width_written = false;
+  TColor text_value = 0, stroke_value = 0, fill_value = 0;
+  TPenStyle dash_value = psSolid;
+  double width_value = 0;
+};
+
+TRenderPDF::TRenderPDF() = default;
+TRenderPDF::~TRenderPDF() = default;
+
+std::string TRenderPDF::OutputName(std::string file_name) const {
+  size_t slash = file_name.find_last_of('/');
+  std::string_view base = slash == std::string::npos ? std::string_view(file_name)
+                                                     : std::string_view(file_name).substr(slash + 1);
+  if (base.find('.') != std::string_view::npos) return file_name;
+  size_t dot = FileExtension.find('.');
+  if (dot == std::string::npos) return file_name;
+  size_t end = FileExtension.find(';', dot);
+  return file_name + FileExtension.substr(dot, end == std::string::npos ? end : end - dot);
+}
+
+void TRenderPDF::RenderStream(const std::vector<uint8_t>& stream, std::string file_name) {
+  FileStream file(OutputName(std::move(file_name)));
+  try {
+    Render(stream.data(), stream.size(), file);
+  } catch (...) {
+    try {
+      file.Close();
+    } catch (...) {
+    }
+    throw;
+  }
+  file.Close();
+}
+
+void TRenderPDF::Render(const uint8_t* data, size_t size, OutputStream& out) {
+  out_ = &out;
+  TPageStreamReader reader(data, size, *this);
+  reader.Replay(0);
+}
+
+void TRenderPDF::Line(std::string_view s) {
+  page_->content.append(s);
+  page_->content.append(kCrLf);
+}
+
+void TRenderPDF::Text(std::string_view s) { page_->content.append(s); }
+
+std::string TRenderPDF::Pt(double x, double y) const {
+  return FormatFixed4(x * 72) + " " + FormatFixed4((PaperHeight - y) * 72);
+}
+
+void TRenderPDF::BeginDocument() {
+  pages_.clear();
+  pages_.push_back(std::make_unique<Page>());
+  page_ = pages_.back().get();
+  fonts_.clear();
+  font_index_ = -1;
+  font_size_ = 12;
+  first_page_unused_ = true;
+}
+
+void TRenderPDF::BeginPage() {
+  if (first_page_unused_) {
+    first_page_unused_ = false;
+  } else {
+    auto next = std::make_unique<Page>();
+    next->text_color = page_->text_color;
+    next->stroke_color = page_->stroke_color;
+    next->fill_color = page_->fill_color;
+    pages_.push_back(std::move(next));
+    page_ = pages_.back().get();
+  }
+  page_->width = PaperWidth;
+  page_->height = PaperHeight;
+  Line("2 J");
+}
+
+void TRenderPDF::FontChanged(const RenderFont& font) {
+  std::string base = MapFontName(font.name, font.bold, font.italic);
+  int index = -1;
+  for (size_t i = 0; i < fonts_.size(); ++i) {
+    if (fonts_[i].base == base) index = static_cast<int>(i);
+  }
+  if (index < 0) {
+    fonts_.push_back({base, "F" + std::to_string(fonts_.size() + 1), &StandardFontWidths(base)});
+    index = static_cast<int>(fonts_.size()) - 1;
+  }
+  font_index_ = index;
+  font_size_ = font.size;
+  page_->text_color = font.color;
+  underline_ = font.underline;
+  strike_out_ = font.strike_out;
+  rotation_ = font.rotation;
+}
+
+void TRenderPDF::PrintText(std::string_view text, double x, double y, double start_shift) {
+  if (text.empty()) return;
+  if (font_index_ < 0) FontChanged(RenderFont{});
+  const FontObject& font = fonts_[static_cast<size_t>(font_index_)];
+  double units = 0;
+  for (char ch : text) units += (*font.widths)[static_cast<unsigned char>(ch)];
+  double width = units / 1000.0 * font_size_ / 72.0;
+  double angle = rotation_ * M_PI / 180.0;
+  double shift = start_shift * width;
+  double sx = x - shift * std::cos(angle);
+  double sy = y + shift * std::sin(angle);
+  // The string is written with a space on each side; the start moves left to make up for it.
+  double pad = (IsCourier(font.base) ? 0.65 : 0.275) * font_size_ / 72.0;
+  Line("BT");
+  if (!page_->text_written || page_->text_value != page_->text_color) {
+    Line(FormatColor(page_->text_color) + " rg");
+    page_->text_written = true;
+    page_->text_value = page_->text_color;
+    page_->stroke_written = false;
+    page_->fill_written = false;
+  }
+  Line("/" + font.resource + " " + FormatD4(font_size_) + " Tf");
+  Line(Pt(sx - pad, sy) + " Td");
+  if (rotation_ != 0) {
+    double c = std::cos(angle), s = std::sin(angle);
+    Line(FormatFixed4(c) + " " + FormatFixed4(s) + " " + FormatFixed4(-s) + " " + FormatFixed4(c) +
+         " " + Pt(sx, sy) + " Tm");
+  }
+  Line("( " + EscapeText(text) + " ) Tj");
+  Line("ET");
+  if ((underline_ || strike_out_) && rotation_ == 0) {
+    double saved = PenWidth;
+    TColor saved_stroke = page_->stroke_color;
+    RenderPen saved_pen = pen_;
+    pen_.style = psSolid;
+    pen_.color = page_->text_color;
+    if (underline_) {
+      double uy = y + (font_size_ + 1) * 0.0014 * 1.5;
+      PenWidth = (font_size_ + 1) * 0.0014;
+      MoveTo(sx, uy);
+      LineTo(sx + width, uy);
+    }
+    if (strike_out_) {
+      double sy2 = y - font_size_ / 72.0 * 0.22;
+      PenWidth = (font_size_ + 1) * 0.0006;
+      MoveTo(sx, sy2);
+      LineTo(sx + width, sy2);
+    }
+    PenWidth = saved;
+    pen_ = saved_pen;
+    page_->stroke_color = saved_stroke;
+  }
+}
+
+void TRenderPDF::PrintLeft(std::string_view text, double x, double y) { PrintText(text, x, y, 0); }
+void TRenderPDF::PrintCenter(std::string_view text, double x, double y) {
+  PrintText(text, x, y, 0.5);
+}
+void TRenderPDF::PrintRight(std::string_view text, double x, double y) {
+  PrintText(text, x, y, 1.0);
+}
+void TRenderPDF::PrintBlock(std::string_view text, double x, double y, double /*width*/) {
+  PrintText(text, x, y, 0);
+}
+
+void TRenderPDF::EmitPenState() {
+  Page& p = *page_;
+  if (!p.dash_written || p.dash_value != pen_.style) {
+    switch (pen_.style) {
+      case psDash:
+        Line("[13 6] 0 d");
+        break;
+      case psDot:
+        Line("[2] 0 d");
+        break;
+      case psDashDot:
+        Line("[8 4 1 4] 0 d");
+        break;
+      case psDashDotDot:
+        Line("[10 3 2 2 2 3] 0 d");
+        break;
+      default:
+        Line("[] 0 d");
+    }
+    p.dash_written = true;
+    p.dash_value = pen_.style;
+  }
+  if (!p.stroke_written || p.stroke_value != p.stroke_color) {
+    Line(FormatColor(p.stroke_color) + " RG");
+    p.stroke_written = true;
+    p.stroke_value = p.stroke_color;
+    p.text_written = false;
+  }
+  if (!p.fill_written || p.fill_value != p.fill_color) {
+    Line(FormatColor(p.fill_color) + " rg");
+    p.fill_written = true;
+    p.fill_value = p.fill_color;
+    p.text_written = false;
+  }
+  if (!p.width_written || p.width_value != PenWidth) {
+    Line(FormatFixed4(PenWidth * 72) + " w ");
+    p.width_written = true;
+    p.width_value = PenWidth;
+  }
+}
+
+void TRenderPDF::MoveTo(double x, double y) {
+  EmitPenState();
+  Line(Pt(x, y) + " m");
+}
+
+void TRenderPDF::LineTo(double x, double y) {
+  page_->stroke_color = pen_.color;
+  EmitPenState();
+  Text(Pt(x, y) + " l ");
+  if (pen_.style != psClear) Line("S");
+}
+
+const char* TRenderPDF::PaintOperator(bool closed) const {
+  bool pen = pen_.style != psClear;
+  bool brush = closed && brush_.style != bsClear;
+  if (pen && brush) return "b";
+  if (brush) return "f";
+  if (pen) return "S";
+  return "n";
+}
+
+void TRenderPDF::ClosedShape(const std::string& path) {
+  page_->stroke_color = pen_.color;
+  page_->fill_color = brush_.color;
+  EmitPenState();
+  Text(path);
+  Line(PaintOperator(true));
+}
+
+void TRenderPDF::Rectangle(double x1, double y1, double x2, double y2) {
+  ClosedShape(Pt(x1, y2) + " " + FormatFixed4((x2 - x1) * 72) + " " +
+              FormatFixed4((y2 - y1) * 72) + " re ");
+}
+
+void TRenderPDF::FillRect(double x1, double y1, double x2, double y2) {
+  RenderPen saved = pen_;
+  pen_.style = psClear;
+  Rectangle(x1, y1, x2, y2);
+  pen_ = saved;
+}
+
+void TRenderPDF::Ellipse(double x1, double y1, double x2, double y2) {
+  double cx = (x1 + x2) / 2, cy = (y1 + y2) / 2;
+  double rx = (x2 - x1) / 2, ry = (y2 - y1) / 2;
+  double kx = rx * kCircle, ky = ry * kCircle;
+  auto curve = [&](double ax, double ay, double bx, double by, double ex, double ey) {
+    return Pt(ax, ay) + " " + Pt(bx, by) + " " + Pt(ex, ey) + " c\r\n";
+  };
+  std::string path = Pt(cx + rx, cy) + " m\r\n";
+  path += curve(cx + rx, cy - ky, cx + kx, cy - ry, cx, cy - ry);
+  path += curve(cx - kx, cy - ry, cx - rx, cy - ky, cx - rx, cy);
+  path += curve(cx - rx, cy + ky, cx - kx, cy + ry, cx, cy + ry);
+  path += curve(cx + kx, cy + ry, cx + rx, cy + ky, cx + rx, cy);
+  ClosedShape(path);
+}
+
+void TRenderPDF::Polyline(const std::vector<Point>& points) {
+  if (points.empty()) return;
+  page_->stroke_color = pen_.color;
+  EmitPenState();
+  Line(Pt(points[0].x, points[0].y) + " m");
+  for (size_t i = 1; i < points.size(); ++i) Line(Pt(points[i].x, points[i].y) + " l");
+  Line(PaintOperator(false));
+}
+
+void TRenderPDF::Polygon(const std::vector<Point>& points) {
+  if (points.empty()) return;
+  std::string path = Pt(points[0].x, points[0].y) + " m\r\n";
+  for (size_t i = 1; i < points.size(); ++i) path += Pt(points[i].x, points[i].y) + " l\r\n";
+  path += "h ";
+  ClosedShape(path);
+}
+
+void TRenderPDF::EndDocument() {
+  std::string file;
+  std::vector<size_t> offsets;
+  auto line = [&](std::string_view s) {
+    file.append(s);
+    file.append(kCrLf);
+  };
+  auto begin_object = [&](size_t number) {
+    offsets.push_back(file.size());
+    line(std::to_string(number) + " 0 obj");
+  };
+  auto end_object = [&] {
+    line("endobj");
+    line("");
+  };
+  size_t n_pages = pages_.size();
+  size_t procset = 2 * n_pages + 4;
+  size_t first_font = procset + 1;
+  size_t info = first_font + fonts_.size();
+
+  line("%PDF-1.3");
+  file.append("%\xE2\xE3\xCF\xD3");
+  file.append(kCrLf);
+  line("");
+
+  begin_object(1);
+  line("<<"), line("/Type /Catalog"), line("/Outlines 2 0 R"), line("/Pages 3 0 R"), line(">>");
+  end_object();
+  begin_object(2);
+  line("<<"), line("/Type /Outlines"), line("/Count 0"), line(">>");
+  end_object();
+  begin_object(3);
+  line("<<"), line("/Type /Pages"), line("/Count " + std::to_string(n_pages));
+  std::string kids;
+  for (size_t k = 1; k <= n_pages; ++k) {
+    if (k > 1) kids += ' ';
+    kids += std::to_string(2 * k + 2) + " 0 R";
+  }
+  line("/Kids [ " + kids + " ] ");
+  line(">>");
+  end_object();
+  std::string font_lines;
+  for (size_t i = 0; i < fonts_.size(); ++i) {
+    font_lines += "/" + fonts_[i].resource + " " + std::to_string(first_font + i) + " 0 R \r\n";
+  }
+  for (size_t k = 1; k <= n_pages; ++k) {
+    const Page& page = *pages_[k - 1];
+    begin_object(2 * k + 2);
+    line("<<"), line("/Type /Page"), line("/Parent 3 0 R"), line("/Resources <<");
+    if (!fonts_.empty()) {
+      line("/Font <<");
+      file.append(font_lines);
+      line(">>");
+    }
+    line("/ProcSet " + std::to_string(procset) + " 0 R");
+    line(">>");
+    line("/MediaBox [0 0 " + FormatFixed4(page.width * 72) + " " + FormatFixed4(page.height * 72) +
+         "]");
+    line("/Contents " + std::to_string(2 * k + 3) + " 0 R");
+    line(">>");
+    end_object();
+    begin_object(2 * k + 3);
+    line("<< /Length " + std::to_string(page.content.size()) + " >>");
+    line("stream");
+    file.append(page.content);
+    line("endstream");
+    end_object();
+  }
+  begin_object(procset);
+  line("[/PDF /Text]");
+  end_object();
+  for (size_t i = 0; i < fonts_.size(); ++i) {
+    begin_object(first_font + i);
+    line("<<"), line("/Type /Font"), line("/Subtype /Type1"), line("/Name /" + fonts_[i].resource);
+    line("/BaseFont /" + fonts_[i].base);
+    line(std::string("/Encoding /") + kEncodingNames[FontEncoding]);
+    line(">>");
+    end_object();
+  }
+  begin_object(info);
+  line("<<");
+  const std::pair<const char*, const std::string*> entries[] = {
+      {"/Title", &DocInfo.Title},       {"/Author", &DocInfo.Author},
+      {"/Subject", &DocInfo.Subject},   {"/Keywords", &DocInfo.KeyWords},
+      {"/Creator", &DocInfo.Creator},   {"/Producer", &DocInfo.Producer}};
+  for (const auto& [key, value] : entries) {
+    if (!value->empty()) line(std::string(key) + " (" + EscapeText(*value) + ")");
+  }
+  line("/CreationDate (D:" + (CreationDate ? CreationDate() : LocalTimestamp()) + ")");
+  line(">>");
+  end_object();
+
+  size_t xref = file.size();
+  line("xref");
+  line("0 " + std::to_string(info + 1));
+  line("0000000000 65535 f");
+  for (size_t offset : offsets) {
+    std::string digits = std::to_string(offset);
+    line(std::string(digits.size() < 10 ? 10 - digits.size() : 0, '0') + digits + " 00000 n");
+  }
+  line("");
+  line("trailer");
+  line("<<");
+  line("/Size " + std::to_string(info + 1));
+  line("/Root 1 0 R");
+  line("/Info " + std::to_string(info) + " 0 R");
+  line(">>");
+  line("");
+  line("startxref");
+  line(std::to_string(xref));
+  line("%%EOF");
+
+  pages_.clear();
+  page_ = nullptr;
+  fonts_.clear();
+  out_->Write(file.data(), file.size());
+}
+
+}  // namespace quorvel::report

@@ -1,0 +1,116 @@
+// The PDF writer: replays a recorded page stream into a PDF 1.3 file with uncompressed
+// content streams and the standard fonts, written to the byte. Numbers never depend on the
+// process locale.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/renderer.h"
+#include "report/streams.h"
+
+namespace quorvel::report {
+
+// Locale-independent number formats of the PDF text.
+std::string FormatFixed4(double v);  // "%.4f"
+std::string FormatG3(double v);      // "%.3g"
+std::string FormatD4(int v);         // "%.4d"
+// Colour 0x00BBGGRR as "r g b" in "%.3g"; negative colours are black.
+std::string FormatColor(TColor c);
+// A backslash before every "(", ")" and "\".
+std::string EscapeText(std::string_view text);
+
+enum TFontEncoding {
+  feMacRomanEncoding,
+  feMacExpertEncoding,
+  feWinAnsiEncoding,
+  fePDFDocEncoding,
+  feStandardEncoding
+};
+
+struct TPdfDocInfo {
+  std::string Title, Author, Subject, KeyWords, Creator, Producer;
+};
+
+// The base font of a font name and style: the standard families by name, any other name
+// Helvetica.
+std::string MapFontName(std::string_view name, bool bold, bool italic);
+
+class TRenderPDF : public TRenderer {
+ public:
+  TRenderPDF();
+  ~TRenderPDF() override;
+
+  std::string DisplayName = "Portable Document Format (PDF)";
+  std::string FileExtension = "*.pdf";
+  bool Active = true;
+  bool EmbedFonts = false;
+  TFontEncoding FontEncoding = feWinAnsiEncoding;
+  TPdfDocInfo DocInfo;
+  // The creation date as YYYYMMDDHHMMSS; the local time when empty. Tests fix it.
+  std::function<std::string()> CreationDate;
+
+  // Renders the page stream into `file_name` (".pdf" appended to a name without "."). The
+  // file is created before reading; a replay error still leaves a PDF of the pages replayed so
+  // far, a header error an empty file; the error then propagates.
+  void RenderStream(const std::vector<uint8_t>& stream, std::string file_name);
+  // The same into any output stream.
+  void Render(const uint8_t* data, size_t size, OutputStream& out);
+
+  void BeginDocument() override;
+  void BeginPage() override;
+  void EndPage() override {}
+  void EndDocument() override;
+  void FontChanged(const RenderFont& font) override;
+  void PrintLeft(std::string_view text, double x, double y) override;
+  void PrintCenter(std::string_view text, double x, double y) override;
+  void PrintRight(std::string_view text, double x, double y) override;
+  void PrintBlock(std::string_view text, double x, double y, double width) override;
+  void MoveTo(double x, double y) override;
+  void LineTo(double x, double y) override;
+  void PenChanged(const RenderPen& pen) override { pen_ = pen; }
+  void BrushChanged(const RenderBrush& brush) override { brush_ = brush; }
+  void Rectangle(double x1, double y1, double x2, double y2) override;
+  void FillRect(double x1, double y1, double x2, double y2) override;
+  void Ellipse(double x1, double y1, double x2, double y2) override;
+  void Polyline(const std::vector<Point>& points) override;
+  void Polygon(const std::vector<Point>& points) override;
+
+  // The name with the first extension of FileExtension appended when its file part has no ".".
+  std::string OutputName(std::string file_name) const;
+
+ private:
+  struct Page;
+  struct FontObject {
+    std::string base;
+    std::string resource;
+    const std::array<uint16_t, 256>* widths;
+  };
+
+  void Line(std::string_view s);
+  void Text(std::string_view s);
+  void PrintText(std::string_view text, double x, double y, double start_shift);
+  void EmitPenState();
+  std::string Pt(double x, double y) const;  // "%.4f %.4f" of a page point in PDF space
+  void ClosedShape(const std::string& path);
+  const char* PaintOperator(bool closed) const;
+
+  OutputStream* out_ = nullptr;
+  std::vector<std::unique_ptr<Page>> pages_;
+  Page* page_ = nullptr;
+  bool first_page_unused_ = true;
+  std::vector<FontObject> fonts_;
+  int font_index_ = -1;
+  int font_size_ = 12;
+  bool underline_ = false, strike_out_ = false;
+  int rotation_ = 0;
+  RenderPen pen_;
+  RenderBrush brush_;
+};
+
+}  // namespace quorvel::report
