@@ -19,6 +19,8 @@ class Progress {
   virtual void SetPosition(int /*position*/) {}
   // Lets the window catch up: process pending events and repaint.
   virtual void ProcessEvents() {}
+  // Repaints the window without processing input.
+  virtual void Repaint() {}
 };
 
 class TReportWriter {

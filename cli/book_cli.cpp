@@ -1,0 +1,177 @@
+#include "cli/book_cli.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+
+#include "pages/book.h"
+#include "pages/locations.h"
+#include "puzzle/random.h"
+
+namespace quorvel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kLevelNames = "very-easy, easy, standard, hard, expert, extreme or 0..5";
+
+// "Very Easy Sudoku", "very-easy", "VERY_EASY" and "0" all name level item 0.
+std::optional<int> LevelItem(std::string text) {
+  std::string key;
+  for (char ch : text) {
+    char c = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    key.push_back(c == '-' || c == '_' ? ' ' : c);
+  }
+  if (key.size() > 7 && key.substr(key.size() - 7) == " sudoku") key.resize(key.size() - 7);
+  static const char* const kKeys[] = {"very easy", "easy", "standard", "hard", "expert", "extreme"};
+  for (int i = 0; i < 6; ++i) {
+    if (key == kKeys[i] || key == std::to_string(i)) return i;
+  }
+  return std::nullopt;
+}
+
+// The output name with ".pdf" appended when its file part has no extension.
+std::string WithExtension(const std::string& name) {
+  fs::path p(name);
+  if (p.filename().string().find('.') == std::string::npos) return name + ".pdf";
+  return name;
+}
+
+// A bar on the terminal, redrawn at most every 50 ms and on every caption change.
+class TerminalProgress : public report::Progress {
+ public:
+  explicit TerminalProgress(std::ostream& err) : err_(err) {}
+  ~TerminalProgress() override {
+    if (drawn_) err_ << "\n";
+  }
+  void SetCaption(const std::string& caption) override {
+    if (caption != caption_) {
+      caption_ = caption;
+      Draw(true);
+    }
+  }
+  void SetPosition(int position) override {
+    position_ = position;
+    Draw(position == 100);
+  }
+
+ private:
+  void Draw(bool force) {
+    auto now = std::chrono::steady_clock::now();
+    if (!force && now - last_ < std::chrono::milliseconds(50)) return;
+    last_ = now;
+    constexpr int kWidth = 30;
+    int filled = position_ * kWidth / 100;
+    err_ << "\r\x1b[K[" << std::string(static_cast<size_t>(filled), '#')
+         << std::string(static_cast<size_t>(kWidth - filled), ' ') << "] " << position_ << "% "
+         << caption_ << std::flush;
+    drawn_ = true;
+  }
+
+  std::ostream& err_;
+  std::string caption_;
+  int position_ = 0;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+}  // namespace
+
+std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream& out,
+                                std::ostream& err, int& exit_code) {
+  CliOptions options;
+  std::string level = "very-easy";
+  int per_page = 1;
+  uint32_t seed = 0;
+  CLI::App app{"Makes a printable Sudoku book as a PDF file: puzzle pages, then answer pages.",
+               "quorvel-book"};
+  app.add_flag("--samurai", options.run.samurai, "Samurai Sudoku: five overlapping grids a page");
+  app.add_option("--level", level, std::string("Sudoku level: ") + kLevelNames)
+      ->default_str("very-easy");
+  app.add_option("--pages", options.run.pages, "Number of puzzle pages")
+      ->check(CLI::Range(1, 200))
+      ->default_str("20");
+  app.add_option("--per-page", per_page, "Puzzles per page (Standard Sudoku)")
+      ->check(CLI::IsMember({1, 2, 4}))
+      ->default_str("1");
+  app.add_flag("--candidates", options.run.candidates,
+               "Print the candidates of every empty cell (1 puzzle per page only)");
+  auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed");
+  app.add_flag("--force", options.force, "Overwrite an existing output file");
+  app.add_option("-o,--output", options.output, "Output PDF file (\".pdf\" is added when missing)")
+      ->required();
+  auto fail = [&](const std::string& message) {
+    err << "quorvel-book: " << message << "\n";
+    exit_code = 2;
+    return std::nullopt;
+  };
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    exit_code = app.exit(e, out, err);
+    return std::nullopt;
+  } catch (const CLI::ParseError& e) {
+    std::string message = e.what();
+    for (char& c : message) {
+      if (c == '\n') c = ' ';
+    }
+    return fail(message + " (see --help)");
+  }
+  std::optional<int> item = LevelItem(level);
+  if (!item) return fail("unknown level \"" + level + "\"; use " + kLevelNames);
+  options.run.level_item = *item;
+  options.run.per_page_item = per_page == 1 ? 0 : (per_page == 2 ? 1 : 2);
+  if (options.run.candidates && per_page != 1) {
+    return fail("--candidates needs 1 puzzle per page (--per-page 1)");
+  }
+  if (options.run.samurai && (per_page != 1 || options.run.candidates)) {
+    return fail("--samurai books have 1 puzzle per page and no candidates");
+  }
+  if (seed_option->count() > 0) options.seed = seed;
+  options.output = WithExtension(options.output);
+  fs::path path(options.output);
+  fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    return fail("the folder " + folder.string() + " does not exist");
+  }
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    return fail("the folder " + folder.string() + " cannot be written");
+  }
+  if (fs::exists(path, ec)) {
+    if (fs::is_directory(path, ec)) return fail(options.output + " is a folder");
+    if (!options.force) return fail(options.output + " exists; use --force to overwrite it");
+  }
+  exit_code = 0;
+  return options;
+}
+
+int Main(int argc, const char* const* argv, std::ostream& err) {
+  int exit_code = 0;
+  std::optional<CliOptions> options = Parse(argc, argv, std::cout, err, exit_code);
+  if (!options) return exit_code;
+  try {
+    if (options->seed) puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));
+    pages::BookMaker maker(puzzle::BuiltInBanks(), pages::PageStreamFilePath());
+    std::optional<TerminalProgress> progress;
+    if (isatty(STDERR_FILENO)) {
+      progress.emplace(err);
+      maker.SetProgress(&*progress);
+    }
+    if (options->run.samurai) {
+      maker.BuildSamuraiPages(options->run, options->output);
+    } else {
+      maker.BuildStandardPages(options->run, options->output);
+    }
+  } catch (const std::exception& e) {
+    err << "quorvel-book: error: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace quorvel::cli

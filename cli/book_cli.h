@@ -1,0 +1,30 @@
+// The command-line book maker: option parsing and checks, progress on a terminal, the run.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "puzzle/options.h"
+
+namespace quorvel::cli {
+
+struct CliOptions {
+  puzzle::RunOptions run;
+  std::string output;
+  std::optional<uint32_t> seed;
+  bool force = false;
+};
+
+// Parses and checks the arguments. On bad input returns nothing and writes one line naming
+// the problem to `err`; `exit_code` is then 2 (or 0 for --help, with the help on `out`).
+std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream& out,
+                                std::ostream& err, int& exit_code);
+
+// Runs the book maker; returns the process exit code.
+int Main(int argc, const char* const* argv, std::ostream& err);
+inline int Main(int argc, char** argv, std::ostream& err) {
+  return Main(argc, const_cast<const char* const*>(argv), err);
+}
+
+}  // namespace quorvel::cli

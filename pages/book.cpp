@@ -1,0 +1,355 @@
+#include "pages/book.h"
+
+#include <stdexcept>
+
+#include "puzzle/random.h"
+
+namespace quorvel::pages {
+namespace {
+
+using report::CreateItem;
+using report::TReportHLine;
+using report::TReportPage;
+using report::TReportText;
+using report::TReportVLine;
+
+constexpr const char* kLevelCaptions[] = {"Very Easy Sudoku", "Easy Sudoku",   "Standard Sudoku",
+                                          "Hard Sudoku",      "Expert Sudoku", "Extreme Sudoku"};
+
+int RuleWidth(int k) { return (k == 1 || k == 4 || k == 7 || k == 10) ? 10 : 5; }
+
+// A left-justified text: Text, Left, Top, size, name "Arial".
+void AddText(TReportPage& page, const std::string& text, double left, double top, int size) {
+  TReportText* t = CreateItem<TReportText>(page, "TitleText");
+  t->SetText(text);
+  t->SetLeft(left);
+  t->SetTop(top);
+  t->Font().Size = size;
+  t->Font().Name = "Arial";
+}
+
+// A centred cell text: Left, Top, size, pjCenter, Text, Width 1.0.
+void AddCell(TReportPage& page, double left, double top, int size, const std::string& text) {
+  TReportText* t = CreateItem<TReportText>(page, "TitleText");
+  t->SetLeft(left);
+  t->SetTop(top);
+  t->Font().Size = size;
+  t->SetFontJustify(report::pjCenter);
+  t->SetText(text);
+  t->SetWidth(1.0);
+}
+
+void AddHLine(TReportPage& page, double left, double width, int line_width, double top) {
+  TReportHLine* h = CreateItem<TReportHLine>(page);
+  h->SetLeft(left);
+  h->SetWidth(width);
+  h->SetLineWidth(line_width);
+  h->SetTop(top);
+}
+
+void AddVLine(TReportPage& page, double top, double height, int line_width, double left) {
+  TReportVLine* v = CreateItem<TReportVLine>(page);
+  v->SetTop(top);
+  v->SetHeight(height);
+  v->SetLineWidth(line_width);
+  v->SetLeft(left);
+}
+
+// The cell (i, j) of an 81-character string: character 9(i - 1) + j; "" for "0" or past the end.
+std::string CellOf(const std::string& s, int i, int j) {
+  size_t pos = static_cast<size_t>(9 * (i - 1) + j - 1);
+  if (pos >= s.size() || s[pos] == '0') return std::string();
+  return std::string(1, s[pos]);
+}
+
+// One 9 x 9 grid: ten horizontal rules, ten vertical rules, then 81 cell texts column by column.
+// Cell (i, j) sits at ((i - 1) c + text_x0, (j - 1) c + text_y0).
+struct Block {
+  double c, x0, y0, text_x0, text_y0;
+  int size;
+};
+
+template <class CellText>
+void AddBlock(TReportPage& page, const Block& b, CellText&& cell_text) {
+  for (int k = 1; k <= 10; ++k) AddHLine(page, b.x0, 9 * b.c, RuleWidth(k), b.y0 + (k - 1) * b.c);
+  for (int k = 1; k <= 10; ++k) AddVLine(page, b.y0, 9 * b.c, RuleWidth(k), b.x0 + (k - 1) * b.c);
+  for (int i = 1; i <= 9; ++i) {
+    for (int j = 1; j <= 9; ++j) {
+      auto [size, text] = cell_text(i, j);
+      AddCell(page, (i - 1) * b.c + b.text_x0, (j - 1) * b.c + b.text_y0, size, text);
+    }
+  }
+}
+
+// The four slots of the four-puzzle and answer layouts: heading (left, top) and block.
+struct Slot {
+  double heading_left, heading_top;
+  Block block;
+};
+constexpr Slot kSlots[4] = {
+    {0.5, 1.2, {0.4, 0.5, 1.59, 0.2, 1.62, 18}},
+    {4.5, 1.2, {0.4, 4.5, 1.59, 4.2, 1.62, 18}},
+    {0.5, 5.6, {0.4, 0.5, 5.99, 0.2, 6.02, 18}},
+    {4.5, 5.6, {0.4, 4.5, 5.99, 4.2, 6.02, 18}},
+};
+
+std::string Heading(int number) { return "Sudoku #" + std::to_string(number); }
+
+// Samurai layout: cell side, grid offsets in cells (column, row) by grid number 1..5.
+constexpr double kU = 0.35;
+struct Offset {
+  int co, ro;
+};
+constexpr Offset kGridOffset[6] = {{0, 0}, {6, 6}, {0, 0}, {12, 0}, {0, 12}, {12, 12}};
+
+}  // namespace
+
+std::string LevelCaption(int level_item) {
+  if (level_item < 0 || level_item > 5) {
+    throw std::out_of_range("level item " + std::to_string(level_item) + " is not 0..5");
+  }
+  return kLevelCaptions[level_item];
+}
+
+BookMaker::BookMaker(const puzzle::BankSet& banks, std::string page_stream_file)
+    : supply_(banks), page_stream_file_(std::move(page_stream_file)) {
+  project_.SetEngine(&writer_);
+  writer_.FileName = page_stream_file_;
+  writer_.Copies = 2;
+  render_pdf_.EmbedFonts = true;
+  render_pdf_.FontEncoding = report::fePDFDocEncoding;
+  render_pdf_.DocInfo.KeyWords = kKeywords;
+  render_pdf_.DocInfo.Creator = kMakerAddress;
+  render_pdf_.DocInfo.Producer = kMakerSite;
+}
+
+void BookMaker::SetProgress(report::Progress* progress) {
+  progress_ = progress ? progress : &no_progress_;
+  writer_.Yield = progress;
+}
+
+TReportPage& BookMaker::Page(int number) {
+  auto* page = dynamic_cast<TReportPage*>(
+      project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(number)));
+  if (!page) throw std::logic_error("Report1.Page" + std::to_string(number) + " is missing");
+  page->SetWasteFit(true);
+  return *page;
+}
+
+void BookMaker::BuildStandardPages(const puzzle::RunOptions& options,
+                                   const std::string& pdf_file) {
+  supply_.FillBatch(options);
+  project_.NewProject();
+  auto* report = dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
+  const int P = options.pages;
+  const int U = puzzle::GetPuzzlesPerPage(options.per_page_item);
+  const int n = U * P;
+  const int A = (n + 3) / 4;
+  for (int i = 1; i <= P + A - 1; ++i) report->AddPage();
+  for (int q = 1; q <= P + A - 1; ++q) {
+    auto* from = dynamic_cast<TReportPage*>(
+        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(q)));
+    auto* to = dynamic_cast<TReportPage*>(
+        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(q + 1)));
+    from->SetGotoPage(to);
+  }
+  const std::string title = LevelCaption(options.level_item) + " by Quorvel Pro";
+  const bool candidates = options.candidates && U == 1;
+  auto puzzle_progress = [&](int q) {
+    progress_->SetPosition(q * 40 / P);
+    progress_->SetCaption("Create Sudoku Puzzles,Please wait");
+    progress_->ProcessEvents();
+  };
+  auto puzzle_cells = [&](int size) {
+    return [this, size](int i, int j) {
+      return std::pair<int, std::string>(size, supply_.GetCellText(i, j));
+    };
+  };
+
+  if (U == 1) {
+    for (int q = 1; q <= P; ++q) {
+      TReportPage& page = Page(q);
+      puzzle_progress(q);
+      AddText(page, title, 5.1, 0.6, 12);
+      AddText(page, Heading(q), 3.18, 1.4, 28);
+      supply_.tm = supply_.Puzzle(q);
+      AddBlock(page, {0.84, 0.5, 1.99, 0.46, 2.19, 25}, [&](int i, int j) {
+        std::string text = supply_.GetCellText(i, j);
+        if (!candidates || !text.empty()) return std::pair<int, std::string>(25, text);
+        puzzle::TQJ& grid = supply_.Grid();
+        grid.LoadPuzzle(supply_.tm);
+        return std::pair<int, std::string>(12, grid.GetCandidates(i, j));
+      });
+      AddText(page, kMakerAddress, 6.24, 9.56, 12);
+    }
+  } else if (U == 2) {
+    for (int q = 1; q <= P; ++q) {
+      TReportPage* page = &Page(q);
+      puzzle_progress(q);
+      supply_.tm = supply_.Puzzle(2 * q - 1);
+      AddText(*page, title, 5.1, 0.6, 12);
+      AddText(*page, Heading(2 * q - 1), 3.5, 1.0, 18);
+      AddBlock(*page, {0.48, 2.0, 1.39, 1.75, 1.42, 20}, puzzle_cells(20));
+      supply_.tm = supply_.Puzzle(2 * q);
+      page = &Page(q);
+      AddText(*page, Heading(2 * q), 3.5, 5.9, 18);
+      AddBlock(*page, {0.48, 2.0, 6.29, 1.75, 6.35, 20}, puzzle_cells(20));
+      // This footer sets its position and size before its text.
+      TReportText* footer = CreateItem<TReportText>(*page, "TitleText");
+      footer->SetLeft(3.3);
+      footer->SetTop(10.62);
+      footer->Font().Size = 12;
+      footer->SetText(kMakerAddress);
+      footer->Font().Name = "Arial";
+    }
+  } else {
+    for (int s = 1; s <= 4; ++s) {
+      const Slot& slot = kSlots[s - 1];
+      for (int q = 1; q <= P; ++q) {
+        TReportPage& page = Page(q);
+        if (s == 1) {
+          puzzle_progress(q);
+          AddText(page, title, 5.1, 0.6, 12);
+        }
+        int number = 4 * (q - 1) + s;
+        AddText(page, Heading(number), slot.heading_left, slot.heading_top, 18);
+        supply_.tm = supply_.Puzzle(number);
+        AddBlock(page, slot.block, puzzle_cells(18));
+        if (s == 4) AddText(page, kMakerAddress, 6.3, 9.7, 12);
+      }
+    }
+  }
+
+  // Answer pages: four solutions a page, whatever the puzzle layout.
+  for (int s = 1; s <= 4; ++s) {
+    const Slot& slot = kSlots[s - 1];
+    for (int a = 1; a <= A; ++a) {
+      TReportPage& page = Page(P + a);
+      if (s == 1) {
+        progress_->SetCaption("Create Answers - " + std::to_string(a) + "/" + std::to_string(A));
+        progress_->SetPosition(40 + a * 40 / A);
+        progress_->ProcessEvents();
+        AddText(page, title, 5.1, 0.6, 12);
+        AddText(page, "Answers", 0.5, 0.6, 18);
+      }
+      int number = 4 * (a - 1) + s;
+      AddText(page, Heading(number), slot.heading_left, slot.heading_top, 18);
+      const std::string& solution =
+          number <= puzzle::PuzzleSupply::kBatchSlots ? supply_.Solution(number) : std::string();
+      AddBlock(page, slot.block, [&](int i, int j) {
+        return std::pair<int, std::string>(18, CellOf(solution, i, j));
+      });
+      if (s == 4) AddText(page, kMakerAddress, 6.3, 9.7, 12);
+    }
+  }
+  progress_->SetCaption("Save file to disk,Please wait");
+  progress_->SetPosition(80);
+  progress_->ProcessEvents();
+  ClosingSteps(pdf_file, 80);
+}
+
+void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options,
+                                  const std::string& pdf_file) {
+  const int N = options.pages;
+  if (N < 1 || N > puzzle::SamuraiBatch::kPages) {
+    throw std::out_of_range("a Samurai book has 1 to 200 pages, not " + std::to_string(N));
+  }
+  project_.NewProject();
+  auto* report = dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
+  for (int i = 1; i <= 2 * N - 1; ++i) report->AddPage();
+  for (int k = 1; k <= 2 * N - 1; ++k) {
+    auto* from = dynamic_cast<TReportPage*>(
+        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(k)));
+    auto* to = dynamic_cast<TReportPage*>(
+        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(k + 1)));
+    from->SetGotoPage(to);
+  }
+  for (int k = 1; k <= N; ++k) {
+    int level = puzzle::GetBankLevel(options.level_item);
+    samurai_.Store(k, puzzle::AssembleSamurai(supply_, level));
+  }
+  progress_->SetPosition(10);
+  progress_->SetCaption("Create Sudoku Puzzles,Please wait");
+  const std::string title = LevelCaption(options.level_item) + " by Quorvel Pro";
+
+  auto grid_lines = [&](TReportPage& page) {
+    // Horizontal lines: top-left, top-right, centre, bottom-left, bottom-right.
+    static constexpr int kHOrder[5] = {2, 3, 1, 4, 5};
+    // Vertical lines: top-left, bottom-left, centre, top-right, bottom-right.
+    static constexpr int kVOrder[5] = {2, 4, 1, 3, 5};
+    for (int i = 1; i <= 10; ++i) {
+      for (int g : kHOrder) {
+        const Offset& o = kGridOffset[g];
+        AddHLine(page, 0.5 + o.co * kU, 9 * kU, RuleWidth(i), 2.29 + (o.ro + i - 1) * kU);
+      }
+    }
+    for (int j = 1; j <= 10; ++j) {
+      for (int g : kVOrder) {
+        const Offset& o = kGridOffset[g];
+        AddVLine(page, 2.29 + o.ro * kU, 9 * kU, RuleWidth(j), 0.5 + (o.co + j - 1) * kU);
+      }
+    }
+  };
+  auto digits = [&](TReportPage& page, int k, bool answers) {
+    // Grids top-left, top-right, bottom-left, bottom-right, centre; shared boxes print once
+    // from the grid named in the exclusions (the bottom-left box from both).
+    static constexpr int kOrder[5] = {2, 3, 4, 5, 1};
+    for (int p = 1; p <= 9; ++p) {
+      for (int c = 1; c <= 9; ++c) {
+        for (int g : kOrder) {
+          bool skip = (g == 2 && p >= 7 && c >= 7) || (g == 5 && p <= 3 && c <= 3) ||
+                      (g == 1 && p <= 3 && c >= 7);
+          if (skip) continue;
+          const Offset& o = kGridOffset[g];
+          std::string text = answers ? puzzle::SamuraiAnswerCell(samurai_, k, g, c, p)
+                                     : puzzle::SamuraiPuzzleCell(samurai_, k, g, c, p);
+          AddCell(page, (o.co + c - 1) * kU + 0.19, (o.ro + p - 1) * kU + 2.28, 20, text);
+        }
+      }
+    }
+  };
+
+  for (int k = 1; k <= N; ++k) {
+    progress_->ProcessEvents();
+    progress_->SetCaption("Create Sudoku Pages - " + std::to_string(k) + "/" + std::to_string(N));
+    progress_->SetPosition(k * 30 / N + 10);
+    progress_->Repaint();
+    TReportPage& page = Page(k);
+    AddText(page, title, 5.1, 0.6, 12);
+    AddText(page, Heading(k), 3.25, 1.4, 28);
+    grid_lines(page);
+    digits(page, k, false);
+    AddText(page, kMakerAddress, 6.2, 9.65, 12);
+  }
+  for (int k = 1; k <= N; ++k) {
+    progress_->ProcessEvents();
+    progress_->SetCaption("Create Answers - " + std::to_string(k) + "/" + std::to_string(N));
+    progress_->SetPosition(k * 30 / N + 40);
+    progress_->Repaint();
+    TReportPage& page = Page(N + k);
+    AddText(page, title, 5.1, 0.6, 12);
+    AddText(page, "Answers", 0.5, 0.6, 18);
+    AddText(page, Heading(k), 3.25, 1.4, 28);
+    grid_lines(page);
+    digits(page, k, true);
+    AddText(page, kMakerAddress, 6.2, 9.65, 12);
+  }
+  progress_->SetCaption("Save file to disk,Please wait");
+  progress_->SetPosition(70);
+  progress_->Repaint();
+  ClosingSteps(pdf_file, 85);
+}
+
+void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
+  project_.ExecuteReport("Report1");
+  project_.CloseProject();
+  std::vector<uint8_t> stream = report::ReadWholeFile(page_stream_file_);
+  progress_->SetPosition(second_position);
+  progress_->Repaint();
+  render_pdf_.RenderStream(stream, pdf_file);
+  progress_->SetPosition(100);
+  progress_->SetCaption("Done");
+  if (completed) completed();
+}
+
+}  // namespace quorvel::pages

@@ -1,0 +1,60 @@
+// The book maker: builds a Standard or Samurai book as report pages of text and line items,
+// records them into the page-stream file and renders that into the PDF file. The window, the
+// command line and the tests all drive it, with the run options as plain values.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "puzzle/banks.h"
+#include "puzzle/options.h"
+#include "puzzle/samurai.h"
+#include "puzzle/supply.h"
+#include "report/document.h"
+#include "report/page_stream_writer.h"
+#include "report/pdf_writer.h"
+
+namespace quorvel::pages {
+
+// The footer printed on every page, and the document information of every PDF.
+inline constexpr const char* kMakerAddress = "www.tessaly.example";
+inline constexpr const char* kMakerSite = "Tessaly";
+inline constexpr const char* kKeywords = "printable sudoku,pdf sudoku,sudoku,sudoko";
+
+// Caption of a level choice 0..5: "Very Easy Sudoku" .. "Extreme Sudoku".
+std::string LevelCaption(int level_item);
+
+class BookMaker {
+ public:
+  // `page_stream_file` is where the executed report is recorded before rendering.
+  BookMaker(const puzzle::BankSet& banks, std::string page_stream_file);
+
+  // Builds the whole book into `pdf_file`. Progress gets captions, positions 0..100 and chances
+  // to repaint; `completed` runs once the PDF is written (the window shows its dialog there).
+  void BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file);
+  void BuildSamuraiPages(const puzzle::RunOptions& options, const std::string& pdf_file);
+
+  void SetProgress(report::Progress* progress);
+  std::function<void()> completed;
+
+  puzzle::PuzzleSupply& Supply() { return supply_; }
+  const puzzle::SamuraiBatch& Samurai() const { return samurai_; }
+  report::TRenderPDF& Renderer() { return render_pdf_; }
+  const std::string& PageStreamFile() const { return page_stream_file_; }
+
+ private:
+  report::TReportPage& Page(int number);
+  // Executes the report into the page-stream file, reads it back and renders the PDF.
+  void ClosingSteps(const std::string& pdf_file, int second_position);
+
+  puzzle::PuzzleSupply supply_;
+  puzzle::SamuraiBatch samurai_;
+  report::TReportProject project_;
+  report::TPageStreamWriter writer_;
+  report::TRenderPDF render_pdf_;
+  std::string page_stream_file_;
+  report::Progress no_progress_;
+  report::Progress* progress_ = &no_progress_;
+};
+
+}  // namespace quorvel::pages

@@ -1,0 +1,37 @@
+// The bank generator: random complete grids made into graded puzzles, one attempt per index, so
+// that a bank depends only on its seed.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/grader.h"
+
+namespace quorvel::tools {
+
+struct BankSpec {
+  int level;  // bank level 1..5
+  Tier tier;  // the hardest tier a puzzle of the bank needs
+  int min_givens, max_givens;
+};
+
+// The spec of bank level 1..5.
+BankSpec SpecFor(int level);
+
+// The bank line of a puzzle and its solution: digits for givens, "A".."I" for empty cells.
+std::string BankLine(const std::string& puzzle, const std::string& solution);
+
+// One attempt: a puzzle of the bank's level drawn from (seed, index), or nothing when the
+// attempt does not meet the bank's tier and given range.
+std::optional<std::string> Attempt(int level, uint64_t seed, uint64_t index);
+
+// Attempts indexes 0, 1, 2, ... on `jobs` threads and returns the first `count` accepted lines
+// in index order with distinct given patterns; the same seed gives the same bank whatever the
+// number of jobs. `progress` is called now and then with the number of lines found.
+std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs,
+                                   const std::function<void(int found, uint64_t tried)>& progress);
+
+}  // namespace quorvel::tools
