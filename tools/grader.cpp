@@ -606,6 +606,14 @@ Technique FindTechnique(std::string_view name) {
   return nullptr;
 }
 
+const TechniqueInfo* Step(CandidateGrid& grid, Tier max_tier) {
+  for (const TechniqueInfo& t : Techniques()) {
+    if (t.tier > max_tier) break;
+    if (t.apply(grid)) return &t;
+  }
+  return nullptr;
+}
+
 GradeResult Grade(std::string_view puzzle, Tier max_tier) {
   GradeResult result;
   CandidateGrid g;
@@ -619,17 +627,11 @@ GradeResult Grade(std::string_view puzzle, Tier max_tier) {
       result.solution = g.ValuesString();
       return result;
     }
-    bool progress = false;
-    for (const TechniqueInfo& t : Techniques()) {
-      if (t.tier > max_tier) break;
-      if (t.apply(g)) {
-        result.tier = std::max(result.tier, t.tier);
-        ++result.counts[t.name];
-        progress = true;
-        break;
-      }
-    }
-    if (!progress) {
+    const TechniqueInfo* t = Step(g, max_tier);
+    if (t) {
+      result.tier = std::max(result.tier, t->tier);
+      ++result.counts[t->name];
+    } else {
       result.tier = Tier::Unsolved;
       result.solution = g.ValuesString();
       return result;

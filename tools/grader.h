@@ -57,6 +57,9 @@ const std::array<TechniqueInfo, 23>& Techniques();
 // The technique of a name, or nullptr.
 Technique FindTechnique(std::string_view name);
 
+// Applies the first technique up to `max_tier` that makes progress; returns it, or nullptr.
+const TechniqueInfo* Step(CandidateGrid& grid, Tier max_tier = Tier::D);
+
 struct GradeResult {
   Tier tier = Tier::S;
   bool solved = false;
