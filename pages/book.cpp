@@ -341,6 +341,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options,
 }
 
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
+  if (before_execute) before_execute(project_);
   project_.ExecuteReport("Report1");
   project_.CloseProject();
   std::vector<uint8_t> stream = report::ReadWholeFile(page_stream_file_);

@@ -36,6 +36,8 @@ class BookMaker {
 
   void SetProgress(report::Progress* progress);
   std::function<void()> completed;
+  // Called with the finished document just before it is executed; lets tests inspect it.
+  std::function<void(report::TReportProject&)> before_execute;
 
   puzzle::PuzzleSupply& Supply() { return supply_; }
   const puzzle::SamuraiBatch& Samurai() const { return samurai_; }

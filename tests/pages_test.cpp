@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "pages/book.h"
+#include "pages/locations.h"
+#include "puzzle/random.h"
+#include "test_util.h"
+
+namespace quorvel::pages {
+namespace {
+
+namespace fs = std::filesystem;
+using report::TReportPage;
+using report::TReportText;
+
+class RecordingProgress : public report::Progress {
+ public:
+  std::vector<int> positions;
+  std::vector<std::string> captions;
+  int events = 0;
+  void SetCaption(const std::string& c) override { captions.push_back(c); }
+  void SetPosition(int p) override { positions.push_back(p); }
+  void ProcessEvents() override { ++events; }
+};
+
+// A copy of a text item's properties (the document is freed once executed).
+struct TextInfo {
+  std::string text;
+  double left, top;
+  int size;
+  report::TPrintJustify justify;
+  const std::string& Text() const { return text; }
+  double Left() const { return left; }
+  double Top() const { return top; }
+  report::TPrintJustify FontJustify() const { return justify; }
+  struct {
+    int Size;
+  } font;
+  decltype(font) Font() const { return font; }
+};
+
+// One page of the finished document: its items in order, summarised.
+struct PageSummary {
+  int texts = 0, hlines = 0, vlines = 0;
+  std::vector<TextInfo> text_items;
+};
+
+class BookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("quorvel_pages_" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+    puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(1));
+    banks_ = testing::FixtureBanks();
+    maker_ = std::make_unique<BookMaker>(banks_, (dir_ / "book.pgs").string());
+    maker_->SetProgress(&progress_);
+    maker_->before_execute = [this](report::TReportProject& project) {
+      pages_.clear();
+      report::TReport* report = project.ProjectManager().Reports()[0];
+      // Follow the chain from the first page, as execution does.
+      for (TReportPage* page = report->FirstPage(); page; page = page->GotoPage()) {
+        EXPECT_TRUE(page->WasteFit());
+        PageSummary s;
+        for (report::TReportComponent* c : page->Children()) {
+          if (auto* t = dynamic_cast<const TReportText*>(c)) {
+            ++s.texts;
+            TextInfo info{t->Text(), t->Left(), t->Top(), t->Font().Size, t->FontJustify(), {}};
+            info.font.Size = t->Font().Size;
+            s.text_items.push_back(info);
+          } else if (dynamic_cast<const report::TReportHLine*>(c)) {
+            ++s.hlines;
+          } else if (dynamic_cast<const report::TReportVLine*>(c)) {
+            ++s.vlines;
+          }
+        }
+        pages_.push_back(s);
+      }
+      EXPECT_EQ(pages_.size(), report->Pages().size());
+    };
+    maker_->completed = [this] { completed_ = progress_.positions.back(); };
+  }
+  void TearDown() override {
+    puzzle::SetSeedCounter(nullptr);
+    fs::remove_all(dir_);
+  }
+  std::string Pdf() const { return (dir_ / "book.pdf").string(); }
+
+  fs::path dir_;
+  puzzle::BankSet banks_;
+  std::unique_ptr<BookMaker> maker_;
+  RecordingProgress progress_;
+  std::vector<PageSummary> pages_;
+  int completed_ = -1;
+};
+
+const TextInfo* FindText(const PageSummary& page, const std::string& text) {
+  for (const TextInfo& t : page.text_items) {
+    if (t.Text() == text) return &t;
+  }
+  return nullptr;
+}
+
+TEST_F(BookTest, StandardLayoutsItemCountsAndPages) {
+  struct Case {
+    int pages, per_page_item, want_pages, puzzle_items;
+  };
+  for (Case k : {Case{1, 0, 2, 104}, Case{3, 1, 5, 206}, Case{5, 2, 10, 410}}) {
+    puzzle::RunOptions o;
+    o.pages = k.pages;
+    o.per_page_item = k.per_page_item;
+    maker_->BuildStandardPages(o, Pdf());
+    ASSERT_EQ(static_cast<int>(pages_.size()), k.want_pages);
+    for (int q = 0; q < k.want_pages; ++q) {
+      const PageSummary& p = pages_[q];
+      bool answer = q >= k.pages;
+      EXPECT_EQ(p.texts + p.hlines + p.vlines, answer ? 411 : k.puzzle_items) << "page " << q + 1;
+      EXPECT_EQ(p.hlines, p.vlines);
+    }
+    EXPECT_TRUE(fs::exists(Pdf()));
+  }
+  const PageSummary& last_answers = pages_.back();
+  EXPECT_NE(FindText(last_answers, "Sudoku #20"), nullptr);
+  EXPECT_NE(FindText(last_answers, "Answers"), nullptr);
+}
+
+TEST_F(BookTest, TwoPerPageAndPartialAnswerPages) {
+  puzzle::RunOptions o;
+  o.pages = 3;
+  o.per_page_item = 1;
+  maker_->BuildStandardPages(o, Pdf());
+  ASSERT_EQ(pages_.size(), 5u);
+  const TextInfo* five = FindText(pages_[2], "Sudoku #5");
+  const TextInfo* six = FindText(pages_[2], "Sudoku #6");
+  ASSERT_TRUE(five && six);
+  EXPECT_LT(five->Top(), six->Top());
+  const PageSummary& answers = pages_[4];
+  ASSERT_NE(FindText(answers, "Sudoku #8"), nullptr);
+  // Slots 7 and 8 have empty cells; slots 5 and 6 are full.
+  int filled = 0;
+  for (const TextInfo& t : answers.text_items) {
+    if (t.FontJustify() == report::pjCenter && !t.Text().empty()) ++filled;
+  }
+  EXPECT_EQ(filled, 2 * 81);
+}
+
+TEST_F(BookTest, PrintedGridIsTheStringMirroredAndAnswersMatch) {
+  puzzle::RunOptions o;
+  o.pages = 1;
+  maker_->BuildStandardPages(o, Pdf());
+  const std::string& puzzle = maker_->Supply().Puzzle(1);
+  const std::string& solution = maker_->Supply().Solution(1);
+  // Cell texts are created column by column: item k is page column k / 9 + 1, row k % 9 + 1,
+  // and shows character 9 (i - 1) + j of the string: the string's row i runs down the page.
+  std::vector<const TextInfo*> cells;
+  for (const TextInfo& t : pages_[0].text_items) {
+    if (t.FontJustify() == report::pjCenter) cells.push_back(&t);
+  }
+  ASSERT_EQ(cells.size(), 81u);
+  for (int k = 0; k < 81; ++k) {
+    int i = k / 9 + 1, j = k % 9 + 1;
+    char ch = puzzle[9 * (i - 1) + j - 1];
+    EXPECT_EQ(cells[k]->Text(), ch == '0' ? "" : std::string(1, ch));
+    EXPECT_NEAR(cells[k]->Left(), (i - 1) * 0.84 + 0.46, 1e-9);
+    EXPECT_NEAR(cells[k]->Top(), (j - 1) * 0.84 + 2.19, 1e-9);
+    EXPECT_EQ(cells[k]->Font().Size, 25);
+  }
+  std::vector<const TextInfo*> answer;
+  for (const TextInfo& t : pages_[1].text_items) {
+    if (t.FontJustify() == report::pjCenter) answer.push_back(&t);
+  }
+  ASSERT_EQ(answer.size(), 4u * 81);
+  for (int k = 0; k < 81; ++k) {
+    EXPECT_EQ(answer[k]->Text(), std::string(1, solution[9 * (k / 9) + k % 9]));
+    EXPECT_EQ(answer[k]->Font().Size, 18);
+  }
+  EXPECT_NE(FindText(pages_[0], "Very Easy Sudoku by Quorvel Pro"), nullptr);
+  EXPECT_NE(FindText(pages_[0], "www.tessaly.example"), nullptr);
+}
+
+TEST_F(BookTest, CandidatesOnlyOnOnePerPage) {
+  puzzle::RunOptions o;
+  o.pages = 2;
+  o.candidates = true;
+  o.level_item = 2;
+  maker_->BuildStandardPages(o, Pdf());
+  const std::string& puzzle = maker_->Supply().Puzzle(1);
+  puzzle::TQJ grid;
+  grid.LoadPuzzle(puzzle);
+  int k = 0;
+  for (const TextInfo& info : pages_[0].text_items) {
+    const TextInfo* t = &info;
+    if (t->FontJustify() != report::pjCenter) continue;
+    int i = k / 9 + 1, j = k % 9 + 1;
+    ++k;
+    char ch = puzzle[9 * (i - 1) + j - 1];
+    if (ch != '0') {
+      EXPECT_EQ(t->Text(), std::string(1, ch));
+      EXPECT_EQ(t->Font().Size, 25);
+    } else {
+      EXPECT_EQ(t->Text(), grid.GetCandidates(i, j));
+      EXPECT_EQ(t->Font().Size, 12);
+    }
+  }
+  EXPECT_NE(FindText(pages_[0], "Standard Sudoku by Quorvel Pro"), nullptr);
+  o.per_page_item = 2;
+  maker_->BuildStandardPages(o, Pdf());
+  for (const TextInfo& t : pages_[0].text_items) {
+    if (t.FontJustify() == report::pjCenter) EXPECT_EQ(t.Font().Size, 18);
+  }
+}
+
+TEST_F(BookTest, StandardProgress) {
+  puzzle::RunOptions o;
+  o.pages = 3;
+  maker_->BuildStandardPages(o, Pdf());
+  std::vector<int> want = {13, 26, 40};
+  EXPECT_EQ(std::vector<int>(progress_.positions.begin(), progress_.positions.begin() + 3), want);
+  EXPECT_EQ(progress_.captions.front(), "Create Sudoku Puzzles,Please wait");
+  EXPECT_EQ(progress_.captions[3], "Create Answers - 1/1");
+  EXPECT_EQ(progress_.positions.back(), 100);
+  EXPECT_EQ(progress_.captions.back(), "Done");
+  EXPECT_EQ(progress_.captions[progress_.captions.size() - 2], "Save file to disk,Please wait");
+  EXPECT_EQ(completed_, 100);
+}
+
+TEST_F(BookTest, SamuraiPagesAndProgress) {
+  puzzle::RunOptions o;
+  o.pages = 1;
+  o.samurai = true;
+  o.level_item = 3;
+  maker_->BuildSamuraiPages(o, Pdf());
+  ASSERT_EQ(pages_.size(), 2u);
+  EXPECT_EQ(pages_[0].hlines, 50);
+  EXPECT_EQ(pages_[0].vlines, 50);
+  EXPECT_EQ(pages_[0].texts, 381);
+  EXPECT_EQ(pages_[1].texts, 382);
+  EXPECT_EQ(progress_.positions, (std::vector<int>{10, 40, 70, 70, 85, 100}));
+  EXPECT_NE(FindText(pages_[0], "Hard Sudoku by Quorvel Pro"), nullptr);
+  EXPECT_NE(FindText(pages_[1], "Sudoku #1"), nullptr);
+  const TextInfo* footer = FindText(pages_[0], "www.tessaly.example");
+  ASSERT_NE(footer, nullptr);
+  EXPECT_NEAR(footer->Top(), 9.65, 1e-9);
+  // Every answer cell has a digit; puzzle cells are the givens of the store.
+  int empty_answers = 0;
+  for (const TextInfo& t : pages_[1].text_items) empty_answers += t.Text().empty();
+  EXPECT_EQ(empty_answers, 0);
+
+  progress_.positions.clear();
+  o.pages = 7;
+  maker_->BuildSamuraiPages(o, Pdf());
+  EXPECT_EQ(std::vector<int>(progress_.positions.begin() + 1, progress_.positions.begin() + 8),
+            (std::vector<int>{14, 18, 22, 27, 31, 35, 40}));
+  EXPECT_EQ(pages_.size(), 14u);
+}
+
+TEST(Locations, PrivateFolderForThePageStream) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  std::string keep = saved ? saved : "";
+  unsetenv("XDG_RUNTIME_DIR");
+  std::string folder = PrivateTempFolder();
+  struct stat st {};
+  ASSERT_EQ(lstat(folder.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(st.st_uid, getuid());
+  EXPECT_EQ(PageStreamFilePath(), folder + "tessalyquorvel.pgs");
+  // A folder open to others is refused.
+  chmod(folder.c_str(), 0755);
+  EXPECT_THROW(PrivateTempFolder(), std::runtime_error);
+  chmod(folder.c_str(), 0700);
+  setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+  EXPECT_EQ(PageStreamFilePath(), "/run/user/4242/tessalyquorvel.pgs");
+  if (saved) {
+    setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+  } else {
+    unsetenv("XDG_RUNTIME_DIR");
+  }
+}
+
+TEST(LevelCaption, AllLevels) {
+  EXPECT_EQ(LevelCaption(0), "Very Easy Sudoku");
+  EXPECT_EQ(LevelCaption(2), "Standard Sudoku");
+  EXPECT_EQ(LevelCaption(5), "Extreme Sudoku");
+  EXPECT_THROW(LevelCaption(6), std::out_of_range);
+}
+
+}  // namespace
+}  // namespace quorvel::pages
