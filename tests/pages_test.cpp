@@ -207,7 +207,9 @@ TEST_F(BookTest, CandidatesOnlyOnOnePerPage) {
   o.per_page_item = 2;
   maker_->BuildStandardPages(o, Pdf());
   for (const TextInfo& t : pages_[0].text_items) {
-    if (t.FontJustify() == report::pjCenter) EXPECT_EQ(t.Font().Size, 18);
+    if (t.FontJustify() == report::pjCenter) {
+      EXPECT_EQ(t.Font().Size, 18);
+    }
   }
 }
 
