@@ -1,0 +1,292 @@
+// End-to-end: the real quorvel-book program, its PDF checked with qpdf and poppler's pdftotext.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include "test_util.h"
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out;
+};
+
+Result Shell(const std::string& command) {
+  Result r{0, ""};
+  FILE* p = popen((command + " 2>&1").c_str(), "r");
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int status = pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class E2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("quorvel_e2e_" + std::to_string(getpid()));
+    fs::create_directories(dir_ / "run");
+    fs::permissions(dir_ / "run", fs::perms::owner_all);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  // Runs quorvel-book with its page stream in a private folder of the test.
+  Result Book(const std::string& args) {
+    return Shell("XDG_RUNTIME_DIR=" + (dir_ / "run").string() + " " QUORVEL_BOOK " " + args);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+struct Word {
+  double x, y;  // centre, in inches from the top-left corner
+  std::string text;
+};
+using PageWords = std::vector<Word>;
+
+std::vector<PageWords> Words(const std::string& pdf) {
+  Result r = Shell("pdftotext -bbox " + pdf + " -");
+  EXPECT_EQ(r.status, 0) << r.out.substr(0, 500);
+  std::vector<PageWords> pages;
+  std::regex word(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  size_t at = 0;
+  while ((at = r.out.find("<page ", at)) != std::string::npos) {
+    size_t end = r.out.find("</page>", at);
+    std::string body = r.out.substr(at, end - at);
+    PageWords words;
+    for (std::sregex_iterator it(body.begin(), body.end(), word), e; it != e; ++it) {
+      const std::smatch& m = *it;
+      words.push_back({(std::stod(m[1]) + std::stod(m[3])) / 2 / 72,
+                       (std::stod(m[2]) + std::stod(m[4])) / 2 / 72, m[5]});
+    }
+    pages.push_back(words);
+    at = end;
+  }
+  return pages;
+}
+
+std::string PageText(const PageWords& words) {
+  std::string s;
+  for (const Word& w : words) s += w.text + " ";
+  return s;
+}
+
+// The digits of an n x n field of cells of side c from (x0, y0), row-major, "0" where empty.
+std::string Field(const PageWords& words, double x0, double y0, double c, int n = 9) {
+  std::string f(static_cast<size_t>(n * n), '0');
+  for (const Word& w : words) {
+    if (w.text.size() != 1 || w.text[0] < '1' || w.text[0] > '9') continue;
+    int col = static_cast<int>(std::floor((w.x - x0) / c));
+    int row = static_cast<int>(std::floor((w.y - y0) / c));
+    if (col < 0 || row < 0 || col >= n || row >= n) continue;
+    f[static_cast<size_t>(row * n + col)] = w.text[0];
+  }
+  return f;
+}
+
+struct Origin {
+  double x0, y0, c;
+};
+// Answer slots, and the puzzle blocks of each layout by their place on the page.
+constexpr Origin kSlots[4] = {{0.5, 1.59, 0.4}, {4.5, 1.59, 0.4}, {0.5, 5.99, 0.4},
+                              {4.5, 5.99, 0.4}};
+
+// Checks that every puzzle's givens stand in its answer grid and that the answer is a valid
+// Sudoku; returns the number of puzzles checked.
+int CheckAnswers(const std::vector<PageWords>& pages, int P, int U) {
+  int n = P * U;
+  int A = (n + 3) / 4;
+  EXPECT_EQ(static_cast<int>(pages.size()), P + A);
+  for (int k = 1; k <= n; ++k) {
+    int q = (k - 1) / U;
+    Origin at = U == 1   ? Origin{0.5, 1.99, 0.84}
+                : U == 2 ? ((k % 2) ? Origin{2.0, 1.39, 0.48} : Origin{2.0, 6.29, 0.48})
+                         : kSlots[(k - 1) % 4];
+    std::string puzzle = Field(pages[q], at.x0, at.y0, at.c);
+    const Origin& s = kSlots[(k - 1) % 4];
+    std::string answer = Field(pages[P + (k - 1) / 4], s.x0, s.y0, s.c);
+    EXPECT_TRUE(testing::IsValidSolution(answer)) << "answer " << k << " " << answer;
+    int givens = 0;
+    for (int i = 0; i < 81; ++i) {
+      if (puzzle[i] == '0') continue;
+      ++givens;
+      EXPECT_EQ(puzzle[i], answer[i]) << "puzzle " << k << " cell " << i;
+    }
+    EXPECT_GE(givens, 17) << "puzzle " << k;
+  }
+  return n;
+}
+
+TEST_F(E2E, StandardLayoutsAndPageCounts) {
+  struct Case {
+    std::string args;
+    int P, U, pages;
+    std::string title;
+  };
+  for (const Case& k : {Case{"--pages 1", 1, 1, 2, "Very Easy Sudoku by Quorvel Pro"},
+                        Case{"--pages 3 --per-page 2 --level hard", 3, 2, 5,
+                             "Hard Sudoku by Quorvel Pro"},
+                        Case{"--pages 4 --per-page 4 --level 5", 4, 4, 8,
+                             "Extreme Sudoku by Quorvel Pro"},
+                        Case{"--pages 2 --level easy --candidates", 2, 1, 3,
+                             "Easy Sudoku by Quorvel Pro"},
+                        Case{"--level standard", 20, 1, 25, "Standard Sudoku by Quorvel Pro"}}) {
+    std::string pdf = Path("book.pdf");
+    Result r = Book(k.args + " --force -o " + pdf);
+    ASSERT_EQ(r.status, 0) << k.args << "\n" << r.out;
+    EXPECT_EQ(r.out, "") << "quiet when stderr is not a terminal";
+    Result check = Shell("qpdf --check " + pdf);
+    EXPECT_EQ(check.status, 0) << check.out;
+    std::vector<PageWords> pages = Words(pdf);
+    ASSERT_EQ(static_cast<int>(pages.size()), k.pages) << k.args;
+    for (int p = 0; p < k.pages; ++p) {
+      std::string text = PageText(pages[p]);
+      EXPECT_NE(text.find(k.title.substr(0, k.title.find(' '))), std::string::npos) << text;
+      EXPECT_NE(text.find("www.tessaly.example"), std::string::npos);
+      EXPECT_EQ(text.find("Answers") != std::string::npos, p >= k.P) << k.args << " page " << p + 1;
+      int first = p < k.P ? p * k.U + 1 : (p - k.P) * 4 + 1;
+      int count = p < k.P ? k.U : 4;
+      for (int h = first; h < first + count; ++h) {
+        EXPECT_NE(text.find("Sudoku #" + std::to_string(h) + " "), std::string::npos)
+            << k.args << " page " << p + 1 << " heading " << h;
+      }
+    }
+    Result plain = Shell("pdftotext " + pdf + " -");
+    EXPECT_NE(plain.out.find(k.title), std::string::npos) << k.args;
+    if (k.args.find("--candidates") == std::string::npos) CheckAnswers(pages, k.P, k.U);
+  }
+}
+
+TEST_F(E2E, LargestStandardBook) {
+  std::string pdf = Path("big.pdf");
+  Result r = Book("--pages 200 --per-page 4 --level expert -o " + pdf);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(Shell("qpdf --check " + pdf).status, 0);
+  std::vector<PageWords> pages = Words(pdf);
+  ASSERT_EQ(pages.size(), 400u);
+  std::string last = PageText(pages.back());
+  for (int h = 797; h <= 800; ++h) {
+    EXPECT_NE(last.find("Sudoku #" + std::to_string(h) + " "), std::string::npos) << h;
+  }
+  EXPECT_EQ(CheckAnswers(pages, 200, 4), 800);
+}
+
+TEST_F(E2E, SamuraiBooks) {
+  for (int n : {1, 3}) {
+    std::string pdf = Path("samurai" + std::to_string(n) + ".pdf");
+    Result r = Book("--samurai --level tough --pages " + std::to_string(n) + " -o " + pdf);
+    // "tough" is not a level name: the command refuses it.
+    ASSERT_EQ(r.status, 2) << r.out;
+    r = Book("--samurai --level expert --pages " + std::to_string(n) + " -o " + pdf);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Shell("qpdf --check " + pdf).status, 0);
+    std::vector<PageWords> pages = Words(pdf);
+    ASSERT_EQ(static_cast<int>(pages.size()), 2 * n);
+    // The five grids in the 21 x 21 field: (column, row) offsets in cells.
+    const int offsets[5][2] = {{6, 6}, {0, 0}, {12, 0}, {0, 12}, {12, 12}};
+    for (int k = 0; k < n; ++k) {
+      std::string puzzle_text = PageText(pages[k]), answer_text = PageText(pages[n + k]);
+      EXPECT_NE(puzzle_text.find("Expert Sudoku by Quorvel Pro"), std::string::npos);
+      EXPECT_NE(puzzle_text.find("Sudoku #" + std::to_string(k + 1) + " "), std::string::npos);
+      EXPECT_EQ(puzzle_text.find("Answers"), std::string::npos);
+      EXPECT_NE(answer_text.find("Answers"), std::string::npos);
+      EXPECT_NE(answer_text.find("Sudoku #" + std::to_string(k + 1) + " "), std::string::npos);
+      EXPECT_NE(answer_text.find("www.tessaly.example"), std::string::npos);
+      std::string puzzle = Field(pages[k], 0.5, 2.29, 0.35, 21);
+      std::string answer = Field(pages[n + k], 0.5, 2.29, 0.35, 21);
+      for (const auto& o : offsets) {
+        std::string grid(81, '0'), givens(81, '0');
+        for (int r = 0; r < 9; ++r) {
+          for (int c = 0; c < 9; ++c) {
+            size_t at = static_cast<size_t>((o[1] + r) * 21 + o[0] + c);
+            grid[r * 9 + c] = answer[at];
+            givens[r * 9 + c] = puzzle[at];
+          }
+        }
+        EXPECT_TRUE(testing::IsValidSolution(grid)) << "page " << k + 1 << " " << grid;
+        for (int i = 0; i < 81; ++i) {
+          if (givens[i] != '0') {
+            EXPECT_EQ(givens[i], grid[i]);
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST_F(E2E, SeedMakesTheBookReproducible) {
+  auto bytes = [&](const std::string& name) {
+    std::ifstream in(Path(name), std::ios::binary);
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The creation date is the one part that may differ.
+    return std::regex_replace(s, std::regex(R"(/CreationDate \(D:\d{14}\))"), "");
+  };
+  ASSERT_EQ(Book("--seed 42 --pages 3 --per-page 2 -o " + Path("a.pdf")).status, 0);
+  ASSERT_EQ(Book("--seed 42 --pages 3 --per-page 2 -o " + Path("b.pdf")).status, 0);
+  ASSERT_EQ(Book("--seed 43 --pages 3 --per-page 2 -o " + Path("c.pdf")).status, 0);
+  ASSERT_EQ(Book("--seed 42 --samurai --pages 2 -o " + Path("d.pdf")).status, 0);
+  ASSERT_EQ(Book("--seed 42 --samurai --pages 2 -o " + Path("e.pdf")).status, 0);
+  EXPECT_EQ(bytes("a.pdf"), bytes("b.pdf"));
+  EXPECT_NE(bytes("a.pdf"), bytes("c.pdf"));
+  EXPECT_EQ(bytes("d.pdf"), bytes("e.pdf"));
+}
+
+TEST_F(E2E, BadInputChangesNothing) {
+  std::string existing = Path("existing.pdf");
+  std::ofstream(existing) << "keep me";
+  fs::create_directories(dir_ / "locked");
+  fs::permissions(dir_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  struct Case {
+    std::string args;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"--pages 0 -o " + Path("x.pdf"), "--pages"},
+      {"--pages 201 -o " + Path("x.pdf"), "1 to 200"},
+      {"--per-page 3 -o " + Path("x.pdf"), "{1,2,4}"},
+      {"--level impossible -o " + Path("x.pdf"), "very-easy, easy, standard, hard"},
+      {"--per-page 2 --candidates -o " + Path("x.pdf"), "--candidates"},
+      {"--samurai --per-page 4 -o " + Path("x.pdf"), "--samurai"},
+      {"--colour -o " + Path("x.pdf"), "--colour"},
+      {"--pages 2", "--output"},
+      {"-o " + existing, "--force"},
+      {"-o " + Path("missing/x.pdf"), "does not exist"},
+  };
+  for (const Case& k : cases) {
+    Result r = Book(k.args);
+    EXPECT_EQ(r.status, 2) << k.args << "\n" << r.out;
+    EXPECT_NE(r.out.find(k.says), std::string::npos) << k.args << "\n" << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << k.args << "\n" << r.out;
+  }
+  if (getuid() != 0) {
+    // Root may write anywhere, so the locked folder only refuses other users.
+    Result r = Book("-o " + (dir_ / "locked" / "x.pdf").string());
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("cannot be written"), std::string::npos) << r.out;
+  }
+  EXPECT_FALSE(fs::exists(Path("x.pdf")));
+  std::ifstream in(existing);
+  std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(kept, "keep me");
+  // ".pdf" is added to a name without an extension; --force replaces the existing file.
+  ASSERT_EQ(Book("--pages 1 -o " + Path("named")).status, 0);
+  EXPECT_TRUE(fs::exists(Path("named.pdf")));
+  ASSERT_EQ(Book("--pages 1 --force -o " + existing).status, 0);
+  EXPECT_GT(fs::file_size(existing), 1000u);
+  Result help = Book("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--per-page"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvel
