@@ -44,13 +44,27 @@ std::unique_ptr<TReportComponent> MakeComponent(std::string_view class_name,
 
 }  // namespace
 
+size_t NameHash::operator()(std::string_view s) const noexcept {
+  size_t h = 1469598103934665603ULL;  // FNV-1a over the lower-cased bytes
+  for (char ch : s) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+    h = (h ^ c) * 1099511628211ULL;
+  }
+  return h;
+}
+
+bool NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+  return SameName(a, b);
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
   }
   return true;
 }
@@ -75,11 +89,20 @@ TReportComponent::~TReportComponent() {
   if (owner_) owner_->ReleaseOwned(this);
 }
 
+TReportComponent::OwnedTable& TReportComponent::Owned() {
+  if (!owned_) owned_ = std::make_unique<OwnedTable>();
+  return *owned_;
+}
+
+const std::vector<TReportComponent*>& TReportComponent::Components() const {
+  static const std::vector<TReportComponent*> kNone;
+  return owned_ ? owned_->order : kNone;
+}
+
 void TReportComponent::FreeComponents() {
-  std::vector<TReportComponent*> owned = std::move(owned_order_);
-  owned_order_.clear();
-  names_.clear();
-  name_counters_.clear();
+  if (!owned_) return;
+  std::vector<TReportComponent*> owned = std::move(owned_->order);
+  owned_.reset();
   // Detach first so that freeing many children never searches the lists one by one.
   children_.erase(std::remove_if(children_.begin(), children_.end(),
                                  [this](TReportComponent* c) {
@@ -95,29 +118,41 @@ void TReportComponent::FreeComponents() {
 }
 
 void TReportComponent::AddOwned(std::unique_ptr<TReportComponent> component) {
-  owned_order_.push_back(component.release());
+  Owned().order.push_back(component.release());
 }
 
 void TReportComponent::ReleaseOwned(TReportComponent* component) {
-  auto it = std::find(owned_order_.begin(), owned_order_.end(), component);
-  if (it != owned_order_.end()) owned_order_.erase(it);
-  if (!component->name_.empty()) names_.erase(LowerName(component->name_));
-  name_counters_.clear();
+  if (!owned_) return;
+  auto it = std::find(owned_->order.begin(), owned_->order.end(), component);
+  if (it != owned_->order.end()) owned_->order.erase(it);
+  if (!component->name_.empty()) owned_->names.erase(component->name_);
+  owned_->counters.clear();
 }
 
 void TReportComponent::SetName(const std::string& name) {
   if (name == name_) return;
   if (IsReservedName(name)) return;
-  if (owner_ && !name.empty()) {
-    TReportComponent* other = owner_->FindComponent(name);
-    if (other && other != this) {
-      throw EComponentError("A component named " + name + " already exists");
-    }
-  }
   if (owner_) {
-    if (!name_.empty()) owner_->names_.erase(LowerName(name_));
-    if (!name.empty()) owner_->names_[LowerName(name)] = this;
-    owner_->name_counters_.clear();
+    OwnedTable& table = owner_->Owned();
+    bool keep_old_entry = false;
+    if (!name.empty()) {
+      // One lookup both checks for a collision and registers the name.
+      auto [it, inserted] = table.names.try_emplace(name, this);
+      if (!inserted) {
+        if (it->second != this) {
+          throw EComponentError("A component named " + name + " already exists");
+        }
+        // The same name in other letter case: store the new spelling.
+        table.names.erase(it);
+        table.names.emplace(name, this);
+        keep_old_entry = true;
+      }
+    }
+    if (!name_.empty() && !keep_old_entry) {
+      table.names.erase(name_);
+      // A freed name may be lower than a counter: search from 1 again.
+      table.counters.clear();
+    }
   }
   name_ = name;
 }
@@ -144,12 +179,13 @@ void TReportComponent::SetParent(TReportComponent* parent) {
 }
 
 TReportComponent* TReportComponent::FindComponent(std::string_view name) const {
-  auto it = names_.find(LowerName(name));
-  return it == names_.end() ? nullptr : it->second;
+  if (!owned_) return nullptr;
+  auto it = owned_->names.find(name);
+  return it == owned_->names.end() ? nullptr : it->second;
 }
 
 std::string TReportComponent::FreeNameFor(const std::string& base) {
-  int& next = name_counters_.try_emplace(LowerName(base), 1).first->second;
+  int& next = Owned().counters.try_emplace(base, 1).first->second;
   for (int n = next; n <= 9999; ++n) {
     std::string candidate = base + std::to_string(n);
     if (!FindComponent(candidate)) {
@@ -697,6 +733,7 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
     }
     int32_t n = in.I32();
     if (n < 0) throw StreamReadError("Bad component count", in.Position());
+    if (n > 0) c->Owned().names.reserve(static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i) load(*c);
   };
   int32_t n = in.I32();

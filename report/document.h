@@ -33,6 +33,16 @@ class TReport;
 class TReportPage;
 class TProjectManager;
 
+// Hashing and equality of names without regard to case, usable with string_view keys.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const noexcept;
+};
+struct NameEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+
 // Two lengths within this distance in inches count as equal.
 constexpr double kLengthTolerance = 0.0001;
 
@@ -66,7 +76,7 @@ class TReportComponent {
   void SetVisible(bool v) { visible_ = v; }
 
   // Components owned by this one, in creation order, and lookup by name (case ignored).
-  const std::vector<TReportComponent*>& Components() const { return owned_order_; }
+  const std::vector<TReportComponent*>& Components() const;
   TReportComponent* FindComponent(std::string_view name) const;
   // base + 1, 2, ... up to 9999: the first name no owned component carries.
   std::string FreeNameFor(const std::string& base);
@@ -99,9 +109,14 @@ class TReportComponent {
   TReportComponent* parent_ = nullptr;
   bool visible_ = true;
   std::vector<TReportComponent*> children_;
-  std::vector<TReportComponent*> owned_order_;  // owning: freed by FreeComponents
-  std::unordered_map<std::string, TReportComponent*> names_;  // lower-case name -> component
-  std::unordered_map<std::string, int> name_counters_;        // lower-case base -> next number
+  // What a component owns; made on first use, since most items own nothing.
+  struct OwnedTable {
+    std::vector<TReportComponent*> order;  // owning: freed by FreeComponents
+    std::unordered_map<std::string, TReportComponent*, NameHash, NameEqual> names;
+    std::unordered_map<std::string, int, NameHash, NameEqual> counters;  // base -> next number
+  };
+  OwnedTable& Owned();
+  std::unique_ptr<OwnedTable> owned_;
 };
 
 class TReportContainer : public TReportComponent {

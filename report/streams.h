@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -82,16 +83,21 @@ class ByteWriter {
  public:
   explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
   void U8(uint8_t v) { out_.push_back(v); }
-  void I16(int16_t v) { Raw(&v, 2); }
-  void I32(int32_t v) { Raw(&v, 4); }
-  void F32(float v) { Raw(&v, 4); }
-  void F64(double v) { Raw(&v, 8); }
+  void I16(int16_t v) { Fixed(&v, 2); }
+  void I32(int32_t v) { Fixed(&v, 4); }
+  void F32(float v) { Fixed(&v, 4); }
+  void F64(double v) { Fixed(&v, 8); }
   // A length below 192 in one byte, up to 16383 in two (0xC0 | high six bits, low eight bits).
   // `long_lengths` false writes the one-byte form of older files (at most 255).
   void String(std::string_view s, bool long_lengths = true);
   void Raw(const void* data, size_t size);
 
  private:
+  void Fixed(const void* data, size_t size) {
+    size_t at = out_.size();
+    out_.resize(at + size);
+    std::memcpy(out_.data() + at, data, size);
+  }
   std::vector<uint8_t>& out_;
 };
 
