@@ -344,10 +344,12 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   if (before_execute) before_execute(project_);
   project_.ExecuteReport("Report1");
   project_.CloseProject();
-  std::vector<uint8_t> stream = report::ReadWholeFile(page_stream_file_);
+  last_recording_ = report::ReadWholeFile(page_stream_file_);
+  if (record_only) return;
   progress_->SetPosition(second_position);
   progress_->Repaint();
-  render_pdf_.RenderStream(stream, pdf_file);
+  render_pdf_.RenderStream(last_recording_, pdf_file);
+  last_recording_.clear();
   progress_->SetPosition(100);
   progress_->SetCaption("Done");
   if (completed) completed();

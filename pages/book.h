@@ -36,6 +36,10 @@ class BookMaker {
 
   void SetProgress(report::Progress* progress);
   std::function<void()> completed;
+  // When set, a build stops once the page stream is recorded and read back (into
+  // LastRecording()) and writes no PDF; preview pictures are made this way.
+  bool record_only = false;
+  const std::vector<uint8_t>& LastRecording() const { return last_recording_; }
   // Called with the finished document just before it is executed; lets tests inspect it.
   std::function<void(report::TReportProject&)> before_execute;
 
@@ -55,6 +59,7 @@ class BookMaker {
   report::TPageStreamWriter writer_;
   report::TRenderPDF render_pdf_;
   std::string page_stream_file_;
+  std::vector<uint8_t> last_recording_;
   report::Progress no_progress_;
   report::Progress* progress_ = &no_progress_;
 };

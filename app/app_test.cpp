@@ -1,0 +1,229 @@
+// The window on the offscreen platform, with dialogs that answer at once.
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/main_window.h"
+
+namespace quorvel::app {
+
+class FakeDialogs : public Dialogs {
+ public:
+  QString save_answer;
+  bool confirm = true;
+  int save_calls = 0, confirm_calls = 0;
+  QStringList errors;
+  QList<QUrl> opened;
+  std::function<void()> on_completion;
+  int completions = 0;
+
+  QString SaveFile(QWidget*, const QString&) override {
+    ++save_calls;
+    return save_answer;
+  }
+  bool ConfirmOverwrite(QWidget*) override {
+    ++confirm_calls;
+    return confirm;
+  }
+  void ShowError(QWidget*, const QString& text) override { errors << text; }
+  void ShowCompletion(QWidget*, const QString&) override {
+    ++completions;
+    if (on_completion) on_completion();
+  }
+  void Open(const QUrl& url) override { opened << url; }
+};
+
+class AppTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TForm1> window_;
+  FakeDialogs* dialogs_ = nullptr;
+  QTemporaryDir dir_;
+
+  template <class T>
+  T* Find(const char* name) {
+    T* w = window_->findChild<T*>(QString::fromLatin1(name));
+    if (!w) qFatal("no control %s", name);
+    return w;
+  }
+  QRadioButton* Many(int item) {
+    return qobject_cast<QRadioButton*>(
+        Find<QGroupBox>("manygroup")->findChildren<QRadioButton*>().at(item));
+  }
+  int VisiblePictures() {
+    int n = 0;
+    for (const char* name : {"Image1", "Imagea1c", "Image2", "Image4", "Image5"}) {
+      n += Find<QLabel>(name)->isVisibleTo(window_.get());
+    }
+    return n;
+  }
+  QString Shown() { return window_->VisiblePreview()->objectName(); }
+
+ private slots:
+  void init() {
+    qputenv("XDG_RUNTIME_DIR", dir_.path().toUtf8());
+    auto dialogs = std::make_unique<FakeDialogs>();
+    dialogs_ = dialogs.get();
+    window_ = std::make_unique<TForm1>(std::move(dialogs));
+    window_->show();
+  }
+  void cleanup() { window_.reset(); }
+
+  void startUp() {
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Quorvel Pro 2.6"));
+    QCOMPARE(window_->size(), QSize(692, 496));
+    QCOMPARE(Find<QSpinBox>("UpDown1")->value(), 20);
+    QCOMPARE(Find<QSpinBox>("UpDown1")->maximum(), 200);
+    QCOMPARE(Find<QTabWidget>("PageControl1")->currentIndex(), 0);
+    QVERIFY(!Find<QGroupBox>("gpb")->isVisibleTo(window_.get()));
+    QCOMPARE(Shown(), QStringLiteral("Image1"));
+    QVERIFY(window_->PageStreamFile().endsWith(QStringLiteral("/tessalyquorvel.pgs")));
+    QVERIFY(dialogs_->errors.isEmpty());
+    // The pictures are real pages: the right size, with dark pixels of rules and digits.
+    struct Size {
+      const char* name;
+      int w, h;
+    };
+    for (Size s : {Size{"Image1", 409, 527}, Size{"Imagea1c", 407, 527}, Size{"Image2", 409, 499},
+                   Size{"Image4", 409, 527}, Size{"Image5", 409, 485}}) {
+      QPixmap pixmap = Find<QLabel>(s.name)->pixmap();
+      QCOMPARE(pixmap.size(), QSize(s.w, s.h));
+      QImage image = pixmap.toImage();
+      int dark = 0;
+      for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) dark += qGray(image.pixel(x, y)) < 128;
+      }
+      QVERIFY2(dark > 200, s.name);
+    }
+  }
+
+  void optionCoupling() {
+    auto* box = Find<QCheckBox>("cbk_candidates");
+    box->click();
+    QCOMPARE(Shown(), QStringLiteral("Imagea1c"));
+    Many(1)->click();
+    QVERIFY(!box->isChecked());
+    QVERIFY(!box->isEnabled());
+    QCOMPARE(Shown(), QStringLiteral("Image2"));
+    Many(0)->click();
+    QVERIFY(box->isEnabled());
+    QVERIFY(!box->isChecked());
+    QCOMPARE(Shown(), QStringLiteral("Image1"));
+    Many(2)->click();
+    QCOMPARE(Shown(), QStringLiteral("Image4"));
+    auto* tabs = Find<QTabWidget>("PageControl1");
+    tabs->setCurrentIndex(1);
+    QCOMPARE(Shown(), QStringLiteral("Image5"));
+    QVERIFY(Find<QRadioButton>("RadioButton1")->isChecked());
+    tabs->setCurrentIndex(0);
+    QCOMPARE(Shown(), QStringLiteral("Image4"));
+    QCOMPARE(VisiblePictures(), 1);
+  }
+
+  void cancellingTheSaveDialog() {
+    dialogs_->save_answer.clear();
+    Find<QPushButton>("BitBtn2")->click();
+    QCOMPARE(dialogs_->save_calls, 1);
+    QVERIFY(!Find<QGroupBox>("gpb")->isVisibleTo(window_.get()));
+  }
+
+  void decliningTheOverwritePrompt() {
+    QString file = dir_.filePath(QStringLiteral("existing.pdf"));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("keep");
+    f.close();
+    dialogs_->save_answer = file;
+    dialogs_->confirm = false;
+    Find<QPushButton>("BitBtn2")->click();
+    QCOMPARE(dialogs_->confirm_calls, 1);
+    QVERIFY(!Find<QGroupBox>("gpb")->isVisibleTo(window_.get()));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("keep"));
+  }
+
+  void aWholeRun_data() {
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("perPage");
+    QTest::newRow("standard") << 0 << 2;
+    QTest::newRow("samurai") << 1 << 0;
+  }
+
+  void aWholeRun() {
+    QFETCH(int, tab);
+    QFETCH(int, perPage);
+    Find<QSpinBox>("UpDown1")->setValue(2);
+    Many(perPage)->click();
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(tab);
+    dialogs_->save_answer = dir_.filePath(QStringLiteral("book"));  // ".pdf" is added
+    bool checked = false;
+    dialogs_->on_completion = [&] {
+      // While the completion dialog is open the box reads "Done" at 100.
+      QCOMPARE(Find<QGroupBox>("gpb")->title(), QStringLiteral("Done"));
+      QCOMPARE(Find<QProgressBar>("pb")->value(), 100);
+      QVERIFY(Find<QGroupBox>("gpb")->isVisibleTo(window_.get()));
+      QVERIFY(!Find<QPushButton>("BitBtn2")->isEnabled());
+      QVERIFY(QFile::exists(dir_.filePath(QStringLiteral("book.pdf"))));
+      checked = true;
+    };
+    Find<QPushButton>("BitBtn2")->click();
+    QCOMPARE(dialogs_->completions, 1);
+    QVERIFY(checked);
+    QVERIFY(dialogs_->errors.isEmpty());
+    QVERIFY(Find<QPushButton>("BitBtn2")->isEnabled());
+    QVERIFY(!window_->Running());
+    QFile pdf(dir_.filePath(QStringLiteral("book.pdf")));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.readAll().startsWith("%PDF-1.3"));
+  }
+
+  void anErrorLeavesTheWindowUsable() {
+    dialogs_->save_answer = dir_.filePath(QStringLiteral("no-such-folder/book.pdf"));
+    Find<QSpinBox>("UpDown1")->setValue(1);
+    Find<QPushButton>("BitBtn2")->click();
+    QCOMPARE(dialogs_->errors.size(), 1);
+    QVERIFY2(dialogs_->errors[0].contains(QStringLiteral("no-such-folder")),
+             qPrintable(dialogs_->errors[0]));
+    QCOMPARE(dialogs_->completions, 0);
+    QVERIFY(Find<QPushButton>("BitBtn2")->isEnabled());
+    QVERIFY(Find<QPushButton>("Button3")->isEnabled());
+    QVERIFY(!window_->Running());
+    // The progress box keeps the caption and value the failed run left.
+    QCOMPARE(Find<QGroupBox>("gpb")->title(), QStringLiteral("Save file to disk,Please wait"));
+    QCOMPARE(Find<QProgressBar>("pb")->value(), 80);
+  }
+
+  void desktopRequests() {
+    Find<QPushButton>("Button4")->click();
+    QCOMPARE(dialogs_->opened.size(), 1);
+    QCOMPARE(dialogs_->opened[0], QUrl(QStringLiteral("https://www.tessaly.example")));
+    QList<QUrl> opened;
+    Tfrmwc done(nullptr, QStringLiteral("/home/me/books/book.pdf"),
+                [&](const QUrl& url) { opened << url; });
+    QCOMPARE(done.windowTitle(), QStringLiteral("Quorvel"));
+    QCOMPARE(done.size(), QSize(299, 108));
+    QVERIFY(done.findChild<QLabel*>(QStringLiteral("Label1"))->text() ==
+            QStringLiteral("Completed !!!"));
+    done.findChild<QPushButton*>(QStringLiteral("Button2"))->click();
+    done.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0], QUrl::fromLocalFile(QStringLiteral("/home/me/books")));
+    QCOMPARE(opened[1], QUrl::fromLocalFile(QStringLiteral("/home/me/books/book.pdf")));
+    QCOMPARE(Tfrmwc::FolderOf(QStringLiteral("/book.pdf")), QStringLiteral("/"));
+    Find<QPushButton>("Button3")->click();
+    QVERIFY(!window_->isVisible());
+  }
+};
+
+}  // namespace quorvel::app
+
+QTEST_MAIN(quorvel::app::AppTest)
+#include "app_test.moc"

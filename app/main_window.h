@@ -1,0 +1,84 @@
+// The main window: the book options, a preview picture of the chosen layout, "Create Now" with
+// its save dialog and overwrite prompt, the progress box, "Visit Tessaly" and "Quit".
+#pragma once
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QWidget>
+#include <memory>
+
+#include "app/dialogs.h"
+#include "pages/book.h"
+
+namespace quorvel::app {
+
+inline constexpr const char* kAppTitle = "Quorvel Pro 2.6";
+inline constexpr const char* kMakerUrl = "https://www.tessaly.example";
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  // `dialogs` answers the save dialog, prompts and desktop requests; null uses the real ones.
+  explicit TForm1(std::unique_ptr<Dialogs> dialogs = nullptr);
+  ~TForm1() override;
+
+  bool Running() const { return running_; }
+  const QString& PageStreamFile() const { return page_stream_file_; }
+  const QString& DocumentsFolder() const { return documents_; }
+  const QString& OutputFile() const { return output_file_; }
+  // The preview picture now shown.
+  QLabel* VisiblePreview() const;
+
+ public slots:
+  void BitBtn2Click();
+  void manygroupClick();
+  void cbk_candidatesClick();
+  void PageControl1Change();
+  void Button4Click();
+  void Button3Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void BuildControls();
+  void MakePreviews();
+  void ShowPreview(QLabel* picture);
+  puzzle::RunOptions Options() const;
+  void StartRun(bool samurai);
+  void SetRunning(bool running);
+
+  std::unique_ptr<Dialogs> dialogs_;
+  std::unique_ptr<pages::BookMaker> maker_;
+  QString page_stream_file_;
+  QString documents_;
+  QString output_file_;
+  bool running_ = false;
+  bool close_after_run_ = false;
+
+  QLabel *Image1, *Imagea1c, *Image2, *Image4, *Image5;
+  QGroupBox* GroupBox1;
+  QSpinBox* UpDown1;
+  QTabWidget* PageControl1;
+  QGroupBox* manygroup;
+  QButtonGroup* many_buttons_;
+  QCheckBox* cbk_candidates;
+  QRadioButton* RadioButton1;
+  QGroupBox* ndgroup;
+  QButtonGroup* level_buttons_;
+  QPushButton* BitBtn2;
+  QGroupBox* gpb;
+  QProgressBar* pb;
+  QPushButton* Button4;
+  QPushButton* Button3;
+};
+
+}  // namespace quorvel::app

@@ -1,0 +1,41 @@
+// A renderer that paints replayed pages with QPainter: the window's preview pictures are real
+// pages of this program, drawn from a recorded page stream.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+
+#include "report/renderer.h"
+
+namespace quorvel::app {
+
+class PagePainter : public report::TRenderer {
+ public:
+  // Paints onto `image`, scaled so that the page width fills it.
+  explicit PagePainter(QImage& image);
+  ~PagePainter() override;
+
+  void BeginPage() override;
+  void FontChanged(const report::RenderFont& font) override;
+  void PenChanged(const report::RenderPen& pen) override { pen_ = pen; }
+  void PrintLeft(std::string_view text, double x, double y) override;
+  void PrintCenter(std::string_view text, double x, double y) override;
+  void PrintRight(std::string_view text, double x, double y) override;
+  void PrintBlock(std::string_view text, double x, double y, double width) override;
+  void MoveTo(double x, double y) override;
+  void LineTo(double x, double y) override;
+
+ private:
+  void Text(std::string_view text, double x, double y, double anchor);
+
+  QImage& image_;
+  QPainter painter_;
+  double scale_ = 1;  // pixels per inch
+  report::RenderPen pen_;
+  double from_x_ = 0, from_y_ = 0;
+};
+
+// A picture of the first page of a recording, `width` x `height` pixels.
+QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height);
+
+}  // namespace quorvel::app
