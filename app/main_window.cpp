@@ -98,9 +98,10 @@ void TForm1::BuildControls() {
   manygroup->setObjectName(QStringLiteral("manygroup"));
   manygroup->setGeometry(4, 1, 242, 79);
   many_buttons_ = new QButtonGroup(this);
-  AddRadio(manygroup, many_buttons_, 0, "1 puzzle per page", 8, 18, 118)->setChecked(true);
-  AddRadio(manygroup, many_buttons_, 1, "2 puzzles per page", 8, 36, 118);
-  AddRadio(manygroup, many_buttons_, 2, "4 puzzles per page", 8, 54, 118);
+  // Two columns: items 0 and 1 on the left, item 2 on the right above the check box.
+  AddRadio(manygroup, many_buttons_, 0, "1 puzzle per page", 8, 20, 116)->setChecked(true);
+  AddRadio(manygroup, many_buttons_, 1, "2 puzzles per page", 8, 48, 116);
+  AddRadio(manygroup, many_buttons_, 2, "4 puzzles per page", 125, 20, 116);
   cbk_candidates = new QCheckBox(QStringLiteral("Print Candidates"), standard);
   cbk_candidates->setObjectName(QStringLiteral("cbk_candidates"));
   cbk_candidates->setGeometry(129, 52, 104, 17);

@@ -657,12 +657,8 @@ TReportComponent* TProjectManager::FindByFullName(std::string_view full_name) co
   std::string_view rest = full_name.substr(dot + 1);
   const TReportComponent* owner = nullptr;
   if (active_report_) {
-    for (const TReportPage* page : active_report_->Pages()) {
-      if (SameName(page->Name(), owner_name)) {
-        owner = page;
-        break;
-      }
-    }
+    // Names are unique among a report's components, so its page of that name is the match.
+    owner = dynamic_cast<const TReportPage*>(active_report_->FindComponent(owner_name));
   }
   if (!owner) {
     for (const TReportComponent* child : Children()) {
