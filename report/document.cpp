@@ -103,17 +103,25 @@ void TReportComponent::FreeComponents() {
   if (!owned_) return;
   std::vector<TReportComponent*> owned = std::move(owned_->order);
   owned_.reset();
-  // Detach first so that freeing many children never searches the lists one by one.
-  children_.erase(std::remove_if(children_.begin(), children_.end(),
-                                 [this](TReportComponent* c) {
-                                   if (c->owner_ != this) return false;
-                                   c->parent_ = nullptr;
-                                   return true;
-                                 }),
-                  children_.end());
+  // Detach first so that freeing many children never searches the lists one by one. Usually
+  // the children are exactly the owned components, which needs no look at each child.
+  bool all_owned = children_ == owned;
+  if (all_owned) {
+    children_.clear();
+  } else {
+    children_.erase(std::remove_if(children_.begin(), children_.end(),
+                                   [this](TReportComponent* c) {
+                                     if (c->owner_ != this) return false;
+                                     c->parent_ = nullptr;
+                                     return true;
+                                   }),
+                    children_.end());
+  }
   for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-    (*it)->owner_ = nullptr;
-    delete *it;
+    TReportComponent* c = *it;
+    c->owner_ = nullptr;
+    if (all_owned) c->parent_ = nullptr;
+    delete c;
   }
 }
 
@@ -189,7 +197,8 @@ std::string TReportComponent::FreeNameFor(const std::string& base) {
   for (int n = next; n <= 9999; ++n) {
     std::string candidate = base + std::to_string(n);
     if (!FindComponent(candidate)) {
-      next = n;
+      // Callers apply the name they get, so the search goes on after it next time.
+      next = n + 1;
       return candidate;
     }
   }
@@ -729,7 +738,11 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
     }
     int32_t n = in.I32();
     if (n < 0) throw StreamReadError("Bad component count", in.Position());
-    if (n > 0) c->Owned().names.reserve(static_cast<size_t>(n));
+    if (n > 0) {
+      c->Owned().names.reserve(static_cast<size_t>(n));
+      c->Owned().order.reserve(static_cast<size_t>(n));
+      c->children_.reserve(static_cast<size_t>(n));
+    }
     for (int32_t i = 0; i < n; ++i) load(*c);
   };
   int32_t n = in.I32();
