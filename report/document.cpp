@@ -31,15 +31,37 @@ std::string ClassBaseName(std::string_view class_name) {
   return std::string(base);
 }
 
-std::unique_ptr<TReportComponent> MakeComponent(std::string_view class_name,
-                                                TReportComponent* owner) {
-  if (class_name == TReportText::kClassName) return std::make_unique<TReportText>(owner);
-  if (class_name == TReportHLine::kClassName) return std::make_unique<TReportHLine>(owner);
-  if (class_name == TReportVLine::kClassName) return std::make_unique<TReportVLine>(owner);
-  if (class_name == TReportLine::kClassName) return std::make_unique<TReportLine>(owner);
-  if (class_name == "TReportPage") return std::make_unique<TReportPage>(owner);
-  if (class_name == "TReport") return std::make_unique<TReport>(owner);
-  throw EReportClass("Class not registered: \"" + std::string(class_name) + "\"");
+// Class codes of the persistent form.
+enum ClassCode : uint8_t { kText = 1, kHLine, kVLine, kLine, kPage, kReport };
+
+uint8_t CodeOfClass(std::string_view name) {
+  if (name == TReportText::kClassName) return kText;
+  if (name == TReportHLine::kClassName) return kHLine;
+  if (name == TReportVLine::kClassName) return kVLine;
+  if (name == TReportLine::kClassName) return kLine;
+  if (name == "TReportPage") return kPage;
+  if (name == "TReport") return kReport;
+  throw EReportClass("Class not registered: \"" + std::string(name) + "\"");
+}
+
+uint8_t CodeOf(const TReportComponent& c) { return CodeOfClass(c.ClassName()); }
+
+std::unique_ptr<TReportComponent> MakeComponent(uint8_t code, TReportComponent* owner) {
+  switch (code) {
+    case kText:
+      return std::make_unique<TReportText>(owner);
+    case kHLine:
+      return std::make_unique<TReportHLine>(owner);
+    case kVLine:
+      return std::make_unique<TReportVLine>(owner);
+    case kLine:
+      return std::make_unique<TReportLine>(owner);
+    case kPage:
+      return std::make_unique<TReportPage>(owner);
+    case kReport:
+      return std::make_unique<TReport>(owner);
+  }
+  throw EReportClass("Class not registered: code " + std::to_string(code));
 }
 
 }  // namespace
@@ -77,13 +99,79 @@ std::string LowerName(std::string_view s) {
 
 // --- TReportComponent ---------------------------------------------------------------------
 
+namespace {
+
+// Free lists of component memory by 16-byte size class, refilled in 64 KiB blocks that live as
+// long as the thread. Sanitizer builds use the ordinary allocator, so that they still see every
+// use after free.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+constexpr size_t kGrain = 16;
+constexpr size_t kMaxPooled = 512;
+
+struct ComponentPool {
+  struct FreeNode {
+    FreeNode* next;
+  };
+  FreeNode* free[kMaxPooled / kGrain + 1] = {};
+  std::vector<std::unique_ptr<std::byte[]>> blocks;
+
+  void* Take(size_t size) {
+    size_t cls = (size + kGrain - 1) / kGrain;
+    if (FreeNode* n = free[cls]) {
+      free[cls] = n->next;
+      return n;
+    }
+    constexpr size_t kBlock = 64 * 1024;
+    size_t bytes = cls * kGrain;
+    blocks.emplace_back(new std::byte[kBlock]);  // no need to clear it
+    std::byte* block = blocks.back().get();
+    for (size_t at = bytes; at + bytes <= kBlock; at += bytes) {
+      auto* n = reinterpret_cast<FreeNode*>(block + at);
+      n->next = free[cls];
+      free[cls] = n;
+    }
+    return block;
+  }
+  void Give(void* p, size_t size) {
+    size_t cls = (size + kGrain - 1) / kGrain;
+    auto* n = static_cast<FreeNode*>(p);
+    n->next = free[cls];
+    free[cls] = n;
+  }
+};
+
+ComponentPool& Pool() {
+  thread_local ComponentPool pool;
+  return pool;
+}
+
+}  // namespace
+
+void* TReportComponent::operator new(size_t size) {
+  if (!kPooled || size > kMaxPooled) return ::operator new(size);
+  return Pool().Take(size);
+}
+
+void TReportComponent::operator delete(void* p, size_t size) noexcept {
+  if (!p) return;
+  if (!kPooled || size > kMaxPooled) {
+    ::operator delete(p);
+    return;
+  }
+  Pool().Give(p, size);
+}
+
 TReportComponent::TReportComponent(TReportComponent* owner) : owner_(owner) {}
 
 TReportComponent::~TReportComponent() {
   FreeComponents();
-  for (TReportComponent* child : children_) child->parent_ = nullptr;
+  for (TReportComponent* child : Children()) child->parent_ = nullptr;
   if (parent_) {
-    auto& siblings = parent_->children_;
+    auto& siblings = parent_->owned_->children;
     siblings.erase(std::find(siblings.begin(), siblings.end(), this));
   }
   if (owner_) owner_->ReleaseOwned(this);
@@ -99,23 +187,31 @@ const std::vector<TReportComponent*>& TReportComponent::Components() const {
   return owned_ ? owned_->order : kNone;
 }
 
+const std::vector<TReportComponent*>& TReportComponent::Children() const {
+  static const std::vector<TReportComponent*> kNone;
+  return owned_ ? owned_->children : kNone;
+}
+
 void TReportComponent::FreeComponents() {
   if (!owned_) return;
   std::vector<TReportComponent*> owned = std::move(owned_->order);
-  owned_.reset();
+  owned_->order.clear();
+  owned_->names.clear();
+  owned_->counters.clear();
   // Detach first so that freeing many children never searches the lists one by one. Usually
   // the children are exactly the owned components, which needs no look at each child.
-  bool all_owned = children_ == owned;
+  std::vector<TReportComponent*>& children = owned_->children;
+  bool all_owned = children == owned;
   if (all_owned) {
-    children_.clear();
+    children.clear();
   } else {
-    children_.erase(std::remove_if(children_.begin(), children_.end(),
-                                   [this](TReportComponent* c) {
-                                     if (c->owner_ != this) return false;
-                                     c->parent_ = nullptr;
-                                     return true;
-                                   }),
-                    children_.end());
+    children.erase(std::remove_if(children.begin(), children.end(),
+                                  [this](TReportComponent* c) {
+                                    if (c->owner_ != this) return false;
+                                    c->parent_ = nullptr;
+                                    return true;
+                                  }),
+                   children.end());
   }
   for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
     TReportComponent* c = *it;
@@ -140,29 +236,34 @@ void TReportComponent::ReleaseOwned(TReportComponent* component) {
 void TReportComponent::SetName(const std::string& name) {
   if (name == name_) return;
   if (IsReservedName(name)) return;
-  if (owner_) {
-    OwnedTable& table = owner_->Owned();
-    bool keep_old_entry = false;
-    if (!name.empty()) {
-      // One lookup both checks for a collision and registers the name.
-      auto [it, inserted] = table.names.try_emplace(name, this);
-      if (!inserted) {
-        if (it->second != this) {
-          throw EComponentError("A component named " + name + " already exists");
-        }
-        // The same name in other letter case: store the new spelling.
-        table.names.erase(it);
-        table.names.emplace(name, this);
-        keep_old_entry = true;
-      }
+  if (!owner_) {
+    name_ = name;
+    return;
+  }
+  if (name_.empty()) {
+    // A first name: one lookup both checks for a collision and registers it.
+    name_ = name;
+    auto inserted = owner_->Owned().names.try_emplace(std::string_view(name_), this).second;
+    if (!inserted) {
+      name_.clear();
+      throw EComponentError("A component named " + name + " already exists");
     }
-    if (!name_.empty() && !keep_old_entry) {
-      table.names.erase(name_);
-      // A freed name may be lower than a counter: search from 1 again.
-      table.counters.clear();
+    return;
+  }
+  OwnedTable& table = owner_->Owned();
+  if (!name.empty()) {
+    auto it = table.names.find(name);
+    if (it != table.names.end() && it->second != this) {
+      throw EComponentError("A component named " + name + " already exists");
     }
   }
+  if (!name_.empty()) {
+    table.names.erase(name_);
+    // A freed name may be lower than a counter: search from 1 again.
+    table.counters.clear();
+  }
   name_ = name;
+  if (!name_.empty()) table.names.emplace(std::string_view(name_), this);
 }
 
 std::string TReportComponent::FullName() const {
@@ -173,7 +274,7 @@ std::string TReportComponent::FullName() const {
 void TReportComponent::SetParent(TReportComponent* parent) {
   if (parent == parent_) return;
   if (parent_) {
-    auto& siblings = parent_->children_;
+    auto& siblings = parent_->owned_->children;
     siblings.erase(std::find(siblings.begin(), siblings.end(), this));
     parent_ = nullptr;
   }
@@ -182,7 +283,7 @@ void TReportComponent::SetParent(TReportComponent* parent) {
     throw EReportClass(std::string("Class cannot accept children classes: \"") +
                        parent->ClassName() + "\"");
   }
-  parent->children_.push_back(this);
+  parent->Owned().children.push_back(this);
   parent_ = parent;
 }
 
@@ -221,14 +322,14 @@ TReport* TReportComponent::Report() {
 }
 
 bool TReportComponent::Finished() const {
-  return std::all_of(children_.begin(), children_.end(),
+  return std::all_of(Children().begin(), Children().end(),
                      [](const TReportComponent* c) { return c->Finished(); });
 }
 
 void TReportComponent::Print(TReportWriter& writer) { PrintChildren(writer); }
 
 void TReportComponent::PrintChildren(TReportWriter& writer) {
-  for (TReportComponent* child : children_) child->Print(writer);
+  for (TReportComponent* child : Children()) child->Print(writer);
 }
 
 void TReportComponent::SaveProperties(ByteWriter& out) const { out.U8(visible_ ? 1 : 0); }
@@ -251,12 +352,12 @@ void TReportControl::SetHeight(double v) {
 }
 
 double TReportControl::AbsoluteLeft() const {
-  auto* parent = dynamic_cast<const TReportControl*>(Parent());
+  auto* parent = (Parent() ? Parent()->AsControl() : nullptr);
   return left_ + (parent ? parent->AbsoluteLeft() : 0.0);
 }
 
 double TReportControl::AbsoluteTop() const {
-  auto* parent = dynamic_cast<const TReportControl*>(Parent());
+  auto* parent = (Parent() ? Parent()->AsControl() : nullptr);
   return top_ + (parent ? parent->AbsoluteTop() : 0.0);
 }
 
@@ -264,7 +365,7 @@ void TReportControl::Print(TReportWriter& writer) {
   if (!Visible()) return;
   TDisplayOn mode = display_on_;
   if (mode == doParent) {
-    auto* parent = dynamic_cast<const TReportControl*>(Parent());
+    auto* parent = (Parent() ? Parent()->AsControl() : nullptr);
     mode = parent ? parent->display_on_ : doAll;
     if (mode == doParent) mode = doAll;
   }
@@ -458,7 +559,7 @@ void TReportPage::Print(TReportWriter& writer) {
   // printable area when WasteFit is set.
   if (!bounds_taken_) {
     for (TReportComponent* child : Children()) {
-      if (auto* item = dynamic_cast<TReportControl*>(child)) {
+      if (TReportControl* item = child->AsControl()) {
         initial_bounds_.push_back({item, item->Left(), item->Top(), item->Width(), item->Height()});
       }
     }
@@ -690,7 +791,7 @@ std::vector<uint8_t> TProjectManager::Save() const {
   out.F64(units_factor_);
   out.String(active_report_ ? active_report_->Name() : std::string());
   std::function<void(const TReportComponent&)> save = [&](const TReportComponent& c) {
-    out.String(c.ClassName());
+    out.U8(CodeOf(c));
     out.String(c.Name());
     bool parent_is_owner = c.Parent() == c.Owner();
     out.U8(parent_is_owner ? 1 : 0);
@@ -713,11 +814,11 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
   std::string active = in.String();
   std::vector<std::pair<TReportComponent*, std::string>> other_parents;
   std::function<void(TReportComponent&)> load = [&](TReportComponent& owner) {
-    std::string class_name = in.String();
+    uint8_t code = in.U8();
     std::string name = in.String();
     bool parent_is_owner = in.U8() != 0;
     std::string parent_name = parent_is_owner ? std::string() : in.String();
-    std::unique_ptr<TReportComponent> made = MakeComponent(class_name, &owner);
+    std::unique_ptr<TReportComponent> made = MakeComponent(code, &owner);
     TReportComponent* c = made.get();
     owner.AddOwned(std::move(made));
     c->SetName(name);
@@ -727,9 +828,10 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
       other_parents.emplace_back(c, parent_name);
     }
     c->LoadProperties(in);
-    if (auto* report = dynamic_cast<TReport*>(c)) {
-      if (&owner == this) reports_.push_back(report);
-    } else if (auto* page = dynamic_cast<TReportPage*>(c)) {
+    if (code == kReport) {
+      if (&owner == this) reports_.push_back(static_cast<TReport*>(c));
+    } else if (code == kPage) {
+      auto* page = static_cast<TReportPage*>(c);
       if (auto* r = dynamic_cast<TReport*>(&owner)) {
         r->pages_.push_back(page);
       } else if (&owner == this) {
@@ -741,7 +843,7 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
     if (n > 0) {
       c->Owned().names.reserve(static_cast<size_t>(n));
       c->Owned().order.reserve(static_cast<size_t>(n));
-      c->children_.reserve(static_cast<size_t>(n));
+      c->Owned().children.reserve(static_cast<size_t>(n));
     }
     for (int32_t i = 0; i < n; ++i) load(*c);
   };
@@ -853,7 +955,7 @@ TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
     throw EReportClass(std::string("Class cannot accept children classes: \"") + on.ClassName() +
                        "\"");
   }
-  std::unique_ptr<TReportComponent> made = MakeComponent(class_name, owner);
+  std::unique_ptr<TReportComponent> made = MakeComponent(CodeOfClass(class_name), owner);
   auto* item = dynamic_cast<TReportControl*>(made.get());
   if (!item) throw EReportClass("Not a positioned item class: \"" + std::string(class_name) + "\"");
   std::string name;

@@ -32,6 +32,7 @@ class EComponentError : public std::runtime_error {
 class TReport;
 class TReportPage;
 class TProjectManager;
+class TReportControl;
 
 // Hashing and equality of names without regard to case, usable with string_view keys.
 struct NameHash {
@@ -48,6 +49,11 @@ constexpr double kLengthTolerance = 0.0001;
 
 class TReportComponent {
  public:
+  // Components come from per-size free lists: a book creates and frees a few hundred thousand
+  // of them, twice over with the execution copy.
+  static void* operator new(size_t size);
+  static void operator delete(void* p, size_t size) noexcept;
+
   explicit TReportComponent(TReportComponent* owner);
   virtual ~TReportComponent();
   TReportComponent(const TReportComponent&) = delete;
@@ -55,6 +61,11 @@ class TReportComponent {
 
   virtual const char* ClassName() const = 0;
   virtual bool AcceptsChildren() const { return false; }
+  // This component as a positioned item, or null; cheaper than a cast on the printing path.
+  virtual TReportControl* AsControl() { return nullptr; }
+  const TReportControl* AsControl() const {
+    return const_cast<TReportComponent*>(this)->AsControl();
+  }
   // True for pages, reports and the project manager: CreateItem on them owns the item.
   virtual bool IsProjectItem() const { return false; }
 
@@ -68,9 +79,9 @@ class TReportComponent {
   // Removes the object from its old parent's child list and appends it to the new one's.
   // A parent that accepts no children throws EReportClass and the object stays detached.
   void SetParent(TReportComponent* parent);
-  int ChildCount() const { return static_cast<int>(children_.size()); }
-  TReportComponent* Child(int index) const { return children_.at(index); }
-  const std::vector<TReportComponent*>& Children() const { return children_; }
+  int ChildCount() const { return static_cast<int>(Children().size()); }
+  TReportComponent* Child(int index) const { return Children().at(index); }
+  const std::vector<TReportComponent*>& Children() const;
 
   bool Visible() const { return visible_; }
   void SetVisible(bool v) { visible_ = v; }
@@ -108,11 +119,13 @@ class TReportComponent {
   TReportComponent* owner_ = nullptr;
   TReportComponent* parent_ = nullptr;
   bool visible_ = true;
-  std::vector<TReportComponent*> children_;
-  // What a component owns; made on first use, since most items own nothing.
+  // What a component owns and the children it holds; made on first use, since most items
+  // have neither.
   struct OwnedTable {
-    std::vector<TReportComponent*> order;  // owning: freed by FreeComponents
-    std::unordered_map<std::string, TReportComponent*, NameHash, NameEqual> names;
+    std::vector<TReportComponent*> order;     // owning: freed by FreeComponents
+    std::vector<TReportComponent*> children;  // printing order
+    // Keys view the components' own names, which stay put while they are registered.
+    std::unordered_map<std::string_view, TReportComponent*, NameHash, NameEqual> names;
     std::unordered_map<std::string, int, NameHash, NameEqual> counters;  // base -> next number
   };
   OwnedTable& Owned();
@@ -134,6 +147,7 @@ class TProjectItem : public TReportContainer {
 class TReportControl : public TReportComponent {
  public:
   using TReportComponent::TReportComponent;
+  TReportControl* AsControl() override { return this; }
 
   double Left() const { return left_; }
   double Top() const { return top_; }

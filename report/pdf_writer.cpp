@@ -29,11 +29,20 @@ bool IsCourier(std::string_view base) { return base == "Courier" || base.rfind("
 
 }  // namespace
 
-std::string FormatFixed4(double v) {
+void AppendFixed4(std::string& out, double v) {
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
-  if (r.ec != std::errc()) return "0.0000";
-  return std::string(buf, r.ptr);
+  if (r.ec != std::errc()) {
+    out += "0.0000";
+    return;
+  }
+  out.append(buf, r.ptr);
+}
+
+std::string FormatFixed4(double v) {
+  std::string out;
+  AppendFixed4(out, v);
+  return out;
 }
 
 std::string FormatG3(double v) {
@@ -136,7 +145,15 @@ void TRenderPDF::Line(std::string_view s) {
 void TRenderPDF::Text(std::string_view s) { page_->content.append(s); }
 
 std::string TRenderPDF::Pt(double x, double y) const {
-  return FormatFixed4(x * 72) + " " + FormatFixed4((PaperHeight - y) * 72);
+  std::string out;
+  AppendPt(out, x, y);
+  return out;
+}
+
+void TRenderPDF::AppendPt(std::string& out, double x, double y) const {
+  AppendFixed4(out, x * 72);
+  out.push_back(' ');
+  AppendFixed4(out, (PaperHeight - y) * 72);
 }
 
 void TRenderPDF::BeginDocument() {
@@ -204,15 +221,22 @@ void TRenderPDF::PrintText(std::string_view text, double x, double y, double sta
     page_->stroke_written = false;
     page_->fill_written = false;
   }
-  Line("/" + font.resource + " " + FormatD4(font_size_) + " Tf");
-  Line(Pt(sx - pad, sy) + " Td");
+  std::string& c = page_->content;
+  c += '/';
+  c += font.resource;
+  c += ' ';
+  c += FormatD4(font_size_);
+  c += " Tf\r\n";
+  AppendPt(c, sx - pad, sy);
+  c += " Td\r\n";
   if (rotation_ != 0) {
-    double c = std::cos(angle), s = std::sin(angle);
-    Line(FormatFixed4(c) + " " + FormatFixed4(s) + " " + FormatFixed4(-s) + " " + FormatFixed4(c) +
-         " " + Pt(sx, sy) + " Tm");
+    double cs = std::cos(angle), sn = std::sin(angle);
+    Line(FormatFixed4(cs) + " " + FormatFixed4(sn) + " " + FormatFixed4(-sn) + " " +
+         FormatFixed4(cs) + " " + Pt(sx, sy) + " Tm");
   }
-  Line("( " + EscapeText(text) + " ) Tj");
-  Line("ET");
+  c += "( ";
+  c += EscapeText(text);
+  c += " ) Tj\r\nET\r\n";
   if ((underline_ || strike_out_) && rotation_ == 0) {
     double saved = PenWidth;
     TColor saved_stroke = page_->stroke_color;
@@ -291,13 +315,15 @@ void TRenderPDF::EmitPenState() {
 
 void TRenderPDF::MoveTo(double x, double y) {
   EmitPenState();
-  Line(Pt(x, y) + " m");
+  AppendPt(page_->content, x, y);
+  page_->content += " m\r\n";
 }
 
 void TRenderPDF::LineTo(double x, double y) {
   page_->stroke_color = pen_.color;
   EmitPenState();
-  Text(Pt(x, y) + " l ");
+  AppendPt(page_->content, x, y);
+  page_->content += " l ";
   if (pen_.style != psClear) Line("S");
 }
 
@@ -363,14 +389,23 @@ void TRenderPDF::Polygon(const std::vector<Point>& points) {
 }
 
 void TRenderPDF::EndDocument() {
+  // The file goes out in pieces: the object text collects in `file`, the page contents go
+  // straight from their pages; `written` counts what went out, for the cross-reference table.
   std::string file;
+  size_t written = 0;
+  auto flush = [&] {
+    out_->Write(file.data(), file.size());
+    written += file.size();
+    file.clear();
+  };
   std::vector<size_t> offsets;
   auto line = [&](std::string_view s) {
     file.append(s);
     file.append(kCrLf);
   };
   auto begin_object = [&](size_t number) {
-    offsets.push_back(file.size());
+    if (file.size() > (1u << 16)) flush();
+    offsets.push_back(written + file.size());
     line(std::to_string(number) + " 0 obj");
   };
   auto end_object = [&] {
@@ -408,7 +443,7 @@ void TRenderPDF::EndDocument() {
     font_lines += "/" + fonts_[i].resource + " " + std::to_string(first_font + i) + " 0 R \r\n";
   }
   for (size_t k = 1; k <= n_pages; ++k) {
-    const Page& page = *pages_[k - 1];
+    Page& page = *pages_[k - 1];
     begin_object(2 * k + 2);
     line("<<"), line("/Type /Page"), line("/Parent 3 0 R"), line("/Resources <<");
     if (!fonts_.empty()) {
@@ -426,7 +461,10 @@ void TRenderPDF::EndDocument() {
     begin_object(2 * k + 3);
     line("<< /Length " + std::to_string(page.content.size()) + " >>");
     line("stream");
-    file.append(page.content);
+    flush();
+    out_->Write(page.content.data(), page.content.size());
+    written += page.content.size();
+    std::string().swap(page.content);
     line("endstream");
     end_object();
   }
@@ -454,7 +492,7 @@ void TRenderPDF::EndDocument() {
   line(">>");
   end_object();
 
-  size_t xref = file.size();
+  size_t xref = written + file.size();
   line("xref");
   line("0 " + std::to_string(info + 1));
   line("0000000000 65535 f");
@@ -477,7 +515,7 @@ void TRenderPDF::EndDocument() {
   pages_.clear();
   page_ = nullptr;
   fonts_.clear();
-  out_->Write(file.data(), file.size());
+  flush();
 }
 
 }  // namespace quorvel::report

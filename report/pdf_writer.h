@@ -18,6 +18,7 @@ namespace quorvel::report {
 
 // Locale-independent number formats of the PDF text.
 std::string FormatFixed4(double v);  // "%.4f"
+void AppendFixed4(std::string& out, double v);
 std::string FormatG3(double v);      // "%.3g"
 std::string FormatD4(int v);         // "%.4d"
 // Colour 0x00BBGGRR as "r g b" in "%.3g"; negative colours are black.
@@ -97,6 +98,7 @@ class TRenderPDF : public TRenderer {
   void PrintText(std::string_view text, double x, double y, double start_shift);
   void EmitPenState();
   std::string Pt(double x, double y) const;  // "%.4f %.4f" of a page point in PDF space
+  void AppendPt(std::string& out, double x, double y) const;
   void ClosedShape(const std::string& path);
   const char* PaintOperator(bool closed) const;
 
