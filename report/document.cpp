@@ -102,9 +102,16 @@ std::string LowerName(std::string_view s) {
 namespace {
 
 // Free lists of component memory by 16-byte size class, refilled in 64 KiB blocks that live as
-// long as the thread. Sanitizer builds use the ordinary allocator, so that they still see every
+// long as the thread; a component is freed on the thread that made it. Sanitizer builds use the ordinary allocator, so that they still see every
 // use after free.
 #if defined(__SANITIZE_ADDRESS__)
+#define QUORVEL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORVEL_ASAN 1
+#endif
+#endif
+#ifdef QUORVEL_ASAN
 constexpr bool kPooled = false;
 #else
 constexpr bool kPooled = true;
