@@ -304,6 +304,7 @@ void TForm1::StartRun(bool samurai) {
   maker_->SetProgress(&progress);
   maker_->completed = [this] { dialogs_->ShowCompletion(this, output_file_); };
   SetRunning(true);
+  QString error;
   try {
     puzzle::RunOptions options = Options();
     if (samurai) {
@@ -312,13 +313,14 @@ void TForm1::StartRun(bool samurai) {
       maker_->BuildStandardPages(options, file.toStdString());
     }
   } catch (const std::exception& e) {
-    // The general error report; the progress box keeps its last caption and value.
-    SetRunning(false);
-    maker_->SetProgress(nullptr);
-    dialogs_->ShowError(this, QString::fromStdString(e.what()));
+    error = QString::fromStdString(e.what());
+  } catch (...) {
+    error = QStringLiteral("Unknown error");
   }
   SetRunning(false);
   maker_->SetProgress(nullptr);
+  // The general error report; the progress box keeps its last caption and value.
+  if (!error.isEmpty()) dialogs_->ShowError(this, error);
   if (close_after_run_) close();
 }
 
