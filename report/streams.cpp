@@ -61,6 +61,11 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
   std::vector<uint8_t> bytes;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    long size = std::ftell(f);
+    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    std::rewind(f);
+  }
   uint8_t chunk[65536];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
