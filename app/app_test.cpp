@@ -185,6 +185,21 @@ class AppTest : public QObject {
     QVERIFY(pdf.readAll().startsWith("%PDF-1.3"));
   }
 
+  void closingWaitsForTheRun() {
+    Find<QSpinBox>("UpDown1")->setValue(1);
+    dialogs_->save_answer = dir_.filePath(QStringLiteral("closing.pdf"));
+    bool still_open = false;
+    dialogs_->on_completion = [&] {
+      // "Quit" is disabled during a run, and closing the window waits for its end.
+      QVERIFY(!Find<QPushButton>("Button3")->isEnabled());
+      window_->close();
+      still_open = window_->isVisible();
+    };
+    Find<QPushButton>("BitBtn2")->click();
+    QVERIFY(still_open);
+    QVERIFY(!window_->isVisible());
+  }
+
   void anErrorLeavesTheWindowUsable() {
     dialogs_->save_answer = dir_.filePath(QStringLiteral("no-such-folder/book.pdf"));
     Find<QSpinBox>("UpDown1")->setValue(1);

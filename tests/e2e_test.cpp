@@ -224,6 +224,17 @@ TEST_F(E2E, SamuraiBooks) {
   }
 }
 
+TEST_F(E2E, ProgressBarOnATerminal) {
+  // script(1) gives the program a terminal for stderr.
+  Result r = Shell("XDG_RUNTIME_DIR=" + (dir_ / "run").string() + " script -qec '" QUORVEL_BOOK
+                   " --pages 2 -o " + Path("tty.pdf") + "' /dev/null");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("Create Sudoku Puzzles,Please wait"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Create Answers - 1/1"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("] 100% Done"), std::string::npos) << r.out;
+  EXPECT_TRUE(fs::exists(Path("tty.pdf")));
+}
+
 TEST_F(E2E, SeedMakesTheBookReproducible) {
   auto bytes = [&](const std::string& name) {
     std::ifstream in(Path(name), std::ios::binary);
