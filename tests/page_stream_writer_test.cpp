@@ -231,6 +231,11 @@ TEST(PageStreamWriter, InvalidUse) {
     EXPECT_STREQ(e.what(), "Invalid method call.  Writer already printing.");
   }
   EXPECT_FALSE(writer.Printing());
+  // A recording that cannot be saved raises the file error, with the writer idle again.
+  writer.FileName = "/nonexistent-folder/x.pgs";
+  EXPECT_THROW(writer.Execute(nullptr, nullptr), FileError);
+  EXPECT_FALSE(writer.Printing());
+  writer.FileName.clear();
   writer.StreamMode = smUser;
   try {
     writer.Execute(nullptr, nullptr);
