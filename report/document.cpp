@@ -240,7 +240,7 @@ void TReportComponent::ReleaseOwned(TReportComponent* component) {
   owned_->counters.clear();
 }
 
-void TReportComponent::SetName(const std::string& name) {
+void TReportComponent::SetName(std::string_view name) {
   if (name == name_) return;
   if (IsReservedName(name)) return;
   if (!owner_) {
@@ -253,7 +253,7 @@ void TReportComponent::SetName(const std::string& name) {
     auto inserted = owner_->Owned().names.try_emplace(std::string_view(name_), this).second;
     if (!inserted) {
       name_.clear();
-      throw EComponentError("A component named " + name + " already exists");
+      throw EComponentError("A component named " + std::string(name) + " already exists");
     }
     return;
   }
@@ -261,7 +261,7 @@ void TReportComponent::SetName(const std::string& name) {
   if (!name.empty()) {
     auto it = table.names.find(name);
     if (it != table.names.end() && it->second != this) {
-      throw EComponentError("A component named " + name + " already exists");
+      throw EComponentError("A component named " + std::string(name) + " already exists");
     }
   }
   if (!name_.empty()) {
@@ -831,7 +831,7 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
   std::vector<std::pair<TReportComponent*, std::string>> other_parents;
   std::function<void(TReportComponent&)> load = [&](TReportComponent& owner) {
     uint8_t code = in.U8();
-    std::string name = in.String();
+    std::string_view name = in.StringView();
     bool parent_is_owner = in.U8() != 0;
     std::string parent_name = parent_is_owner ? std::string() : in.String();
     std::unique_ptr<TReportComponent> made = MakeComponent(code, &owner);

@@ -71,7 +71,7 @@ class TReportComponent {
 
   const std::string& Name() const { return name_; }
   // Applies a name, checking that no other component of the owner carries it.
-  void SetName(const std::string& name);
+  void SetName(std::string_view name);
   std::string FullName() const;
   TReportComponent* Owner() const { return owner_; }
   TReportComponent* Parent() const { return parent_; }

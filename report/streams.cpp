@@ -134,11 +134,13 @@ double ByteReader::F64() {
   return v;
 }
 
-std::string ByteReader::String(bool long_lengths) {
+std::string ByteReader::String(bool long_lengths) { return std::string(StringView(long_lengths)); }
+
+std::string_view ByteReader::StringView(bool long_lengths) {
   size_t n = U8();
   if (long_lengths && n >= 192) n = ((n & 0x3F) << 8) | U8();
   const uint8_t* p = Take(n);
-  return std::string(reinterpret_cast<const char*>(p), n);
+  return std::string_view(reinterpret_cast<const char*>(p), n);
 }
 
 void ByteReader::Seek(size_t position) {

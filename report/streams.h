@@ -113,6 +113,8 @@ class ByteReader {
   float F32();
   double F64();
   std::string String(bool long_lengths = true);
+  // The same, as a view into the data.
+  std::string_view StringView(bool long_lengths = true);
 
   size_t Position() const { return pos_; }
   size_t Size() const { return size_; }
