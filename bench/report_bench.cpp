@@ -42,6 +42,17 @@ void Build(TReportProject& project) {
   }
 }
 
+// Builds the document and executes it into a writer, returning the recording.
+std::vector<uint8_t> Record() {
+  TPageStreamWriter writer;
+  TReportProject project;
+  project.SetEngine(&writer);
+  Build(project);
+  project.ExecuteReport("Report1");
+  project.CloseProject();
+  return writer.Recording();
+}
+
 void SetPeak(benchmark::State& state) {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -50,31 +61,18 @@ void SetPeak(benchmark::State& state) {
 
 void BM_BuildAndExecute400Pages(benchmark::State& state) {
   size_t bytes = 0;
-  for (auto _ : state) {
-    TPageStreamWriter writer;
-    TReportProject project;
-    project.SetEngine(&writer);
-    Build(project);
-    project.ExecuteReport("Report1");
-    project.CloseProject();
-    bytes = writer.Recording().size();
-  }
+  for (auto _ : state) bytes = Record().size();
   state.counters["stream_MB"] = static_cast<double>(bytes) / 1e6;
   SetPeak(state);
 }
 BENCHMARK(BM_BuildAndExecute400Pages)->Unit(benchmark::kMillisecond);
 
 void BM_Render400Pages(benchmark::State& state) {
-  TPageStreamWriter writer;
-  TReportProject project;
-  project.SetEngine(&writer);
-  Build(project);
-  project.ExecuteReport("Report1");
-  project.CloseProject();
+  std::vector<uint8_t> recording = Record();
   for (auto _ : state) {
     TRenderPDF pdf;
     MemoryStream out;
-    pdf.Render(writer.Recording().data(), writer.Recording().size(), out);
+    pdf.Render(recording.data(), recording.size(), out);
     benchmark::DoNotOptimize(out.bytes().data());
   }
   SetPeak(state);

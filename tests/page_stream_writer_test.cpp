@@ -12,6 +12,7 @@
 #include "report/font_metrics.h"
 #include "report/page_stream.h"
 #include "report/page_stream_writer.h"
+#include "pgs_bytes.h"
 
 namespace quorvel::report {
 namespace {
@@ -71,14 +72,10 @@ Bytes ExpectedExample(float baseline) {
   auto sample = [&](double height_dots) {
     return static_cast<float>(m.TextWidthDots(pgs::kSampleText, height_dots) / 600.0);
   };
-  Bytes b;
-  ByteWriter w(b);
-  w.U8(90), w.I16(2017), w.String("Page Report"), w.I16(1), w.I16(1), w.I16(9999);
-  w.F32(8.5f), w.F32(11.0f);
-  for (int i = 0; i < 4; ++i) w.F32(0);
-  w.U8(0), w.I16(265), w.U8(0), w.U8(0), w.I16(1), w.I16(1), w.I16(0), w.I16(0), w.String("");
+  Bytes b = testing::PgsHeader(1);
   EXPECT_EQ(b.size(), 59u);
-  w.U8(80), w.I32(0), w.I32(0 /* patched below */), w.I16(1), w.F32(8.5f), w.F32(11.0f);
+  testing::PgsPageStart(b, 1);  // the only page: previous and next page 0
+  ByteWriter w(b);
   w.U8(41), w.I32(0), w.U8(42), w.U8(1), w.U8(43), w.U8(0);
   w.U8(51), w.String("Arial"), w.U8(52), w.I32(0), w.U8(53), w.U8(0), w.U8(63), w.U8(1);
   for (uint8_t code : {55, 57, 56, 58, 59, 60}) w.U8(code), w.U8(0);

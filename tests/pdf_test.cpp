@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "pgs_bytes.h"
 #include "recording_renderer.h"
 #include "report/document.h"
 #include "report/page_stream.h"
@@ -19,21 +20,8 @@ using Bytes = std::vector<uint8_t>;
 using testing::RecordingRenderer;
 namespace fs = std::filesystem;
 
-// A header of format 2017 with `pages` pages, then whatever the caller appends.
-Bytes Header(int16_t pages) {
-  Bytes b;
-  ByteWriter w(b);
-  w.U8(90), w.I16(2017), w.String("Page Report"), w.I16(pages), w.I16(1), w.I16(9999);
-  w.F32(8.5f), w.F32(11.0f);
-  for (int i = 0; i < 4; ++i) w.F32(0);
-  w.U8(0), w.I16(265), w.U8(0), w.U8(0), w.I16(1), w.I16(1), w.I16(0), w.I16(0), w.String("");
-  return b;
-}
-
-void PageStart(Bytes& b, int16_t number) {
-  ByteWriter w(b);
-  w.U8(80), w.I32(0), w.I32(0), w.I16(number), w.F32(8.5f), w.F32(11.0f);
-}
+Bytes Header(int16_t pages) { return testing::PgsHeader(pages); }
+void PageStart(Bytes& b, int16_t number) { testing::PgsPageStart(b, number); }
 
 std::string ReplayError(const Bytes& b, RecordingRenderer& r) {
   try {

@@ -1,17 +1,16 @@
 // A renderer that records every call as a line of text, for replay tests.
 #pragma once
 
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "call_log.h"
 #include "report/renderer.h"
 
 namespace quorvel::testing {
 
-class RecordingRenderer : public report::TRenderer {
+class RecordingRenderer : public report::TRenderer, public CallLog {
  public:
-  std::vector<std::string> calls;
 
   void BeginDocument() override { calls.push_back("BeginDocument"); }
   void BeginPage() override { Add("BeginPage", PaperWidth, PaperHeight); }
@@ -34,24 +33,6 @@ class RecordingRenderer : public report::TRenderer {
   }
   void MoveTo(double x, double y) override { Add("MoveTo", x, y); }
   void LineTo(double x, double y) override { Add("LineTo", x, y); }
-
-  // The calls whose name starts with `prefix`.
-  std::vector<std::string> Only(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const std::string& c : calls) {
-      if (c.rfind(prefix, 0) == 0) out.push_back(c);
-    }
-    return out;
-  }
-
- private:
-  template <class... A>
-  void Add(const char* op, const A&... args) {
-    std::ostringstream s;
-    s << op;
-    ((s << ' ' << args), ...);
-    calls.push_back(s.str());
-  }
 };
 
 }  // namespace quorvel::testing

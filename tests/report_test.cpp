@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "call_log.h"
 #include "report/document.h"
 
 namespace quorvel::report {
 namespace {
 
 // A writer that logs every call as a line of text.
-class LogWriter : public TReportWriter {
+class LogWriter : public TReportWriter, public testing::CallLog {
  public:
-  std::vector<std::string> log;
   int executes = 0;
 
   void Execute(const std::function<void()>& before, const std::function<void()>& print) override {
@@ -30,7 +28,7 @@ class LogWriter : public TReportWriter {
   }
   void MoveTo(double x, double y) override { Add("move", x, y); }
   void LineTo(double x, double y) override { Add("line", x, y); }
-  void NewPage() override { log.push_back("newpage"); }
+  void NewPage() override { calls.push_back("newpage"); }
   void SetOrientation(TOrientation) override {}
   void SetPaperSize(int, double, double) override {}
   void SetCopies(int) override {}
@@ -45,23 +43,6 @@ class LogWriter : public TReportWriter {
   double UnitsFactor() const override { return units; }
   void SetUnitsFactor(double f) override { units = f; }
   double units = 25.4;
-
-  std::vector<std::string> Only(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const std::string& s : log) {
-      if (s.rfind(prefix, 0) == 0) out.push_back(s);
-    }
-    return out;
-  }
-
- private:
-  template <class... A>
-  void Add(const char* op, const A&... args) {
-    std::ostringstream s;
-    s << op;
-    ((s << ' ' << args), ...);
-    log.push_back(s.str());
-  }
 };
 
 TEST(Document, NewProjectHoldsReport1WithPage1) {
@@ -216,9 +197,9 @@ TEST_F(ExecuteTest, ChainOrderSkipsAnUnlinkedPage) {
   EXPECT_EQ(writer.Only("newpage").size(), 2u);
   EXPECT_EQ(writer.units, 25.4);  // restored after the run
 
-  writer.log.clear();
+  writer.calls.clear();
   project.ExecuteReport("NoSuchReport");
-  EXPECT_TRUE(writer.log.empty());
+  EXPECT_TRUE(writer.calls.empty());
   EXPECT_EQ(writer.executes, 1);
 }
 
@@ -230,14 +211,14 @@ TEST_F(ExecuteTest, MaxPagesAndGotoModes) {
   project.ExecuteReport("Report1");
   EXPECT_EQ(writer.Only("left").size(), 3u);
 
-  writer.log.clear();
+  writer.calls.clear();
   report->SetMaxPages(0);
   Page(1)->SetGotoPage(Page(2));
   Page(1)->SetGotoMode(gmGotoNotDone);  // finished pages end the chain
   project.ExecuteReport("Report1");
   EXPECT_EQ(writer.Only("left").size(), 1u);
 
-  writer.log.clear();
+  writer.calls.clear();
   Page(1)->SetGotoMode(gmGotoDone);
   report->PageList() = {Page(2), Page(1)};
   CreateItem<TReportText>(*Page(2), "TitleText")->SetText("b");
@@ -279,7 +260,7 @@ TEST_F(ExecuteTest, LinesTextsAndClipping) {
                                    "pen 0 -10208", "move 1 2",   "line 2 1",
                                    "pen 5 0",     "move 1 1",    "line 2 1"};
   std::vector<std::string> got;
-  for (const std::string& s : writer.log) {
+  for (const std::string& s : writer.calls) {
     if (s.rfind("pen", 0) == 0 || s.rfind("move", 0) == 0 || s.rfind("line", 0) == 0) {
       got.push_back(s);
     }
