@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "puzzle/random.h"
 
 namespace quorvel::pages {
 namespace {
