@@ -97,6 +97,83 @@ std::string LowerName(std::string_view s) {
   return out;
 }
 
+// --- NameIndex ----------------------------------------------------------------------------
+
+namespace {
+TReportComponent* Tombstone() {
+  static char mark;
+  return reinterpret_cast<TReportComponent*>(&mark);
+}
+}  // namespace
+
+size_t NameIndex::Slot(std::string_view name) const {
+  return NameHash()(name) & (slots_.size() - 1);
+}
+
+TReportComponent* NameIndex::Find(std::string_view name) const {
+  if (slots_.empty()) return nullptr;
+  for (size_t i = Slot(name);; i = (i + 1) & (slots_.size() - 1)) {
+    TReportComponent* c = slots_[i];
+    if (!c) return nullptr;
+    if (c != Tombstone() && SameName(c->Name(), name)) return c;
+  }
+}
+
+TReportComponent* NameIndex::Insert(TReportComponent* c) {
+  if ((used_ + 1) * 2 > slots_.size()) Grow(std::max<size_t>(16, (live_ + 1) * 4));
+  size_t first_free = SIZE_MAX;
+  size_t i = Slot(c->Name());
+  for (;; i = (i + 1) & (slots_.size() - 1)) {
+    TReportComponent* s = slots_[i];
+    if (!s) break;
+    if (s == Tombstone()) {
+      if (first_free == SIZE_MAX) first_free = i;
+    } else if (SameName(s->Name(), c->Name())) {
+      return s;
+    }
+  }
+  if (first_free == SIZE_MAX) {
+    first_free = i;
+    ++used_;
+  }
+  slots_[first_free] = c;
+  ++live_;
+  return nullptr;
+}
+
+void NameIndex::Erase(const TReportComponent* c) {
+  if (slots_.empty()) return;
+  for (size_t i = Slot(c->Name());; i = (i + 1) & (slots_.size() - 1)) {
+    TReportComponent* s = slots_[i];
+    if (!s) return;
+    if (s == c) {
+      slots_[i] = Tombstone();
+      --live_;
+      return;
+    }
+  }
+}
+
+void NameIndex::Clear() {
+  slots_.clear();
+  live_ = used_ = 0;
+}
+
+void NameIndex::Reserve(size_t n) {
+  if (n * 2 > slots_.size()) Grow(n * 2);
+}
+
+void NameIndex::Grow(size_t capacity) {
+  size_t size = 16;
+  while (size < capacity) size *= 2;
+  std::vector<TReportComponent*> old = std::move(slots_);
+  slots_.assign(size, nullptr);
+  live_ = used_ = 0;
+  for (TReportComponent* c : old) {
+    if (c && c != Tombstone()) Insert(c);
+  }
+}
+
 // --- TReportComponent ---------------------------------------------------------------------
 
 namespace {
@@ -203,7 +280,7 @@ void TReportComponent::FreeComponents() {
   if (!owned_) return;
   std::vector<TReportComponent*> owned = std::move(owned_->order);
   owned_->order.clear();
-  owned_->names.clear();
+  owned_->names.Clear();
   owned_->counters.clear();
   // Detach first so that freeing many children never searches the lists one by one. Usually
   // the children are exactly the owned components, which needs no look at each child.
@@ -236,7 +313,7 @@ void TReportComponent::ReleaseOwned(TReportComponent* component) {
   if (!owned_) return;
   auto it = std::find(owned_->order.begin(), owned_->order.end(), component);
   if (it != owned_->order.end()) owned_->order.erase(it);
-  if (!component->name_.empty()) owned_->names.erase(component->name_);
+  if (!component->name_.empty()) owned_->names.Erase(component);
   owned_->counters.clear();
 }
 
@@ -250,8 +327,7 @@ void TReportComponent::SetName(std::string_view name) {
   if (name_.empty()) {
     // A first name: one lookup both checks for a collision and registers it.
     name_ = name;
-    auto inserted = owner_->Owned().names.try_emplace(std::string_view(name_), this).second;
-    if (!inserted) {
+    if (owner_->Owned().names.Insert(this)) {
       name_.clear();
       throw EComponentError("A component named " + std::string(name) + " already exists");
     }
@@ -259,18 +335,18 @@ void TReportComponent::SetName(std::string_view name) {
   }
   OwnedTable& table = owner_->Owned();
   if (!name.empty()) {
-    auto it = table.names.find(name);
-    if (it != table.names.end() && it->second != this) {
+    TReportComponent* other = table.names.Find(name);
+    if (other && other != this) {
       throw EComponentError("A component named " + std::string(name) + " already exists");
     }
   }
   if (!name_.empty()) {
-    table.names.erase(name_);
+    table.names.Erase(this);
     // A freed name may be lower than a counter: search from 1 again.
     table.counters.clear();
   }
   name_ = name;
-  if (!name_.empty()) table.names.emplace(std::string_view(name_), this);
+  if (!name_.empty()) table.names.Insert(this);
 }
 
 std::string TReportComponent::FullName() const {
@@ -296,8 +372,7 @@ void TReportComponent::SetParent(TReportComponent* parent) {
 
 TReportComponent* TReportComponent::FindComponent(std::string_view name) const {
   if (!owned_) return nullptr;
-  auto it = owned_->names.find(name);
-  return it == owned_->names.end() ? nullptr : it->second;
+  return owned_->names.Find(name);
 }
 
 std::string TReportComponent::FreeNameFor(const std::string& base) {
@@ -857,7 +932,7 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
     int32_t n = in.I32();
     if (n < 0) throw StreamReadError("Bad component count", in.Position());
     if (n > 0) {
-      c->Owned().names.reserve(static_cast<size_t>(n));
+      c->Owned().names.Reserve(static_cast<size_t>(n));
       c->Owned().order.reserve(static_cast<size_t>(n));
       c->Owned().children.reserve(static_cast<size_t>(n));
     }

@@ -33,6 +33,7 @@ class TReport;
 class TReportPage;
 class TProjectManager;
 class TReportControl;
+class TReportComponent;
 
 // Hashing and equality of names without regard to case, usable with string_view keys.
 struct NameHash {
@@ -46,6 +47,26 @@ struct NameEqual {
 
 // Two lengths within this distance in inches count as equal.
 constexpr double kLengthTolerance = 0.0001;
+
+// The components of one owner by name, without regard to case: an open-addressing table of
+// component pointers that reads the names from the components themselves.
+class NameIndex {
+ public:
+  TReportComponent* Find(std::string_view name) const;
+  // Adds `c` under its current name; returns the component already holding that name instead
+  // (and adds nothing), or null.
+  TReportComponent* Insert(TReportComponent* c);
+  void Erase(const TReportComponent* c);
+  void Clear();
+  void Reserve(size_t n);
+
+ private:
+  size_t Slot(std::string_view name) const;
+  void Grow(size_t capacity);
+
+  std::vector<TReportComponent*> slots_;  // null: empty; Tombstone(): erased
+  size_t live_ = 0, used_ = 0;
+};
 
 class TReportComponent {
  public:
@@ -124,8 +145,7 @@ class TReportComponent {
   struct OwnedTable {
     std::vector<TReportComponent*> order;     // owning: freed by FreeComponents
     std::vector<TReportComponent*> children;  // printing order
-    // Keys view the components' own names, which stay put while they are registered.
-    std::unordered_map<std::string_view, TReportComponent*, NameHash, NameEqual> names;
+    NameIndex names;
     std::unordered_map<std::string, int, NameHash, NameEqual> counters;  // base -> next number
   };
   OwnedTable& Owned();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "call_log.h"
 #include "report/document.h"
 
@@ -103,6 +105,41 @@ TEST(Document, ItemNamesPerPage) {
   }
   EXPECT_EQ(p1->ChildCount(), 6);
   EXPECT_EQ(p1->Child(3)->Name(), "HLine1");
+}
+
+TEST(Document, NamesSurviveRenamesFreesAndGrowth) {
+  // Many items, renamed and freed in between, checked against a plain map of live names.
+  TReportProject project;
+  project.NewProject();
+  TReportPage* page = project.ProjectManager().Reports()[0]->FirstPage();
+  std::map<std::string, TReportText*> live;
+  std::vector<TReportText*> items;
+  for (int i = 0; i < 600; ++i) {
+    TReportText* t = CreateItem<TReportText>(*page, "TitleText");
+    items.push_back(t);
+    live[LowerName(t->Name())] = t;
+  }
+  for (int i = 0; i < 600; i += 3) {
+    live.erase(LowerName(items[i]->Name()));
+    delete items[i];  // freeing removes it from its owner and parent
+    items[i] = nullptr;
+  }
+  for (int i = 1; i < 600; i += 7) {
+    if (!items[i]) continue;
+    live.erase(LowerName(items[i]->Name()));
+    items[i]->SetName("Renamed" + std::to_string(i));
+    live[LowerName(items[i]->Name())] = items[i];
+  }
+  items[2]->SetName(LowerName(items[2]->Name()));  // the same name in other letter case
+  for (const auto& [name, item] : live) {
+    EXPECT_EQ(page->FindComponent(name), item) << name;
+  }
+  EXPECT_EQ(page->FindComponent("Text3"), nullptr);  // freed: items[3] was Text3
+  EXPECT_EQ(page->FindComponent("RENAMED8"), items[8]);
+  // Freed and renamed numbers are free again, the lowest first: Text1 was renamed.
+  EXPECT_EQ(CreateItem<TReportText>(*page)->Name(), "Text1");
+  EXPECT_EQ(CreateItem<TReportText>(*page)->Name(), "Text3");
+  EXPECT_EQ(page->ChildCount(), static_cast<int>(live.size()) + 2);
 }
 
 TEST(Document, ItemsThatRefuseChildren) {
