@@ -56,7 +56,7 @@ Tfrmwc::Tfrmwc(QWidget* parent, QString pdf, std::function<void(const QUrl&)> op
   const char* captions[] = {"Open", "Open Folder", "Close"};
   const char* names[] = {"Button1", "Button2", "Button3"};
   void (Tfrmwc::*handlers[])() = {&Tfrmwc::Button1Click, &Tfrmwc::Button2Click,
-                               &Tfrmwc::Button3Click};
+                                  &Tfrmwc::Button3Click};
   for (int i = 0; i < 3; ++i) {
     auto* button = new QPushButton(QString::fromLatin1(captions[i]), this);
     button->setObjectName(QString::fromLatin1(names[i]));

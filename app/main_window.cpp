@@ -66,8 +66,10 @@ void TForm1::BuildControls() {
     const char* name;
     int w, h;
   };
-  for (const Picture& p : {Picture{&Image1, "Image1", 409, 527}, {&Imagea1c, "Imagea1c", 407, 527},
-                           {&Image2, "Image2", 409, 499}, {&Image4, "Image4", 409, 527},
+  for (const Picture& p : {Picture{&Image1, "Image1", 409, 527},
+                           {&Imagea1c, "Imagea1c", 407, 527},
+                           {&Image2, "Image2", 409, 499},
+                           {&Image4, "Image4", 409, 527},
                            {&Image5, "Image5", 409, 485}}) {
     *p.label = new QLabel(this);
     (*p.label)->setObjectName(QString::fromLatin1(p.name));
@@ -241,9 +243,7 @@ void TForm1::manygroupClick() {
   }
 }
 
-void TForm1::cbk_candidatesClick() {
-  ShowPreview(cbk_candidates->isChecked() ? Imagea1c : Image1);
-}
+void TForm1::cbk_candidatesClick() { ShowPreview(cbk_candidates->isChecked() ? Imagea1c : Image1); }
 
 void TForm1::PageControl1Change() {
   if (PageControl1->currentIndex() == 1) {
@@ -285,8 +285,8 @@ void TForm1::BitBtn2Click() {
 
 void TForm1::SetRunning(bool running) {
   running_ = running;
-  for (QWidget* w : std::initializer_list<QWidget*>{BitBtn2, Button3, GroupBox1, PageControl1,
-                                                    ndgroup}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{BitBtn2, Button3, GroupBox1, PageControl1, ndgroup}) {
     w->setEnabled(!running);
   }
 }

@@ -36,9 +36,7 @@ void PagePainter::Text(std::string_view text, double x, double y, double anchor)
 }
 
 void PagePainter::PrintLeft(std::string_view text, double x, double y) { Text(text, x, y, 0); }
-void PagePainter::PrintCenter(std::string_view text, double x, double y) {
-  Text(text, x, y, 0.5);
-}
+void PagePainter::PrintCenter(std::string_view text, double x, double y) { Text(text, x, y, 0.5); }
 void PagePainter::PrintRight(std::string_view text, double x, double y) { Text(text, x, y, 1); }
 void PagePainter::PrintBlock(std::string_view text, double x, double y, double) {
   Text(text, x, y, 0);

@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-
 namespace quorvel::pages {
 namespace {
 
@@ -135,11 +134,11 @@ TReportPage& BookMaker::Page(int number) {
   return *page;
 }
 
-void BookMaker::BuildStandardPages(const puzzle::RunOptions& options,
-                                   const std::string& pdf_file) {
+void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file) {
   supply_.FillBatch(options);
   project_.NewProject();
-  auto* report = dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
+  auto* report =
+      dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
   const int P = options.pages;
   const int U = puzzle::GetPuzzlesPerPage(options.per_page_item);
   const int n = U * P;
@@ -247,14 +246,14 @@ void BookMaker::BuildStandardPages(const puzzle::RunOptions& options,
   ClosingSteps(pdf_file, 80);
 }
 
-void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options,
-                                  const std::string& pdf_file) {
+void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::string& pdf_file) {
   const int N = options.pages;
   if (N < 1 || N > puzzle::SamuraiBatch::kPages) {
     throw std::out_of_range("a Samurai book has 1 to 200 pages, not " + std::to_string(N));
   }
   project_.NewProject();
-  auto* report = dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
+  auto* report =
+      dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
   for (int i = 1; i <= 2 * N - 1; ++i) report->AddPage();
   for (int k = 1; k <= 2 * N - 1; ++k) {
     auto* from = dynamic_cast<TReportPage*>(

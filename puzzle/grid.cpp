@@ -16,9 +16,9 @@ namespace {
   unsigned char ch = static_cast<unsigned char>(text[index]);
   std::string shown = (ch >= 0x20 && ch < 0x7F) ? std::string("'") + static_cast<char>(ch) + "'"
                                                 : "byte " + std::to_string(ch);
-  throw ConversionError(shown + " at position " + std::to_string(index + 1) +
-                            " is not a valid digit",
-                        static_cast<int>(index + 1));
+  throw ConversionError(
+      shown + " at position " + std::to_string(index + 1) + " is not a valid digit",
+      static_cast<int>(index + 1));
 }
 
 bool IsBlankOrControl(char ch) { return static_cast<unsigned char>(ch) <= 0x20; }

@@ -10,9 +10,9 @@ namespace {
 
 bool SameLength(double a, double b) { return std::fabs(a - b) <= kLengthTolerance; }
 
-const char* const kReservedNames[] = {"IMPORT", "CONST",          "TYPE",     "VAR",
-                                      "FUNCTION", "IMPLEMENTATION", "END", "CREATION",
-                                      "DESTRUCTION"};
+const char* const kReservedNames[] = {"IMPORT", "CONST",    "TYPE",
+                                      "VAR",    "FUNCTION", "IMPLEMENTATION",
+                                      "END",    "CREATION", "DESTRUCTION"};
 
 bool IsReservedName(std::string_view name) {
   std::string upper(name);
@@ -179,8 +179,8 @@ void NameIndex::Grow(size_t capacity) {
 namespace {
 
 // Free lists of component memory by 16-byte size class, refilled in 64 KiB blocks that live as
-// long as the thread; a component is freed on the thread that made it. Sanitizer builds use the ordinary allocator, so that they still see every
-// use after free.
+// long as the thread; a component is freed on the thread that made it. Sanitizer builds use the
+// ordinary allocator, so that they still see every use after free.
 #if defined(__SANITIZE_ADDRESS__)
 #define QUORVEL_ASAN 1
 #elif defined(__has_feature)
@@ -947,7 +947,8 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
   }
   active_report_ = active.empty() ? nullptr : dynamic_cast<TReport*>(FindComponent(active));
   for (TReport* report : reports_) {
-    report->first_page_ = dynamic_cast<TReportPage*>(report->FindComponent(report->first_page_name_));
+    report->first_page_ =
+        dynamic_cast<TReportPage*>(report->FindComponent(report->first_page_name_));
     report->page_list_.clear();
     for (const std::string& name : report->page_list_names_) {
       size_t dot = name.find('.');
@@ -959,10 +960,10 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
       size_t dot = page->goto_name_.find('.');
       std::string owner = page->goto_name_.substr(0, dot);
       TReportComponent* holder = FindComponent(owner);
-      page->goto_page_ = holder && dot != std::string::npos
-                             ? dynamic_cast<TReportPage*>(
-                                   holder->FindComponent(page->goto_name_.substr(dot + 1)))
-                             : nullptr;
+      page->goto_page_ =
+          holder && dot != std::string::npos
+              ? dynamic_cast<TReportPage*>(holder->FindComponent(page->goto_name_.substr(dot + 1)))
+              : nullptr;
     }
   }
 }
@@ -1039,8 +1040,8 @@ void TReportProject::ExecuteReport(std::string_view name) {
 // --- Item creation ------------------------------------------------------------------------
 
 TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
-                           std::string_view requested_name, double left, double top,
-                           double width, double height) {
+                           std::string_view requested_name, double left, double top, double width,
+                           double height) {
   TReportComponent* owner = on.IsProjectItem() ? &on : on.Owner();
   if (!on.AcceptsChildren()) {
     throw EReportClass(std::string("Class cannot accept children classes: \"") + on.ClassName() +

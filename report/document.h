@@ -495,8 +495,8 @@ class TReportProject {
 // Creates an item of class T on `on` with an optional requested name; the item is owned by
 // `on` when it is a page, report or project manager, else by its owner, and is a child of `on`.
 TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
-                           std::string_view requested_name = {}, double left = 0,
-                           double top = 0, double width = 0, double height = 0);
+                           std::string_view requested_name = {}, double left = 0, double top = 0,
+                           double width = 0, double height = 0);
 
 template <class T>
 T* CreateItem(TReportComponent& on, std::string_view requested_name = {}) {

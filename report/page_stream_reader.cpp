@@ -174,8 +174,8 @@ int TPageStreamReader::ReplayPage() {
       case pgs::kUnderline:
       case pgs::kStrikeOut: {
         bool on = in_.U8() != 0;
-        bool& flag = code == pgs::kBold     ? font_.bold
-                     : code == pgs::kItalic ? font_.italic
+        bool& flag = code == pgs::kBold        ? font_.bold
+                     : code == pgs::kItalic    ? font_.italic
                      : code == pgs::kUnderline ? font_.underline
                                                : font_.strike_out;
         if (on != flag) {

@@ -369,8 +369,8 @@ void TPageStreamWriter::SetTextLineTop(double top) {
   baseline_ = top / units_factor_ + line_height_ - descent;
 }
 
-void TPageStreamWriter::WriteTextRecord(uint8_t code, std::string_view text, double x,
-                                        double width, bool block) {
+void TPageStreamWriter::WriteTextRecord(uint8_t code, std::string_view text, double x, double width,
+                                        bool block) {
   if (Recording_()) {
     out_.U8(code);
     out_.F32(static_cast<float>(baseline_ * ScaleY / 100.0));

@@ -25,7 +25,9 @@ std::string LocalTimestamp() {
   return buf;
 }
 
-bool IsCourier(std::string_view base) { return base == "Courier" || base.rfind("Courier-", 0) == 0; }
+bool IsCourier(std::string_view base) {
+  return base == "Courier" || base.rfind("Courier-", 0) == 0;
+}
 
 }  // namespace
 
@@ -108,8 +110,9 @@ TRenderPDF::~TRenderPDF() = default;
 
 std::string TRenderPDF::OutputName(std::string file_name) const {
   size_t slash = file_name.find_last_of('/');
-  std::string_view base = slash == std::string::npos ? std::string_view(file_name)
-                                                     : std::string_view(file_name).substr(slash + 1);
+  std::string_view base = slash == std::string::npos
+                              ? std::string_view(file_name)
+                              : std::string_view(file_name).substr(slash + 1);
   if (base.find('.') != std::string_view::npos) return file_name;
   size_t dot = FileExtension.find('.');
   if (dot == std::string::npos) return file_name;
@@ -345,8 +348,8 @@ void TRenderPDF::ClosedShape(const std::string& path) {
 }
 
 void TRenderPDF::Rectangle(double x1, double y1, double x2, double y2) {
-  ClosedShape(Pt(x1, y2) + " " + FormatFixed4((x2 - x1) * 72) + " " +
-              FormatFixed4((y2 - y1) * 72) + " re ");
+  ClosedShape(Pt(x1, y2) + " " + FormatFixed4((x2 - x1) * 72) + " " + FormatFixed4((y2 - y1) * 72) +
+              " re ");
 }
 
 void TRenderPDF::FillRect(double x1, double y1, double x2, double y2) {
@@ -482,9 +485,9 @@ void TRenderPDF::EndDocument() {
   begin_object(info);
   line("<<");
   const std::pair<const char*, const std::string*> entries[] = {
-      {"/Title", &DocInfo.Title},       {"/Author", &DocInfo.Author},
-      {"/Subject", &DocInfo.Subject},   {"/Keywords", &DocInfo.KeyWords},
-      {"/Creator", &DocInfo.Creator},   {"/Producer", &DocInfo.Producer}};
+      {"/Title", &DocInfo.Title},     {"/Author", &DocInfo.Author},
+      {"/Subject", &DocInfo.Subject}, {"/Keywords", &DocInfo.KeyWords},
+      {"/Creator", &DocInfo.Creator}, {"/Producer", &DocInfo.Producer}};
   for (const auto& [key, value] : entries) {
     if (!value->empty()) line(std::string(key) + " (" + EscapeText(*value) + ")");
   }

@@ -19,8 +19,8 @@ namespace quorvel::report {
 // Locale-independent number formats of the PDF text.
 std::string FormatFixed4(double v);  // "%.4f"
 void AppendFixed4(std::string& out, double v);
-std::string FormatG3(double v);      // "%.3g"
-std::string FormatD4(int v);         // "%.4d"
+std::string FormatG3(double v);  // "%.3g"
+std::string FormatD4(int v);     // "%.4d"
 // Colour 0x00BBGGRR as "r g b" in "%.3g"; negative colours are black.
 std::string FormatColor(TColor c);
 // A backslash before every "(", ")" and "\".

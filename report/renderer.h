@@ -64,8 +64,8 @@ class TRenderer {
   virtual void Rectangle(double /*x1*/, double /*y1*/, double /*x2*/, double /*y2*/) {}
   virtual void FillRect(double /*x1*/, double /*y1*/, double /*x2*/, double /*y2*/) {}
   virtual void Ellipse(double /*x1*/, double /*y1*/, double /*x2*/, double /*y2*/) {}
-  virtual void RoundRect(double /*x1*/, double /*y1*/, double /*x2*/, double /*y2*/,
-                         double /*w*/, double /*h*/) {}
+  virtual void RoundRect(double /*x1*/, double /*y1*/, double /*x2*/, double /*y2*/, double /*w*/,
+                         double /*h*/) {}
   virtual void Polyline(const std::vector<Point>& /*points*/) {}
   virtual void Polygon(const std::vector<Point>& /*points*/) {}
   virtual void Arc(const Point (&/*p*/)[4]) {}

@@ -68,7 +68,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   }
   uint8_t chunk[65536];
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
   if (failed) throw FileError("Cannot read file \"" + path + "\".");
@@ -99,9 +100,8 @@ void ByteWriter::String(std::string_view s, bool long_lengths) {
 
 const uint8_t* ByteReader::Take(size_t n) {
   if (n > size_ - pos_ || pos_ > size_) {
-    throw StreamReadError("Read beyond the end of the stream (" + std::to_string(n) +
-                              " bytes wanted)",
-                          pos_);
+    throw StreamReadError(
+        "Read beyond the end of the stream (" + std::to_string(n) + " bytes wanted)", pos_);
   }
   const uint8_t* p = data_ + pos_;
   pos_ += n;

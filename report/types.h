@@ -10,7 +10,13 @@ namespace quorvel::report {
 enum TFontPitch : uint8_t { fpDefault = 0, fpVariable = 1, fpFixed = 2 };
 enum TPrintJustify : uint8_t { pjCenter = 0, pjLeft = 1, pjRight = 2, pjBlock = 3 };
 enum TPenStyle : uint8_t {
-  psSolid = 0, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame
+  psSolid = 0,
+  psDash,
+  psDot,
+  psDashDot,
+  psDashDotDot,
+  psClear,
+  psInsideFrame
 };
 enum TPenMode : uint8_t { pmCopy = 4 };
 enum TBrushStyle : uint8_t { bsSolid = 0, bsClear = 1 };

@@ -58,7 +58,8 @@ std::vector<PageWords> Words(const std::string& pdf) {
   Result r = Shell("pdftotext -bbox " + pdf + " -");
   EXPECT_EQ(r.status, 0) << r.out.substr(0, 500);
   std::vector<PageWords> pages;
-  std::regex word(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  std::regex word(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
   size_t at = 0;
   while ((at = r.out.find("<page ", at)) != std::string::npos) {
     size_t end = r.out.find("</page>", at);
@@ -98,8 +99,8 @@ struct Origin {
   double x0, y0, c;
 };
 // Answer slots, and the puzzle blocks of each layout by their place on the page.
-constexpr Origin kSlots[4] = {{0.5, 1.59, 0.4}, {4.5, 1.59, 0.4}, {0.5, 5.99, 0.4},
-                              {4.5, 5.99, 0.4}};
+constexpr Origin kSlots[4] = {
+    {0.5, 1.59, 0.4}, {4.5, 1.59, 0.4}, {0.5, 5.99, 0.4}, {4.5, 5.99, 0.4}};
 
 // Checks that every puzzle's givens stand in its answer grid and that the answer is a valid
 // Sudoku; returns the number of puzzles checked.
@@ -133,14 +134,12 @@ TEST_F(E2E, StandardLayoutsAndPageCounts) {
     int P, U, pages;
     std::string title;
   };
-  for (const Case& k : {Case{"--pages 1", 1, 1, 2, "Very Easy Sudoku by Quorvel Pro"},
-                        Case{"--pages 3 --per-page 2 --level hard", 3, 2, 5,
-                             "Hard Sudoku by Quorvel Pro"},
-                        Case{"--pages 4 --per-page 4 --level 5", 4, 4, 8,
-                             "Extreme Sudoku by Quorvel Pro"},
-                        Case{"--pages 2 --level easy --candidates", 2, 1, 3,
-                             "Easy Sudoku by Quorvel Pro"},
-                        Case{"--level standard", 20, 1, 25, "Standard Sudoku by Quorvel Pro"}}) {
+  for (const Case& k :
+       {Case{"--pages 1", 1, 1, 2, "Very Easy Sudoku by Quorvel Pro"},
+        Case{"--pages 3 --per-page 2 --level hard", 3, 2, 5, "Hard Sudoku by Quorvel Pro"},
+        Case{"--pages 4 --per-page 4 --level 5", 4, 4, 8, "Extreme Sudoku by Quorvel Pro"},
+        Case{"--pages 2 --level easy --candidates", 2, 1, 3, "Easy Sudoku by Quorvel Pro"},
+        Case{"--level standard", 20, 1, 25, "Standard Sudoku by Quorvel Pro"}}) {
     std::string pdf = Path("book.pdf");
     Result r = Book(k.args + " --force -o " + pdf);
     ASSERT_EQ(r.status, 0) << k.args << "\n" << r.out;
@@ -226,8 +225,9 @@ TEST_F(E2E, SamuraiBooks) {
 
 TEST_F(E2E, ProgressBarOnATerminal) {
   // script(1) gives the program a terminal for stderr.
-  Result r = Shell("XDG_RUNTIME_DIR=" + (dir_ / "run").string() + " script -qec '" QUORVEL_BOOK
-                   " --pages 2 -o " + Path("tty.pdf") + "' /dev/null");
+  Result r =
+      Shell("XDG_RUNTIME_DIR=" + (dir_ / "run").string() +
+            " script -qec '" QUORVEL_BOOK " --pages 2 -o " + Path("tty.pdf") + "' /dev/null");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("Create Sudoku Puzzles,Please wait"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Create Answers - 1/1"), std::string::npos) << r.out;

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <ft2build.h>
+#include <gtest/gtest.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -8,11 +7,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "pgs_bytes.h"
 #include "report/document.h"
 #include "report/font_metrics.h"
 #include "report/page_stream.h"
 #include "report/page_stream_writer.h"
-#include "pgs_bytes.h"
 
 namespace quorvel::report {
 namespace {
@@ -97,7 +96,8 @@ void BuildExample(TReportProject& project) {
   project.NewProject();
   TReportPage* page = project.ProjectManager().Reports()[0]->FirstPage();
   auto* t = CreateItem<TReportText>(*page, "TitleText");
-  t->SetLeft(1.0), t->SetTop(1.0), t->Font().Size = 25, t->SetFontJustify(pjCenter), t->SetText("5");
+  t->SetLeft(1.0), t->SetTop(1.0), t->Font().Size = 25, t->SetFontJustify(pjCenter),
+                                   t->SetText("5");
   auto* h = CreateItem<TReportHLine>(*page);
   h->SetLeft(0.5), h->SetWidth(7.0), h->SetLineWidth(10), h->SetTop(2.0);
 }
@@ -297,9 +297,8 @@ TEST(PageStreamWriter, OnlyChangedFontAttributesAreRecorded) {
 
 TEST(PageStreamWriter, PenRecordsInChangeOrder) {
   TReportFont base;
-  Bytes b = RecordedAfter(base, [](TPageStreamWriter& w) {
-    w.SetPen(0x00FF00, psDash, static_cast<TPenMode>(5), 10);
-  });
+  Bytes b = RecordedAfter(
+      base, [](TPageStreamWriter& w) { w.SetPen(0x00FF00, psDash, static_cast<TPenMode>(5), 10); });
   ASSERT_EQ(b.size(), 5u + 2u + 5u + 2u);
   EXPECT_EQ(b[0], 71);
   EXPECT_EQ(b[5], 72);

@@ -43,10 +43,10 @@ TEST(PageStreamReader, LinesAndEmptyTexts) {
   w.U8(82);
   RecordingRenderer r;
   TPageStreamReader(b, r).Replay();
-  EXPECT_EQ(r.calls, (std::vector<std::string>{
-                         "BeginDocument", "BeginPage 8.5 11", "MoveTo 1 1", "LineTo 2 1",
-                         "MoveTo 2 1", "LineTo 2 3", "PrintRight r 1 2", "PrintBlock b 1 2 3",
-                         "EndPage", "EndDocument"}));
+  EXPECT_EQ(r.calls,
+            (std::vector<std::string>{"BeginDocument", "BeginPage 8.5 11", "MoveTo 1 1",
+                                      "LineTo 2 1", "MoveTo 2 1", "LineTo 2 3", "PrintRight r 1 2",
+                                      "PrintBlock b 1 2 3", "EndPage", "EndDocument"}));
 }
 
 TEST(PageStreamReader, Errors) {
@@ -68,17 +68,18 @@ TEST(PageStreamReader, Errors) {
   cut.push_back(24);
   Bytes short_header = Header(1);
   short_header.resize(20);
-  for (const Case& k : {Case{"header", {65, 1, 2}, "Unexpected header code [65] found in report file.",
-                             false},
-                        Case{"page", bad_page, "Unexpected code found in report file.", true},
-                        Case{"record", bad_code, "Unexpected code [99] found in report file.", true},
-                        Case{"page variable", [] {
-                               Bytes b = Header(1);
-                               PageStart(b, 1);
-                               b.push_back(37);
-                               return b;
-                             }(),
-                             "Unexpected code [37] found in report file.", true}}) {
+  for (const Case& k :
+       {Case{"header", {65, 1, 2}, "Unexpected header code [65] found in report file.", false},
+        Case{"page", bad_page, "Unexpected code found in report file.", true},
+        Case{"record", bad_code, "Unexpected code [99] found in report file.", true},
+        Case{"page variable",
+             [] {
+               Bytes b = Header(1);
+               PageStart(b, 1);
+               b.push_back(37);
+               return b;
+             }(),
+             "Unexpected code [37] found in report file.", true}}) {
     RecordingRenderer r;
     EXPECT_EQ(ReplayError(k.bytes, r), k.message) << k.what;
     EXPECT_EQ(!r.Only("EndDocument").empty(), k.ends_document) << k.what;
@@ -146,9 +147,9 @@ TEST(PageStreamReader, RoundTripAndSinglePages) {
   std::ostringstream want;
   want << "PrintLeft Page 2 1 " << base18;
   EXPECT_EQ(texts[2], want.str());
-  EXPECT_EQ(r.Only("MoveTo"), (std::vector<std::string>{"MoveTo 0.5 2", "MoveTo 0.5 2",
-                                                        "MoveTo 0.5 2", "MoveTo 0.5 2",
-                                                        "MoveTo 0.5 2", "MoveTo 0.5 2"}));
+  EXPECT_EQ(r.Only("MoveTo"),
+            (std::vector<std::string>{"MoveTo 0.5 2", "MoveTo 0.5 2", "MoveTo 0.5 2",
+                                      "MoveTo 0.5 2", "MoveTo 0.5 2", "MoveTo 0.5 2"}));
   EXPECT_EQ(r.Only("LineTo")[1], "LineTo 0.5 9");
   EXPECT_EQ(r.Only("FontChanged")[0], "FontChanged Arial 10 0 0 0");
   EXPECT_EQ(r.Only("BeginPage").size(), 3u);
@@ -233,7 +234,8 @@ TEST(PdfWriter, WorkedExamplePageContent) {
       "4 0 obj\r\n<<\r\n/Type /Page\r\n/Parent 3 0 R\r\n/Resources <<\r\n/Font <<\r\n"
       "/F1 7 0 R \r\n>>\r\n/ProcSet 6 0 R\r\n>>\r\n/MediaBox [0 0 612.0000 792.0000]\r\n"
       "/Contents 5 0 R\r\n>>\r\nendobj\r\n\r\n"
-      "5 0 obj\r\n<< /Length " + std::to_string(content.size()) + " >>\r\nstream\r\n" + content +
+      "5 0 obj\r\n<< /Length " +
+      std::to_string(content.size()) + " >>\r\nstream\r\n" + content +
       "endstream\r\nendobj\r\n\r\n"
       "6 0 obj\r\n[/PDF /Text]\r\nendobj\r\n\r\n"
       "7 0 obj\r\n<<\r\n/Type /Font\r\n/Subtype /Type1\r\n/Name /F1\r\n/BaseFont /Helvetica\r\n"
@@ -249,8 +251,10 @@ TEST(PdfWriter, WorkedExamplePageContent) {
     xref += entry;
   }
   size_t start = want.size();
-  want += xref + "\r\ntrailer\r\n<<\r\n/Size 9\r\n/Root 1 0 R\r\n/Info 8 0 R\r\n>>\r\n\r\n"
-                 "startxref\r\n" + std::to_string(start) + "\r\n%%EOF\r\n";
+  want += xref +
+          "\r\ntrailer\r\n<<\r\n/Size 9\r\n/Root 1 0 R\r\n/Info 8 0 R\r\n>>\r\n\r\n"
+          "startxref\r\n" +
+          std::to_string(start) + "\r\n%%EOF\r\n";
   EXPECT_EQ(file, want);
 }
 
@@ -319,7 +323,8 @@ TEST(PdfWriter, ObjectCountsForNPages) {
     size_t entry = file.find("65535 f\r\n", xref) + 9;
     for (int obj = 1; obj <= 2 * n + 6; ++obj, entry += 20) {
       size_t offset = std::stoul(file.substr(entry, 10));
-      EXPECT_EQ(file.substr(offset, std::to_string(obj).size() + 7), std::to_string(obj) + " 0 obj\r");
+      EXPECT_EQ(file.substr(offset, std::to_string(obj).size() + 7),
+                std::to_string(obj) + " 0 obj\r");
     }
     EXPECT_EQ(file.substr(file.size() - 7), "%%EOF\r\n");
   }

@@ -106,9 +106,8 @@ TEST_F(GridTest, MovesExchangeTheDrawnPair) {
   };
   for (Case k : {Case{1, 1, 1, 2}, Case{1, 2, 1, 3}, Case{2, 1, 2, 1}, Case{2, 2, 2, 3},
                  Case{3, 1, 3, 1}, Case{3, 2, 3, 2}}) {
-    uint32_t seed = FindSeed([&](Lcg& g) {
-      return g.Below(7) == 0 && g.Below(3) == k.a - 1 && g.Below(2) == k.t - 1;
-    });
+    uint32_t seed = FindSeed(
+        [&](Lcg& g) { return g.Below(7) == 0 && g.Below(3) == k.a - 1 && g.Below(2) == k.t - 1; });
     NextSeed(seed);
     TQJ grid;
     grid.LoadPuzzle(kSolution);
@@ -126,8 +125,8 @@ TEST_F(GridTest, MovesExchangeTheDrawnPair) {
 
 TEST_F(GridTest, RowSwapMovesGivenFlagsWithValues) {
   // Kind 5: rows 4+a-1 and 4+b-1 of band 2; a=1, t=2 exchanges rows 4 and 6.
-  uint32_t seed = FindSeed(
-      [](Lcg& g) { return g.Below(7) == 4 && g.Below(3) == 0 && g.Below(2) == 1; });
+  uint32_t seed =
+      FindSeed([](Lcg& g) { return g.Below(7) == 4 && g.Below(3) == 0 && g.Below(2) == 1; });
   NextSeed(seed);
   TQJ grid;
   grid.LoadPuzzle(kPuzzle);
@@ -206,9 +205,9 @@ TEST(GridLoad, LoadPuzzleTrimsAndChecksLength) {
     std::string text;
     bool loads;
   };
-  for (const Case& k : {Case{kPuzzle, true}, Case{"  " + kPuzzle + " \r\n", true},
-                        Case{"\t" + kPuzzle, true}, Case{kPuzzle.substr(1), false},
-                        Case{kPuzzle + "0", false}}) {
+  for (const Case& k :
+       {Case{kPuzzle, true}, Case{"  " + kPuzzle + " \r\n", true}, Case{"\t" + kPuzzle, true},
+        Case{kPuzzle.substr(1), false}, Case{kPuzzle + "0", false}}) {
     TQJ grid;
     grid.LoadPuzzle(kSolution);
     grid.LoadPuzzle(k.text);
@@ -246,12 +245,12 @@ TEST(GridCandidates, Examples) {
 
   // Row, column and box givens 1, 3, 4, 6, 7, 8 leave 2, 5, 9 for cell (1, 1).
   p = std::string(81, '0');
-  p[8] = '1';       // row 1
-  p[9 * 8] = '3';   // column 1
-  p[10] = '4';      // box 1
-  p[20] = '6';      // box 1
-  p[4] = '7';       // row 1
-  p[9 * 5] = '8';   // column 1
+  p[8] = '1';          // row 1
+  p[9 * 8] = '3';      // column 1
+  p[10] = '4';         // box 1
+  p[20] = '6';         // box 1
+  p[4] = '7';          // row 1
+  p[9 * 5] = '8';      // column 1
   p[9 * 4 + 4] = '9';  // elsewhere: not counted
   grid.LoadPuzzle(p);
   EXPECT_EQ(grid.GetCandidates(1, 1), "259");

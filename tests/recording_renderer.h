@@ -11,7 +11,6 @@ namespace quorvel::testing {
 
 class RecordingRenderer : public report::TRenderer, public CallLog {
  public:
-
   void BeginDocument() override { calls.push_back("BeginDocument"); }
   void BeginPage() override { Add("BeginPage", PaperWidth, PaperHeight); }
   void EndPage() override { calls.push_back("EndPage"); }
@@ -24,9 +23,7 @@ class RecordingRenderer : public report::TRenderer, public CallLog {
   }
   void BrushChanged(const report::RenderBrush&) override { calls.push_back("BrushChanged"); }
   void PrintLeft(std::string_view t, double x, double y) override { Add("PrintLeft", t, x, y); }
-  void PrintCenter(std::string_view t, double x, double y) override {
-    Add("PrintCenter", t, x, y);
-  }
+  void PrintCenter(std::string_view t, double x, double y) override { Add("PrintCenter", t, x, y); }
   void PrintRight(std::string_view t, double x, double y) override { Add("PrintRight", t, x, y); }
   void PrintBlock(std::string_view t, double x, double y, double w) override {
     Add("PrintBlock", t, x, y, w);

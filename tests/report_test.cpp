@@ -229,8 +229,8 @@ TEST_F(ExecuteTest, ChainOrderSkipsAnUnlinkedPage) {
   Page(1)->SetGotoPage(Page(2));
   Page(2)->SetGotoPage(Page(3));
   project.ExecuteReport("report1");
-  EXPECT_EQ(writer.Only("left"), (std::vector<std::string>{"left page 1 0", "left page 2 0",
-                                                            "left page 3 0"}));
+  EXPECT_EQ(writer.Only("left"),
+            (std::vector<std::string>{"left page 1 0", "left page 2 0", "left page 3 0"}));
   EXPECT_EQ(writer.Only("newpage").size(), 2u);
   EXPECT_EQ(writer.units, 25.4);  // restored after the run
 
@@ -292,10 +292,9 @@ TEST_F(ExecuteTest, LinesTextsAndClipping) {
   page->SetWasteFit(true);
 
   project.ExecuteReport("Report1");
-  std::vector<std::string> want = {"pen 0 10",    "move 0.5 2",  "line 7.5 2",
-                                   "pen 0 5",     "move 0.5 2",  "line 0.5 9",
-                                   "pen 0 -10208", "move 1 2",   "line 2 1",
-                                   "pen 5 0",     "move 1 1",    "line 2 1"};
+  std::vector<std::string> want = {"pen 0 10",   "move 0.5 2", "line 7.5 2",   "pen 0 5",
+                                   "move 0.5 2", "line 0.5 9", "pen 0 -10208", "move 1 2",
+                                   "line 2 1",   "pen 5 0",    "move 1 1",     "line 2 1"};
   std::vector<std::string> got;
   for (const std::string& s : writer.calls) {
     if (s.rfind("pen", 0) == 0 || s.rfind("move", 0) == 0 || s.rfind("line", 0) == 0) {

@@ -1,9 +1,10 @@
+#include "puzzle/samurai.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "puzzle/random.h"
-#include "puzzle/samurai.h"
 #include "test_util.h"
 
 namespace quorvel::puzzle {
@@ -20,7 +21,8 @@ std::string AsDigits(const std::string& s) {
 }
 
 int Digits(const std::string& s) {
-  return static_cast<int>(std::count_if(s.begin(), s.end(), [](char c) { return c >= '1' && c <= '9'; }));
+  return static_cast<int>(
+      std::count_if(s.begin(), s.end(), [](char c) { return c >= '1' && c <= '9'; }));
 }
 
 TEST(ReplaceAllText, Examples) {

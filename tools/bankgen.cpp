@@ -16,13 +16,13 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
   auto start = std::chrono::steady_clock::now();
   auto last = start;
-  std::vector<std::string> lines = quorvel::tools::BuildBank(
-      level, count, seed, jobs, [&](int found, uint64_t tried) {
+  std::vector<std::string> lines =
+      quorvel::tools::BuildBank(level, count, seed, jobs, [&](int found, uint64_t tried) {
         auto now = std::chrono::steady_clock::now();
         if (found < count && now - last < std::chrono::milliseconds(500)) return;
         last = now;
-        std::cerr << "\rlevel " << level << ": " << found << "/" << count << " lines from "
-                  << tried << " attempts" << std::flush;
+        std::cerr << "\rlevel " << level << ": " << found << "/" << count << " lines from " << tried
+                  << " attempts" << std::flush;
       });
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cerr << "\nlevel " << level << ": " << lines.size() << " lines in " << seconds << " s\n";

@@ -96,7 +96,8 @@ void Search(State& s, int limit, int& count, std::string* solution, Order&& orde
   }
   std::array<int, 9> digits{};
   int nd = 0;
-  for (uint16_t m = s.cand[best]; m; m &= static_cast<uint16_t>(m - 1)) digits[nd++] = LowestDigit(m);
+  for (uint16_t m = s.cand[best]; m; m &= static_cast<uint16_t>(m - 1))
+    digits[nd++] = LowestDigit(m);
   order(digits.data(), nd);
   for (int i = 0; i < nd && count < limit; ++i) {
     State next = s;
