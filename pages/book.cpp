@@ -126,6 +126,21 @@ void BookMaker::SetProgress(report::Progress* progress) {
   writer_.Yield = progress;
 }
 
+void BookMaker::StartReport(int pages) {
+  project_.NewProject();
+  auto* report =
+      dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
+  for (int i = 1; i <= pages - 1; ++i) report->AddPage();
+  // Chain the pages in print order; the last one ends the chain.
+  for (int q = 1; q <= pages - 1; ++q) {
+    auto* from = dynamic_cast<TReportPage*>(
+        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(q)));
+    auto* to = dynamic_cast<TReportPage*>(
+        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(q + 1)));
+    from->SetGotoPage(to);
+  }
+}
+
 TReportPage& BookMaker::Page(int number) {
   auto* page = dynamic_cast<TReportPage*>(
       project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(number)));
@@ -136,21 +151,11 @@ TReportPage& BookMaker::Page(int number) {
 
 void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file) {
   supply_.FillBatch(options);
-  project_.NewProject();
-  auto* report =
-      dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
   const int P = options.pages;
   const int U = puzzle::GetPuzzlesPerPage(options.per_page_item);
   const int n = U * P;
   const int A = (n + 3) / 4;
-  for (int i = 1; i <= P + A - 1; ++i) report->AddPage();
-  for (int q = 1; q <= P + A - 1; ++q) {
-    auto* from = dynamic_cast<TReportPage*>(
-        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(q)));
-    auto* to = dynamic_cast<TReportPage*>(
-        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(q + 1)));
-    from->SetGotoPage(to);
-  }
+  StartReport(P + A);
   const std::string title = LevelCaption(options.level_item) + " by Quorvel Pro";
   const bool candidates = options.candidates && U == 1;
   auto puzzle_progress = [&](int q) {
@@ -251,17 +256,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
   if (N < 1 || N > puzzle::SamuraiBatch::kPages) {
     throw std::out_of_range("a Samurai book has 1 to 200 pages, not " + std::to_string(N));
   }
-  project_.NewProject();
-  auto* report =
-      dynamic_cast<report::TReport*>(project_.ProjectManager().FindByFullName("Report1"));
-  for (int i = 1; i <= 2 * N - 1; ++i) report->AddPage();
-  for (int k = 1; k <= 2 * N - 1; ++k) {
-    auto* from = dynamic_cast<TReportPage*>(
-        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(k)));
-    auto* to = dynamic_cast<TReportPage*>(
-        project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(k + 1)));
-    from->SetGotoPage(to);
-  }
+  StartReport(2 * N);
   for (int k = 1; k <= N; ++k) {
     int level = puzzle::GetBankLevel(options.level_item);
     samurai_.Store(k, puzzle::AssembleSamurai(supply_, level));

@@ -49,6 +49,8 @@ class BookMaker {
   const std::string& PageStreamFile() const { return page_stream_file_; }
 
  private:
+  // A new project whose report "Report1" holds `pages` pages chained in print order.
+  void StartReport(int pages);
   report::TReportPage& Page(int number);
   // Executes the report into the page-stream file, reads it back and renders the PDF.
   void ClosingSteps(const std::string& pdf_file, int second_position);
