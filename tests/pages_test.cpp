@@ -261,6 +261,12 @@ TEST(Locations, PrivateFolderForThePageStream) {
   const char* saved = std::getenv("XDG_RUNTIME_DIR");
   std::string keep = saved ? saved : "";
   unsetenv("XDG_RUNTIME_DIR");
+  // A temporary folder of the test's own, so that the user's real folder is never touched.
+  const char* saved_tmp = std::getenv("TMPDIR");
+  std::string keep_tmp = saved_tmp ? saved_tmp : "";
+  fs::path tmp = fs::temp_directory_path() / ("quorvel_loc_" + std::to_string(getpid()));
+  fs::create_directories(tmp);
+  setenv("TMPDIR", tmp.c_str(), 1);
   std::string folder = PrivateTempFolder();
   struct stat st {};
   ASSERT_EQ(lstat(folder.c_str(), &st), 0);
@@ -274,11 +280,18 @@ TEST(Locations, PrivateFolderForThePageStream) {
   chmod(folder.c_str(), 0700);
   setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
   EXPECT_EQ(PageStreamFilePath(), "/run/user/4242/tessalyquorvel.pgs");
+  EXPECT_EQ(folder, tmp.string() + "/quorvel-" + std::to_string(getuid()) + "/");
   if (saved) {
     setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
   } else {
     unsetenv("XDG_RUNTIME_DIR");
   }
+  if (saved_tmp) {
+    setenv("TMPDIR", keep_tmp.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  fs::remove_all(tmp);
 }
 
 TEST(LevelCaption, AllLevels) {
