@@ -15,10 +15,8 @@ const char* const kReservedNames[] = {"IMPORT", "CONST",    "TYPE",
                                       "END",    "CREATION", "DESTRUCTION"};
 
 bool IsReservedName(std::string_view name) {
-  std::string upper(name);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   for (const char* r : kReservedNames) {
-    if (upper == r) return true;
+    if (SameName(name, r)) return true;
   }
   return false;
 }

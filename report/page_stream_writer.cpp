@@ -278,7 +278,7 @@ void TPageStreamWriter::WriteSizeRecord() {
 }
 
 void TPageStreamWriter::WriteFontChanges() {
-  if (!Recording_()) return;
+  if (!RecordingNow()) return;
   const Font& f = font_;
   Font& l = last_font_;
   bool size_needed = false;
@@ -360,7 +360,7 @@ void TPageStreamWriter::SetTextLineTop(double top) {
   } else if (LineHeightMethod == lhmLinesPerInch) {
     line_height_ = 1.0 / LinesPerInch;
   }
-  if (Recording_()) {
+  if (RecordingNow()) {
     out_.U8(pgs::kLineMetrics);
     out_.F32(static_cast<float>(ascent));
     out_.F32(static_cast<float>(descent));
@@ -371,7 +371,7 @@ void TPageStreamWriter::SetTextLineTop(double top) {
 
 void TPageStreamWriter::WriteTextRecord(uint8_t code, std::string_view text, double x, double width,
                                         bool block) {
-  if (Recording_()) {
+  if (RecordingNow()) {
     out_.U8(code);
     out_.F32(static_cast<float>(baseline_ * ScaleY / 100.0));
     out_.String(text);
@@ -433,7 +433,7 @@ void TPageStreamWriter::SetPen(TColor color, TPenStyle style, TPenMode mode, int
   pen_.mode = mode;
   pen_.width = dots;
   pen_.style = style;
-  if (!Recording_()) return;
+  if (!RecordingNow()) return;
   if (pen_.color != last_pen_.color) {
     out_.U8(pgs::kPenColor);
     out_.I32(pen_.color);
@@ -455,7 +455,7 @@ void TPageStreamWriter::SetPen(TColor color, TPenStyle style, TPenMode mode, int
 
 void TPageStreamWriter::MoveTo(double x, double y) {
   CheckPrinting();
-  if (Recording_()) {
+  if (RecordingNow()) {
     out_.U8(pgs::kMove);
     out_.F32(static_cast<float>(X(x)));
     out_.F32(static_cast<float>(Y(y)));
@@ -465,7 +465,7 @@ void TPageStreamWriter::MoveTo(double x, double y) {
 
 void TPageStreamWriter::LineTo(double x, double y) {
   CheckPrinting();
-  if (Recording_()) {
+  if (RecordingNow()) {
     out_.U8(pgs::kLine);
     out_.F32(static_cast<float>(X(x)));
     out_.F32(static_cast<float>(Y(y)));
@@ -478,7 +478,7 @@ void TPageStreamWriter::SetOrientation(TOrientation orientation) {
     Orientation = orientation;
     return;
   }
-  if (Recording_()) {
+  if (RecordingNow()) {
     out_.U8(pgs::kOrientation);
     out_.U8(orientation);
   }
@@ -494,7 +494,7 @@ void TPageStreamWriter::SetAllowMode(TAllowMode mode) {
   CheckPrinting();
   if (mode == allow_mode_) return;
   allow_mode_ = mode;
-  if (!Recording_()) return;
+  if (!RecordingNow()) return;
   out_.U8(mode == amPreviewOnly   ? pgs::kPreviewOnly
           : mode == amPrinterOnly ? pgs::kPrinterOnly
                                   : pgs::kAllDestinations);

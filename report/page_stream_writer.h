@@ -104,7 +104,7 @@ class TPageStreamWriter : public TReportWriter {
   };
 
   void CheckPrinting() const;
-  bool Recording_() const { return running_ && !hold_ && !page_invalid_; }
+  bool RecordingNow() const { return running_ && !hold_ && !page_invalid_; }
   // Lets the front end catch up, at most every few milliseconds.
   void AfterDrawing();
 

@@ -12,6 +12,7 @@
 #include "report/font_metrics.h"
 #include "report/page_stream.h"
 #include "report/page_stream_writer.h"
+#include "report_util.h"
 
 namespace quorvel::report {
 namespace {
@@ -141,12 +142,9 @@ struct PagesFixture {
   TReportProject project;
   explicit PagesFixture(int pages) {
     project.SetEngine(&writer);
-    project.NewProject();
-    TReport* report = project.ProjectManager().Reports()[0];
-    for (int i = 1; i < pages; ++i) report->AddPage();
+    TReport* report = testing::NewChainedReport(project, pages);
     for (int i = 0; i < pages; ++i) {
       TReportPage* page = report->Pages()[i];
-      if (i + 1 < pages) page->SetGotoPage(report->Pages()[i + 1]);
       auto* t = CreateItem<TReportText>(*page, "TitleText");
       t->SetText("page " + std::to_string(i + 1));
       t->SetTop(0.5 + i);

@@ -12,6 +12,7 @@
 #include "report/page_stream_reader.h"
 #include "report/page_stream_writer.h"
 #include "report/pdf_writer.h"
+#include "report_util.h"
 
 namespace quorvel::report {
 namespace {
@@ -117,12 +118,9 @@ Bytes RecordDocument(int pages) {
   TPageStreamWriter writer;
   TReportProject project;
   project.SetEngine(&writer);
-  project.NewProject();
-  TReport* report = project.ProjectManager().Reports()[0];
-  for (int i = 1; i < pages; ++i) report->AddPage();
+  TReport* report = testing::NewChainedReport(project, pages);
   for (int i = 0; i < pages; ++i) {
     TReportPage* page = report->Pages()[i];
-    if (i + 1 < pages) page->SetGotoPage(report->Pages()[i + 1]);
     auto* t = CreateItem<TReportText>(*page, "TitleText");
     t->SetText("Page " + std::to_string(i + 1)), t->SetLeft(1), t->SetTop(1), t->Font().Size = 18;
     auto* d = CreateItem<TReportText>(*page, "TitleText");
