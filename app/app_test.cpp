@@ -200,20 +200,50 @@ class AppTest : public QObject {
     QVERIFY(!window_->isVisible());
   }
 
-  void anErrorLeavesTheWindowUsable() {
-    dialogs_->save_answer = dir_.filePath(QStringLiteral("no-such-folder/book.pdf"));
+  void badNamesAreRefusedBeforeAnyWork_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("missing folder")
+        << QStringLiteral("no-such-folder/book.pdf") << QStringLiteral("no-such-folder");
+    QTest::newRow("a folder") << QString() << QStringLiteral("is a folder");
+    QTest::newRow("trailing slash") << QStringLiteral("sub/") << QStringLiteral("ends in");
+  }
+
+  void badNamesAreRefusedBeforeAnyWork() {
+    QFETCH(QString, name);
+    QFETCH(QString, says);
+    dialogs_->save_answer = name.isEmpty() ? dir_.path() : dir_.filePath(name);
     Find<QSpinBox>("UpDown1")->setValue(1);
     Find<QPushButton>("BitBtn2")->click();
     QCOMPARE(dialogs_->errors.size(), 1);
-    QVERIFY2(dialogs_->errors[0].contains(QStringLiteral("no-such-folder")),
-             qPrintable(dialogs_->errors[0]));
+    QVERIFY2(dialogs_->errors[0].contains(says), qPrintable(dialogs_->errors[0]));
     QCOMPARE(dialogs_->completions, 0);
+    QCOMPARE(dialogs_->confirm_calls, 0);
+    QVERIFY(!Find<QGroupBox>("gpb")->isVisibleTo(window_.get()));
     QVERIFY(Find<QPushButton>("BitBtn2")->isEnabled());
-    QVERIFY(Find<QPushButton>("Button3")->isEnabled());
     QVERIFY(!window_->Running());
-    // The progress box keeps the caption and value the failed run left.
-    QCOMPARE(Find<QGroupBox>("gpb")->title(), QStringLiteral("Save file to disk,Please wait"));
-    QCOMPARE(Find<QProgressBar>("pb")->value(), 80);
+  }
+
+  void aFailedStartUpDisablesCreateNow() {
+    // The private folder cannot be made: its parent is a file.
+    QString blocker = dir_.filePath(QStringLiteral("not-a-folder"));
+    QFile f(blocker);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", blocker.toUtf8());
+    auto dialogs = std::make_unique<FakeDialogs>();
+    FakeDialogs* said = dialogs.get();
+    TForm1 window(std::move(dialogs));
+    qunsetenv("TMPDIR");
+    QCOMPARE(said->errors.size(), 1);
+    QVERIFY2(said->errors[0].contains(QStringLiteral("not-a-folder")), qPrintable(said->errors[0]));
+    QCOMPARE(window.StartupError(), said->errors[0]);
+    auto* create = window.findChild<QPushButton*>(QStringLiteral("BitBtn2"));
+    QVERIFY(!create->isEnabled());
+    window.BitBtn2Click();
+    QCOMPARE(said->save_calls, 0);
+    QCOMPARE(said->errors.size(), 1);
   }
 
   void desktopRequests() {

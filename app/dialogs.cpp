@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/main_window.h"
+
 namespace quorvel::app {
 
 QString QtDialogs::SaveFile(QWidget* parent, const QString& folder) {
@@ -30,7 +32,7 @@ bool QtDialogs::ConfirmOverwrite(QWidget* parent) {
 }
 
 void QtDialogs::ShowError(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QStringLiteral("Quorvel Pro 2.6"), text);
+  QMessageBox::critical(parent, QString::fromLatin1(kAppTitle), text);
 }
 
 void QtDialogs::ShowCompletion(QWidget* parent, const QString& pdf) {

@@ -160,15 +160,23 @@ void TForm1::FormCreate() {
   if (documents_.isEmpty() || !QDir(documents_).exists()) documents_ = QDir::homePath();
   std::string stream_file;
   try {
-    stream_file = pages::PageStreamFilePath();
-    page_stream_file_ = QString::fromStdString(stream_file);
     setWindowTitle(QString::fromLatin1(kAppTitle));
     UpDown1->setMaximum(200);
     UpDown1->setValue(20);
+    PageControl1->setCurrentIndex(0);
+    try {
+      stream_file = pages::PageStreamFilePath();
+    } catch (const std::exception& e) {
+      // Without its private folder no book can be made: say so once, and keep Create Now off.
+      startup_error_ = QString::fromStdString(e.what());
+      BitBtn2->setEnabled(false);
+      BitBtn2->setToolTip(startup_error_);
+      throw;
+    }
+    page_stream_file_ = QString::fromStdString(stream_file);
     if (!QDir::setCurrent(documents_)) {
       throw std::runtime_error("Cannot enter the folder " + documents_.toStdString());
     }
-    PageControl1->setCurrentIndex(0);
   } catch (const std::exception& e) {
     dialogs_->ShowError(this, QString::fromStdString(e.what()));
   }
@@ -278,7 +286,7 @@ puzzle::RunOptions TForm1::Options() const {
 }
 
 void TForm1::BitBtn2Click() {
-  if (running_) return;
+  if (running_ || !startup_error_.isEmpty()) return;
   if (PageControl1->currentIndex() == 0) StartRun(false);
   if (PageControl1->currentIndex() == 1) StartRun(true);
 }
@@ -289,12 +297,19 @@ void TForm1::SetRunning(bool running) {
        std::initializer_list<QWidget*>{BitBtn2, Button3, GroupBox1, PageControl1, ndgroup}) {
     w->setEnabled(!running);
   }
+  if (!startup_error_.isEmpty()) BitBtn2->setEnabled(false);
 }
 
 void TForm1::StartRun(bool samurai) {
   QString file = dialogs_->SaveFile(this, documents_);
   if (file.isEmpty()) return;
-  if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
+  // The same name rules as the command line: a bad name is refused before any work.
+  std::string problem = report::OutputNameProblem(file.toStdString());
+  if (!problem.empty()) {
+    dialogs_->ShowError(this, QString::fromStdString(problem));
+    return;
+  }
+  file = QString::fromStdString(report::WithExtension(file.toStdString()));
   if (QFileInfo::exists(file) && !dialogs_->ConfirmOverwrite(this)) return;
   output_file_ = file;
   pb->setValue(0);

@@ -16,10 +16,11 @@
 
 #include "app/dialogs.h"
 #include "pages/book.h"
+#include "quorvel/version.h"
 
 namespace quorvel::app {
 
-inline constexpr const char* kAppTitle = "Quorvel Pro 2.6";
+inline constexpr const char* kAppTitle = quorvel::kAppTitle;
 inline constexpr const char* kMakerUrl = "https://www.tessaly.example";
 
 class TForm1 : public QWidget {
@@ -33,6 +34,8 @@ class TForm1 : public QWidget {
   const QString& PageStreamFile() const { return page_stream_file_; }
   const QString& DocumentsFolder() const { return documents_; }
   const QString& OutputFile() const { return output_file_; }
+  // Why no book can be made, found at start-up; empty when all is well.
+  const QString& StartupError() const { return startup_error_; }
   // The preview picture now shown.
   QLabel* VisiblePreview() const;
 
@@ -61,6 +64,7 @@ class TForm1 : public QWidget {
   QString page_stream_file_;
   QString documents_;
   QString output_file_;
+  QString startup_error_;
   bool running_ = false;
   bool close_after_run_ = false;
 

@@ -11,6 +11,7 @@
 #include "pages/book.h"
 #include "pages/locations.h"
 #include "puzzle/random.h"
+#include "quorvel/version.h"
 
 namespace quorvel::cli {
 namespace {
@@ -32,13 +33,6 @@ std::optional<int> LevelItem(std::string text) {
     if (key == kKeys[i] || key == std::to_string(i)) return i;
   }
   return std::nullopt;
-}
-
-// The output name with ".pdf" appended when its file part has no extension.
-std::string WithExtension(const std::string& name) {
-  fs::path p(name);
-  if (p.filename().string().find('.') == std::string::npos) return name + ".pdf";
-  return name;
 }
 
 // A bar on the terminal, redrawn at most every 50 ms and on every caption change.
@@ -89,6 +83,8 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   uint32_t seed = 0;
   CLI::App app{"Makes a printable Sudoku book as a PDF file: puzzle pages, then answer pages.",
                "quorvel-book"};
+  app.set_version_flag("--version", std::string("quorvel-book (") + kProgramName + ") " + kVersion,
+                       "Print the program's name and version and exit");
   app.add_flag("--samurai", options.run.samurai, "Samurai Sudoku: five overlapping grids a page");
   app.add_option("--level", level, std::string("Sudoku level: ") + kLevelNames)
       ->default_str("very-easy");
@@ -114,6 +110,9 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   } catch (const CLI::CallForHelp& e) {
     exit_code = app.exit(e, out, err);
     return std::nullopt;
+  } catch (const CLI::CallForVersion& e) {
+    exit_code = app.exit(e, out, err);
+    return std::nullopt;
   } catch (const CLI::ParseError& e) {
     std::string message = e.what();
     for (char& c : message) {
@@ -132,19 +131,12 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
   if (seed_option->count() > 0) options.seed = seed;
-  options.output = WithExtension(options.output);
-  fs::path path(options.output);
-  fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  std::string problem = report::OutputNameProblem(options.output);
+  if (!problem.empty()) return fail(problem);
+  options.output = report::WithExtension(options.output);
   std::error_code ec;
-  if (!fs::is_directory(folder, ec)) {
-    return fail("the folder " + folder.string() + " does not exist");
-  }
-  if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    return fail("the folder " + folder.string() + " cannot be written");
-  }
-  if (fs::exists(path, ec)) {
-    if (fs::is_directory(path, ec)) return fail(options.output + " is a folder");
-    if (!options.force) return fail(options.output + " exists; use --force to overwrite it");
+  if (fs::exists(options.output, ec) && !options.force) {
+    return fail(options.output + " exists; use --force to overwrite it");
   }
   exit_code = 0;
   return options;
@@ -154,9 +146,16 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
   int exit_code = 0;
   std::optional<CliOptions> options = Parse(argc, argv, std::cout, err, exit_code);
   if (!options) return exit_code;
+  std::string page_stream_file;
+  try {
+    page_stream_file = pages::PageStreamFilePath();
+  } catch (const std::exception& e) {
+    err << "quorvel-book: error: " << e.what() << "\n";
+    return 1;
+  }
   try {
     if (options->seed) puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));
-    pages::BookMaker maker(puzzle::BuiltInBanks(), pages::PageStreamFilePath());
+    pages::BookMaker maker(puzzle::BuiltInBanks(), page_stream_file);
     std::optional<TerminalProgress> progress;
     if (isatty(STDERR_FILENO)) {
       progress.emplace(err);

@@ -1,5 +1,11 @@
 #include "pages/book.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace quorvel::pages {
@@ -91,6 +97,39 @@ constexpr Slot kSlots[4] = {
     {4.5, 5.6, {0.4, 4.5, 5.99, 4.2, 6.02, 18}},
 };
 
+// A run's own recording: a new file with a unique name beside the page-stream file, so that
+// runs at the same time never read each other's pages. When the run ends, whether it finished
+// or failed part-way, what it recorded takes the page-stream file's name.
+class RunRecording {
+ public:
+  explicit RunRecording(const std::string& page_stream_file) : final_(page_stream_file) {
+    std::string pattern = final_ + ".XXXXXX";
+    std::vector<char> path(pattern.begin(), pattern.end());
+    path.push_back('\0');
+    int fd = mkstemp(path.data());
+    if (fd < 0) {
+      throw report::FileError("Cannot create file \"" + pattern + "\". " + std::strerror(errno));
+    }
+    close(fd);
+    path_ = path.data();
+  }
+  ~RunRecording() {
+    struct stat st {};
+    if (stat(path_.c_str(), &st) == 0 && st.st_size > 0 &&
+        std::rename(path_.c_str(), final_.c_str()) == 0) {
+      return;
+    }
+    unlink(path_.c_str());
+  }
+  RunRecording(const RunRecording&) = delete;
+  RunRecording& operator=(const RunRecording&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string final_;
+  std::string path_;
+};
+
 std::string Heading(int number) { return "Sudoku #" + std::to_string(number); }
 
 // Samurai layout: cell side, grid offsets in cells (column, row) by grid number 1..5.
@@ -112,7 +151,6 @@ std::string LevelCaption(int level_item) {
 BookMaker::BookMaker(const puzzle::BankSet& banks, std::string page_stream_file)
     : supply_(banks), page_stream_file_(std::move(page_stream_file)) {
   project_.SetEngine(&writer_);
-  writer_.FileName = page_stream_file_;
   writer_.Copies = 2;
   render_pdf_.EmbedFonts = true;
   render_pdf_.FontEncoding = report::fePDFDocEncoding;
@@ -156,7 +194,7 @@ void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std:
   const int n = U * P;
   const int A = (n + 3) / 4;
   StartReport(P + A);
-  const std::string title = LevelCaption(options.level_item) + " by Quorvel Pro";
+  const std::string title = LevelCaption(options.level_item) + " by " + kProgramName;
   const bool candidates = options.candidates && U == 1;
   auto puzzle_progress = [&](int q) {
     progress_->SetPosition(q * 40 / P);
@@ -263,7 +301,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
   }
   progress_->SetPosition(10);
   progress_->SetCaption("Create Sudoku Puzzles,Please wait");
-  const std::string title = LevelCaption(options.level_item) + " by Quorvel Pro";
+  const std::string title = LevelCaption(options.level_item) + " by " + kProgramName;
 
   auto grid_lines = [&](TReportPage& page) {
     // Horizontal lines: top-left, top-right, centre, bottom-left, bottom-right.
@@ -335,9 +373,11 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
 
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   if (before_execute) before_execute(project_);
+  RunRecording recording(page_stream_file_);
+  writer_.FileName = recording.Path();
   project_.ExecuteReport("Report1");
   project_.CloseProject();
-  last_recording_ = report::ReadWholeFile(page_stream_file_);
+  last_recording_ = report::ReadWholeFile(recording.Path());
   if (record_only) return;
   progress_->SetPosition(second_position);
   progress_->Repaint();

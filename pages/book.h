@@ -10,6 +10,7 @@
 #include "puzzle/options.h"
 #include "puzzle/samurai.h"
 #include "puzzle/supply.h"
+#include "quorvel/version.h"
 #include "report/document.h"
 #include "report/page_stream_writer.h"
 #include "report/pdf_writer.h"
@@ -26,7 +27,8 @@ std::string LevelCaption(int level_item);
 
 class BookMaker {
  public:
-  // `page_stream_file` is where the executed report is recorded before rendering.
+  // `page_stream_file` is where the last run's recording is left; each run records into a new
+  // file of its own beside it and gives it that name when the run ends.
   BookMaker(const puzzle::BankSet& banks, std::string page_stream_file);
 
   // Builds the whole book into `pdf_file`. Progress gets captions, positions 0..100 and chances

@@ -11,6 +11,10 @@ namespace {
   throw ReportFileError("Unexpected code [" + std::to_string(code) + "] found in report file.");
 }
 
+// The largest length in inches a recording may hold: PDF readers take numbers up to 32767
+// points, and a point on the page is at most the page height plus a coordinate away.
+constexpr float kLargestLength = 200;
+
 }  // namespace
 
 TPageStreamReader::TPageStreamReader(const uint8_t* data, size_t size, TRenderer& renderer)
@@ -37,8 +41,8 @@ void TPageStreamReader::ReadHeader() {
   header_.page_count = in_.I16();
   header_.first_page = in_.I16();
   header_.last_page = in_.I16();
-  header_.paper_width = in_.F32();
-  header_.paper_height = in_.F32();
+  header_.paper_width = Length(0);
+  header_.paper_height = Length(0);
   for (float& m : header_.margins) m = in_.F32();
   header_.orientation = in_.U8();
   if (header_.version > 1999) {
@@ -87,9 +91,18 @@ void TPageStreamReader::Replay(int page) {
   renderer_.EndDocument();
 }
 
+float TPageStreamReader::Length(float smallest) {
+  size_t at = in_.Position();
+  float v = in_.F32();
+  if (!std::isfinite(v) || v < smallest || v > kLargestLength) {
+    throw StreamReadError("Number out of range in report file", at);
+  }
+  return v;
+}
+
 Point TPageStreamReader::ReadPoint() {
-  float x = in_.F32();
-  float y = in_.F32();
+  float x = Length();
+  float y = Length();
   return {x, y};
 }
 
@@ -110,8 +123,8 @@ int TPageStreamReader::ReplayPage() {
   in_.I32();  // next page
   int number = in_.I16();
   if (header_.version >= 2000) {
-    renderer_.PaperWidth = in_.F32();
-    renderer_.PaperHeight = in_.F32();
+    renderer_.PaperWidth = Length(0);
+    renderer_.PaperHeight = Length(0);
   } else {
     in_.U8();  // orientation
   }
@@ -236,7 +249,7 @@ int TPageStreamReader::ReplayPage() {
         break;
       }
       case pgs::kPenWidth:
-        renderer_.PenWidth = in_.F32();
+        renderer_.PenWidth = Length(0);
         renderer_.PenChanged(pen_);
         break;
       case pgs::kScaleX:
@@ -257,9 +270,9 @@ int TPageStreamReader::ReplayPage() {
       case pgs::kCenterText:
       case pgs::kLeftText:
       case pgs::kRightText: {
-        float y = in_.F32();
+        float y = Length();
         std::string text = Str();
-        float x = in_.F32();
+        float x = Length();
         if (text.empty()) break;
         if (code == pgs::kCenterText) {
           renderer_.PrintCenter(text, x, y);
@@ -272,10 +285,10 @@ int TPageStreamReader::ReplayPage() {
       }
       case pgs::kBlockText:
       case pgs::kOldBlockText: {
-        float y = in_.F32();
+        float y = Length();
         std::string text = Str();
-        float x = in_.F32();
-        float width = in_.F32();
+        float x = Length();
+        float width = Length();
         if (!text.empty()) renderer_.PrintBlock(text, x, y, width);
         break;
       }

@@ -109,33 +109,33 @@ TRenderPDF::TRenderPDF() = default;
 TRenderPDF::~TRenderPDF() = default;
 
 std::string TRenderPDF::OutputName(std::string file_name) const {
-  size_t slash = file_name.find_last_of('/');
-  std::string_view base = slash == std::string::npos
-                              ? std::string_view(file_name)
-                              : std::string_view(file_name).substr(slash + 1);
-  if (base.find('.') != std::string_view::npos) return file_name;
   size_t dot = FileExtension.find('.');
   if (dot == std::string::npos) return file_name;
   size_t end = FileExtension.find(';', dot);
-  return file_name + FileExtension.substr(dot, end == std::string::npos ? end : end - dot);
+  return WithExtension(
+      std::move(file_name),
+      std::string_view(FileExtension).substr(dot, end == std::string::npos ? end : end - dot));
 }
 
 void TRenderPDF::RenderStream(const std::vector<uint8_t>& stream, std::string file_name) {
-  FileStream file(OutputName(std::move(file_name)));
+  AtomicFileStream file(OutputName(std::move(file_name)));
   try {
     Render(stream.data(), stream.size(), file);
+  } catch (const FileError&) {
+    throw;  // the half-written file is thrown away; the target stays as it was
   } catch (...) {
-    try {
-      file.Close();
-    } catch (...) {
-    }
+    // A damaged recording still gives a complete PDF of the pages replayed so far, which
+    // takes the target's place like any other; a recording whose header cannot be read
+    // gives nothing.
+    if (document_ended_) file.Commit();
     throw;
   }
-  file.Close();
+  file.Commit();
 }
 
 void TRenderPDF::Render(const uint8_t* data, size_t size, OutputStream& out) {
   out_ = &out;
+  document_ended_ = false;
   TPageStreamReader reader(data, size, *this);
   reader.Replay(0);
 }
@@ -192,7 +192,10 @@ void TRenderPDF::FontChanged(const RenderFont& font) {
     if (fonts_[i].base == base) index = static_cast<int>(i);
   }
   if (index < 0) {
-    fonts_.push_back({base, "F" + std::to_string(fonts_.size() + 1), &StandardFontWidths(base)});
+    // Appended rather than "F" + number: GCC 12 warns falsely about the concatenation.
+    std::string resource = "F";
+    resource += std::to_string(fonts_.size() + 1);
+    fonts_.push_back({base, std::move(resource), &StandardFontWidths(base)});
     index = static_cast<int>(fonts_.size()) - 1;
   }
   font_index_ = index;
@@ -519,6 +522,7 @@ void TRenderPDF::EndDocument() {
   page_ = nullptr;
   fonts_.clear();
   flush();
+  document_ended_ = true;
 }
 
 }  // namespace quorvel::report

@@ -56,9 +56,10 @@ class TRenderPDF : public TRenderer {
   // The creation date as YYYYMMDDHHMMSS; the local time when empty. Tests fix it.
   std::function<std::string()> CreationDate;
 
-  // Renders the page stream into `file_name` (".pdf" appended to a name without "."). The
-  // file is created before reading; a replay error still leaves a PDF of the pages replayed so
-  // far, a header error an empty file; the error then propagates.
+  // Renders the page stream into `file_name` (".pdf" appended unless it ends so). The file is
+  // written beside the target and moved into place when complete: a replay error still gives
+  // a PDF of the pages replayed so far; a header or file error leaves the target as it was.
+  // The error then propagates.
   void RenderStream(const std::vector<uint8_t>& stream, std::string file_name);
   // The same into any output stream.
   void Render(const uint8_t* data, size_t size, OutputStream& out);
@@ -82,7 +83,7 @@ class TRenderPDF : public TRenderer {
   void Polyline(const std::vector<Point>& points) override;
   void Polygon(const std::vector<Point>& points) override;
 
-  // The name with the first extension of FileExtension appended when its file part has no ".".
+  // The name with the first extension of FileExtension appended unless it ends with it.
   std::string OutputName(std::string file_name) const;
 
  private:
@@ -106,6 +107,7 @@ class TRenderPDF : public TRenderer {
   std::vector<std::unique_ptr<Page>> pages_;
   Page* page_ = nullptr;
   bool first_page_unused_ = true;
+  bool document_ended_ = false;  // EndDocument wrote the whole file
   std::vector<FontObject> fonts_;
   int font_index_ = -1;
   int font_size_ = 12;

@@ -1,7 +1,13 @@
 #include "report/streams.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace quorvel::report {
 namespace {
@@ -49,6 +55,113 @@ void FileStream::Close() {
   int rc = std::fclose(file_);
   file_ = nullptr;
   if (rc != 0) throw FileError("Cannot write file \"" + path_ + "\". " + SystemReason());
+}
+
+void FileStream::SyncAndClose() {
+  if (!file_) return;
+  bool ok = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
+  std::string reason = ok ? std::string() : SystemReason();
+  int rc = std::fclose(file_);
+  file_ = nullptr;
+  if (ok && rc != 0) reason = SystemReason();
+  if (!reason.empty()) throw FileError("Cannot write file \"" + path_ + "\". " + reason);
+}
+
+AtomicFileStream::AtomicFileStream(std::string target) : target_(std::move(target)) {
+  size_t slash = target_.find_last_of('/');
+  std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  // A hidden name, so that a file manager showing the folder does not offer a half-made book.
+  std::string pattern = folder + "." + base + ".XXXXXX";
+  std::vector<char> path(pattern.begin(), pattern.end());
+  path.push_back('\0');
+  int fd = mkstemp(path.data());
+  if (fd < 0) throw FileError("Cannot create file \"" + target_ + "\". " + SystemReason());
+  temporary_ = path.data();
+  // The finished file gets the mode an ordinary new file would have, or the mode of the file
+  // it replaces.
+  struct stat old {};
+  mode_t mode;
+  if (stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    mode = old.st_mode & 07777;
+  } else {
+    mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  std::FILE* file = fchmod(fd, mode) == 0 ? fdopen(fd, "wb+") : nullptr;
+  if (!file) {
+    std::string reason = SystemReason();
+    close(fd);
+    unlink(temporary_.c_str());
+    throw FileError("Cannot create file \"" + target_ + "\". " + reason);
+  }
+  file_ = std::make_unique<FileStream>(file, target_);
+}
+
+AtomicFileStream::~AtomicFileStream() { Discard(); }
+
+void AtomicFileStream::Commit() {
+  if (done_) throw FileError("File \"" + target_ + "\" was already finished.");
+  try {
+    file_->SyncAndClose();
+  } catch (...) {
+    Discard();
+    throw;
+  }
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    std::string reason = SystemReason();
+    Discard();
+    throw FileError("Cannot write file \"" + target_ + "\". " + reason);
+  }
+  done_ = true;
+}
+
+void AtomicFileStream::Discard() {
+  if (done_) return;
+  done_ = true;
+  try {
+    file_->Close();
+  } catch (const FileError&) {
+    // The file is thrown away, so what it could not write does not matter.
+  }
+  unlink(temporary_.c_str());
+}
+
+std::string WithExtension(std::string name, std::string_view extension) {
+  bool has = name.size() >= extension.size();
+  for (size_t i = 0; has && i < extension.size(); ++i) {
+    char a = name[name.size() - extension.size() + i];
+    has = std::tolower(static_cast<unsigned char>(a)) ==
+          std::tolower(static_cast<unsigned char>(extension[i]));
+  }
+  if (has) return name;
+  // "book." becomes "book.pdf", not "book..pdf".
+  if (!name.empty() && name.back() == '.' && !extension.empty() && extension[0] == '.') {
+    extension.remove_prefix(1);
+  }
+  name += extension;
+  return name;
+}
+
+std::string OutputNameProblem(const std::string& name, std::string_view extension) {
+  namespace fs = std::filesystem;
+  if (name.empty()) return "the output file name is empty";
+  if (name.back() == '/') return "the output name " + name + " ends in \"/\"; name a file";
+  std::error_code ec;
+  if (fs::is_directory(name, ec)) return name + " is a folder; name a file";
+  std::string file = WithExtension(name, extension);
+  if (fs::is_directory(file, ec)) return file + " is a folder; name a file";
+  fs::path path(file);
+  fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    return "the folder " + folder.string() + " cannot be written";
+  }
+  if (fs::exists(path, ec) && access(path.c_str(), W_OK) != 0) {
+    return file + " is read-only";
+  }
+  return std::string();
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

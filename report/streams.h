@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,6 +58,8 @@ class MemoryStream : public OutputStream {
 class FileStream : public OutputStream {
  public:
   explicit FileStream(const std::string& path);
+  // Takes over `file`, already open for writing; `path` names it in error messages.
+  FileStream(std::FILE* file, std::string path) : path_(std::move(path)), file_(file) {}
   ~FileStream() override;
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
@@ -66,12 +69,56 @@ class FileStream : public OutputStream {
   void WriteAt(uint64_t position, const void* data, size_t size) override;
   // Flushes and closes; throws FileError when the data could not be written.
   void Close();
+  // Flushes the data to the disk itself and closes; throws FileError when that fails.
+  void SyncAndClose();
 
  private:
   std::string path_;
   std::FILE* file_ = nullptr;
   uint64_t position_ = 0;
 };
+
+// A file written under a new temporary name beside its target and moved over the target only
+// by Commit, once it is complete and on the disk. Until then an existing file of the target's
+// name stays as it was; a write that fails or is abandoned leaves no file behind.
+class AtomicFileStream : public OutputStream {
+ public:
+  // Creates the temporary file in the target's folder; throws FileError when it cannot.
+  explicit AtomicFileStream(std::string target);
+  // Removes the temporary file unless it was committed.
+  ~AtomicFileStream() override;
+  AtomicFileStream(const AtomicFileStream&) = delete;
+  AtomicFileStream& operator=(const AtomicFileStream&) = delete;
+
+  void Write(const void* data, size_t size) override { file_->Write(data, size); }
+  uint64_t Position() const override { return file_->Position(); }
+  void WriteAt(uint64_t position, const void* data, size_t size) override {
+    file_->WriteAt(position, data, size);
+  }
+  // Flushes, syncs and renames the file over the target; throws FileError when any step fails
+  // (the target is then unchanged and the temporary file removed).
+  void Commit();
+  // Throws the file away; the target is unchanged.
+  void Discard();
+
+  const std::string& TemporaryName() const { return temporary_; }
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  std::unique_ptr<FileStream> file_;
+  bool done_ = false;
+};
+
+// The output-name rule shared by every front end: `extension` (".pdf") is added unless the
+// name already ends in it, in any case; a name ending in "." gets the extension's letters.
+std::string WithExtension(std::string name, std::string_view extension = ".pdf");
+
+// Why a book cannot be written to `name` (before WithExtension), or "" when it can: an empty
+// name, a name ending in "/", an existing folder, a missing or unwritable folder, or an
+// existing file that cannot be written. Whether an existing file may be replaced at all is the
+// caller's question.
+std::string OutputNameProblem(const std::string& name, std::string_view extension = ".pdf");
 
 // Writes `bytes` to `path`, creating or replacing the file.
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -30,7 +30,7 @@ quorvel_locale() {
 quorvel_build() {
   local dir="$1"
   shift
-  if [ ! -f "$QUORVEL_ROOT/$dir/CMakeCache.txt" ]; then
+  if [ ! -f "$QUORVEL_ROOT/$dir/CMakeCache.txt" ] || [ $# -gt 0 ]; then
     cmake -S "$QUORVEL_ROOT" -B "$QUORVEL_ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
   fi
   cmake --build "$QUORVEL_ROOT/$dir" -j"$(nproc)" >&2

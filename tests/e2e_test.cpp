@@ -48,6 +48,11 @@ class E2E : public ::testing::Test {
   fs::path dir_;
 };
 
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 struct Word {
   double x, y;  // centre, in inches from the top-left corner
   std::string text;
@@ -272,7 +277,13 @@ TEST_F(E2E, BadInputChangesNothing) {
       {"--pages 2", "--output"},
       {"-o " + existing, "--force"},
       {"-o " + Path("missing/x.pdf"), "does not exist"},
+      {"-o ''", "empty"},
+      {"-o " + Path("locked") + "/", "ends in \"/\""},
+      {"-o /", "ends in \"/\""},
+      {"-o " + Path("locked"), "is a folder"},
+      {"-o " + Path("locked.pdf"), "is a folder"},
   };
+  fs::create_directories(dir_ / "locked.pdf");
   for (const Case& k : cases) {
     Result r = Book(k.args);
     EXPECT_EQ(r.status, 2) << k.args << "\n" << r.out;
@@ -284,19 +295,90 @@ TEST_F(E2E, BadInputChangesNothing) {
     Result r = Book("-o " + (dir_ / "locked" / "x.pdf").string());
     EXPECT_EQ(r.status, 2) << r.out;
     EXPECT_NE(r.out.find("cannot be written"), std::string::npos) << r.out;
+    // A read-only book is refused before any work, even with --force.
+    fs::permissions(existing, fs::perms::owner_read);
+    r = Book("--force -o " + existing);
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("read-only"), std::string::npos) << r.out;
+    fs::permissions(existing, fs::perms::owner_read | fs::perms::owner_write);
   }
   EXPECT_FALSE(fs::exists(Path("x.pdf")));
   std::ifstream in(existing);
   std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(kept, "keep me");
-  // ".pdf" is added to a name without an extension; --force replaces the existing file.
-  ASSERT_EQ(Book("--pages 1 -o " + Path("named")).status, 0);
-  EXPECT_TRUE(fs::exists(Path("named.pdf")));
+  // ".pdf" is added unless the name ends in it; --force replaces the existing file.
+  for (const auto& [name, file] :
+       std::vector<std::pair<std::string, std::string>>{{"named", "named.pdf"},
+                                                        {"'Sudoku Vol.1'", "Sudoku Vol.1.pdf"},
+                                                        {"dotted.", "dotted.pdf"},
+                                                        {"UPPER.PDF", "UPPER.PDF"}}) {
+    ASSERT_EQ(Book("--pages 1 -o " + Path(name)).status, 0) << name;
+    EXPECT_TRUE(fs::exists(Path(file))) << file;
+  }
   ASSERT_EQ(Book("--pages 1 --force -o " + existing).status, 0);
   EXPECT_GT(fs::file_size(existing), 1000u);
   Result help = Book("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--per-page"), std::string::npos);
+  Result version = Book("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "quorvel-book (Quorvel Pro) 2.6\n");
+}
+
+TEST_F(E2E, AFailedOverwriteKeepsTheOldBook) {
+  std::string old = Path("book.pdf");
+  ASSERT_EQ(Book("--pages 1 --seed 7 -o " + old).status, 0);
+  std::string before = FileBytes(old);
+  // A file-size limit stands in for a full disk; SIGXFSZ ignored turns it into write errors.
+  Result r = Shell("trap '' XFSZ; ulimit -f 200; XDG_RUNTIME_DIR=" + (dir_ / "run").string() +
+                   " " QUORVEL_BOOK " --pages 200 --per-page 4 --force -o " + old);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("File too large"), std::string::npos) << r.out;
+  EXPECT_EQ(FileBytes(old), before);
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 1) << "no temporary file is left behind";
+}
+
+TEST_F(E2E, RunsAtTheSameTimeKeepTheirOwnBooks) {
+  // Standard and Samurai books of several levels, all started at once by one user.
+  struct Run {
+    std::string args, title;
+    int pages;
+  };
+  const Run runs[] = {{"--pages 30 --per-page 4 --level hard", "Hard Sudoku", 60},
+                      {"--samurai --pages 12 --level expert", "Expert Sudoku", 24},
+                      {"--pages 25 --level extreme --candidates", "Extreme Sudoku", 32},
+                      {"--samurai --pages 3 --level easy", "Easy Sudoku", 6},
+                      {"--pages 40 --per-page 2 --level standard", "Standard Sudoku", 60},
+                      {"--pages 2 --level very-easy", "Very Easy Sudoku", 3}};
+  for (int round = 0; round < 3; ++round) {
+    std::string script;
+    for (size_t i = 0; i < std::size(runs); ++i) {
+      std::string n = std::to_string(i);
+      script += "(XDG_RUNTIME_DIR=" + (dir_ / "run").string() + " " QUORVEL_BOOK " " +
+                runs[i].args + " --force -o " + Path("run" + n + ".pdf") + "; echo $? > " +
+                Path("run" + n + ".rc") + ") & ";
+    }
+    ASSERT_EQ(Shell(script + "wait").status, 0);
+    for (size_t i = 0; i < std::size(runs); ++i) {
+      std::string n = std::to_string(i);
+      EXPECT_EQ(FileBytes(Path("run" + n + ".rc")), "0\n") << runs[i].args;
+      std::vector<PageWords> pages = Words(Path("run" + n + ".pdf"));
+      ASSERT_EQ(static_cast<int>(pages.size()), runs[i].pages) << runs[i].args;
+      for (const PageWords& page : pages) {
+        EXPECT_NE(PageText(page).find(runs[i].title + " by Quorvel Pro"), std::string::npos)
+            << runs[i].args;
+      }
+    }
+  }
+  // The last run's recording is where the README says, and no run left its own file behind.
+  int recordings = 0;
+  for (const auto& entry : fs::directory_iterator(dir_ / "run")) {
+    EXPECT_EQ(entry.path().filename(), "tessalyquorvel.pgs");
+    ++recordings;
+  }
+  EXPECT_EQ(recordings, 1);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // Inputs kept from fuzzing the page-stream reader and PDF writer: each must replay without a
-// crash, and the PDF made from it stays in proportion to the input.
+// crash, and the PDF made from it is well formed and stays in proportion to the input.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "report/pdf_writer.h"
+#include "tests/pdf_syntax.h"
 
 namespace quorvel::report {
 namespace {
@@ -21,6 +22,10 @@ TEST(FuzzRegressions, ReplayWithoutCrashing) {
     } catch (const std::exception&) {
     }
     EXPECT_LE(out.bytes().size(), 8192 + 400 * data.size()) << entry.path();
+    if (!out.bytes().empty()) {
+      std::string file(out.bytes().begin(), out.bytes().end());
+      EXPECT_EQ(testing::PdfSyntaxProblem(file), "") << entry.path();
+    }
     ++cases;
   }
   EXPECT_GT(cases, 0);

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <clocale>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -13,6 +18,7 @@
 #include "report/page_stream_writer.h"
 #include "report/pdf_writer.h"
 #include "report_util.h"
+#include "tests/pdf_syntax.h"
 
 namespace quorvel::report {
 namespace {
@@ -69,6 +75,27 @@ TEST(PageStreamReader, Errors) {
   cut.push_back(24);
   Bytes short_header = Header(1);
   short_header.resize(20);
+  // Numbers no PDF can hold: a NaN coordinate, an infinite page width, an absurd pen width.
+  auto with_number = [](int code, float value, size_t& at) {
+    Bytes b = Header(1);
+    PageStart(b, 1);
+    ByteWriter w(b);
+    if (code == 0) {
+      at = b.size() - 8;  // the page frame's width
+      std::memcpy(b.data() + at, &value, 4);
+      return b;
+    }
+    w.U8(static_cast<uint8_t>(code));
+    if (code == 12) w.F32(1);  // a move: x, then the bad y
+    at = b.size();
+    w.F32(value);
+    if (code == 11) w.F32(1);
+    return b;
+  };
+  size_t nan_at = 0, inf_at = 0, pen_at = 0;
+  Bytes nan_line = with_number(12, std::nanf(""), nan_at);
+  Bytes inf_width = with_number(0, INFINITY, inf_at);
+  Bytes huge_pen = with_number(74, 1e30f, pen_at);
   for (const Case& k :
        {Case{"header", {65, 1, 2}, "Unexpected header code [65] found in report file.", false},
         Case{"page", bad_page, "Unexpected code found in report file.", true},
@@ -80,7 +107,14 @@ TEST(PageStreamReader, Errors) {
                b.push_back(37);
                return b;
              }(),
-             "Unexpected code [37] found in report file.", true}}) {
+             "Unexpected code [37] found in report file.", true},
+        Case{"NaN coordinate", nan_line,
+             "Number out of range in report file at byte offset " + std::to_string(nan_at), true},
+        Case{"infinite page", inf_width,
+             "Number out of range in report file at byte offset " + std::to_string(inf_at), true},
+        Case{"absurd pen", huge_pen,
+             "Number out of range in report file at byte offset " + std::to_string(pen_at),
+             true}}) {
     RecordingRenderer r;
     EXPECT_EQ(ReplayError(k.bytes, r), k.message) << k.what;
     EXPECT_EQ(!r.Only("EndDocument").empty(), k.ends_document) << k.what;
@@ -328,26 +362,68 @@ TEST(PdfWriter, ObjectCountsForNPages) {
   }
 }
 
-TEST(PdfWriter, OutputNamesAndFileFailures) {
+TEST(PdfWriter, OutputNames) {
   TRenderPDF pdf;
-  EXPECT_EQ(pdf.OutputName("out"), "out.pdf");
-  EXPECT_EQ(pdf.OutputName("out.txt"), "out.txt");
-  EXPECT_EQ(pdf.OutputName("/tmp/a.b/out"), "/tmp/a.b/out.pdf");
+  const std::pair<std::string, std::string> cases[] = {
+      {"out", "out.pdf"},
+      {"out.pdf", "out.pdf"},
+      {"OUT.Pdf", "OUT.Pdf"},
+      {"book.", "book.pdf"},
+      {"Sudoku Vol.1", "Sudoku Vol.1.pdf"},
+      {"out.txt", "out.txt.pdf"},
+      {"/tmp/a.b/out", "/tmp/a.b/out.pdf"},
+  };
+  for (const auto& [name, output] : cases) EXPECT_EQ(pdf.OutputName(name), output) << name;
+}
+
+std::string FileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(PdfWriter, FailuresLeaveTheOldFile) {
+  TRenderPDF pdf;
   EXPECT_THROW(pdf.RenderStream(RecordDocument(1), "/nonexistent-folder/out.pdf"), FileError);
 
-  fs::path dir = fs::temp_directory_path() / "quorvel_pdf_test";
+  fs::path dir = fs::temp_directory_path() / ("quorvel_pdf_test_" + std::to_string(getpid()));
   fs::create_directories(dir);
-  // A header failure leaves the created file empty.
-  EXPECT_THROW(pdf.RenderStream({65}, (dir / "empty").string()), ReportFileError);
-  EXPECT_EQ(fs::file_size(dir / "empty.pdf"), 0u);
-  // A replay failure leaves a PDF of the pages replayed so far.
+  fs::path old = dir / "book.pdf";
+  auto files = [&] {
+    return static_cast<int>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+  };
+  std::ofstream(old) << "the old book";
+
+  // A recording whose header cannot be read gives nothing.
+  EXPECT_THROW(pdf.RenderStream({65}, old.string()), ReportFileError);
+  EXPECT_EQ(FileText(old), "the old book");
+  EXPECT_EQ(files(), 1);
+
+  // A full disk, made with a file-size limit: the old book stays, no temporary file is left.
+  struct sigaction ignore {
+  }, saved{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &saved);
+  rlimit limit{}, small{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  small = limit;
+  small.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &small);
+  Bytes big = RecordDocument(60);
+  EXPECT_THROW(pdf.RenderStream(big, old.string()), FileError);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  sigaction(SIGXFSZ, &saved, nullptr);
+  EXPECT_EQ(FileText(old), "the old book");
+  EXPECT_EQ(files(), 1);
+
+  // A replay failure still gives a complete PDF of the pages replayed so far, in place.
   Bytes b = RecordDocument(3);
   b.resize(b.size() - 40);
-  EXPECT_THROW(pdf.RenderStream(b, (dir / "partial.pdf").string()), StreamReadError);
-  std::ifstream in(dir / "partial.pdf", std::ios::binary);
-  std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_THROW(pdf.RenderStream(b, old.string()), StreamReadError);
+  std::string file = FileText(old);
   EXPECT_NE(file.find("/Count 3"), std::string::npos);
   EXPECT_EQ(file.substr(file.size() - 7), "%%EOF\r\n");
+  EXPECT_EQ(testing::PdfSyntaxProblem(file), "");
+  EXPECT_EQ(files(), 1);
   fs::remove_all(dir);
 }
 

@@ -141,7 +141,11 @@ std::string Changes(const CandidateGrid& before, const CandidateGrid& after) {
   std::ostringstream out;
   const char* sep = "";
   for (int c = 0; c < 81; ++c) {
-    std::string at = "r" + std::to_string(c / 9 + 1) + "c" + std::to_string(c % 9 + 1);
+    // Appended piece by piece: GCC 12 warns falsely about "r" + std::to_string(...).
+    std::string at = "r";
+    at += std::to_string(c / 9 + 1);
+    at += 'c';
+    at += std::to_string(c % 9 + 1);
     if (!before.Value(c) && after.Value(c)) {
       out << sep << at << "=" << after.Value(c);
       sep = " ";
