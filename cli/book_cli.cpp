@@ -96,6 +96,8 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->default_str("1");
   app.add_flag("--candidates", options.run.candidates,
                "Print the candidates of every empty cell (1 puzzle per page only)");
+  app.add_flag("--unique", options.run.unique,
+               "Every puzzle of the book different: no bank line is used twice");
   auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed");
   app.add_flag("--force", options.force, "Overwrite an existing output file");
   app.add_option("-o,--output", options.output, "Output PDF file (\".pdf\" is added when missing)")
@@ -131,6 +133,10 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
   if (seed_option->count() > 0) options.seed = seed;
+  if (std::string problem = pages::RunOptionsProblem(options.run, puzzle::BuiltInBanks());
+      !problem.empty()) {
+    return fail(problem);
+  }
   std::string problem = report::OutputNameProblem(options.output);
   if (!problem.empty()) return fail(problem);
   options.output = report::WithExtension(options.output);

@@ -148,6 +148,31 @@ std::string LevelCaption(int level_item) {
   return kLevelCaptions[level_item];
 }
 
+std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::BankSet& banks) {
+  if (options.level_item < 0 || options.level_item > 5) {
+    return "level item " + std::to_string(options.level_item) + " is not 0..5";
+  }
+  if (options.pages < 1 || options.pages > 200) {
+    return "a book has 1 to 200 pages, not " + std::to_string(options.pages);
+  }
+  if (options.per_page_item < 0 || options.per_page_item > 2) {
+    return "puzzles-per-page item " + std::to_string(options.per_page_item) + " is not 0..2";
+  }
+  if (options.unique) {
+    const int bank = puzzle::GetBankLevel(options.level_item) - 1;
+    const int needed = options.samurai
+                           ? 5 * options.pages
+                           : options.pages * puzzle::GetPuzzlesPerPage(options.per_page_item);
+    const int most = static_cast<int>(banks.Bank(bank).size());
+    if (needed > most) {
+      return "a book of different puzzles can hold at most " + std::to_string(most) + " " +
+             LevelCaption(options.level_item) + " puzzles; this one needs " +
+             std::to_string(needed);
+    }
+  }
+  return std::string();
+}
+
 BookMaker::BookMaker(const puzzle::BankSet& banks, std::string page_stream_file)
     : supply_(banks), page_stream_file_(std::move(page_stream_file)) {
   project_.SetEngine(&writer_);
@@ -188,6 +213,9 @@ TReportPage& BookMaker::Page(int number) {
 }
 
 void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file) {
+  if (std::string problem = RunOptionsProblem(options, supply_.Banks()); !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
   supply_.FillBatch(options);
   const int P = options.pages;
   const int U = puzzle::GetPuzzlesPerPage(options.per_page_item);
@@ -294,7 +322,11 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
   if (N < 1 || N > puzzle::SamuraiBatch::kPages) {
     throw std::out_of_range("a Samurai book has 1 to 200 pages, not " + std::to_string(N));
   }
+  if (std::string problem = RunOptionsProblem(options, supply_.Banks()); !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
   StartReport(2 * N);
+  supply_.SetUniqueDraws(options.unique);
   for (int k = 1; k <= N; ++k) {
     int level = puzzle::GetBankLevel(options.level_item);
     samurai_.Store(k, puzzle::AssembleSamurai(supply_, level));

@@ -25,6 +25,10 @@ inline constexpr const char* kKeywords = "printable sudoku,pdf sudoku,sudoku,sud
 // Caption of a level choice 0..5: "Very Easy Sudoku" .. "Extreme Sudoku".
 std::string LevelCaption(int level_item);
 
+// Why a book cannot be made with `options` from `banks`, or "" when it can. The front ends ask
+// before any work; the builders refuse such options too.
+std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::BankSet& banks);
+
 class BookMaker {
  public:
   // `page_stream_file` is where the last run's recording is left; each run records into a new

@@ -12,6 +12,7 @@ struct RunOptions {
   int level_item = 0;     // level choice 0..5 ("Very Easy Sudoku" .. "Extreme Sudoku")
   int per_page_item = 0;  // puzzles per page choice 0..2 (1, 2 or 4)
   bool candidates = false;
+  bool unique = false;  // every puzzle of the book from a different bank line
 };
 
 // Bank level 1..5 of a level choice 0..5; "Easy Sudoku" and "Standard Sudoku" share level 2.

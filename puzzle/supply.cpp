@@ -1,5 +1,6 @@
 #include "puzzle/supply.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "puzzle/random.h"
@@ -23,11 +24,36 @@ int GetPuzzlesPerPage(int per_page_item) {
   return kCounts[per_page_item];
 }
 
+void PuzzleSupply::SetUniqueDraws(bool unique) {
+  unique_ = unique;
+  for (auto& left : left_) left.clear();
+  left_filled_ = {};
+}
+
 void PuzzleSupply::PickPuzzle(int bank_index) {
   ReseedRandom();
   const std::vector<std::string>& bank = banks_.Bank(bank_index);
-  uint32_t n = static_cast<uint32_t>(bank.size());
-  if (n == 0) throw std::runtime_error("bank " + BankSet::Name(bank_index) + " is empty");
+  if (bank.empty()) throw std::runtime_error("bank " + BankSet::Name(bank_index) + " is empty");
+  if (unique_) {
+    // One step of a Fisher-Yates shuffle: a random line of those left, which then leaves.
+    std::vector<uint32_t>& left = left_.at(static_cast<size_t>(bank_index));
+    if (!left_filled_[static_cast<size_t>(bank_index)]) {
+      left.resize(bank.size());
+      for (uint32_t i = 0; i < left.size(); ++i) left[i] = i;
+      left_filled_[static_cast<size_t>(bank_index)] = true;
+    }
+    if (left.empty()) {
+      throw std::runtime_error("bank " + BankSet::Name(bank_index) + " has only " +
+                               std::to_string(bank.size()) + " different puzzles");
+    }
+    uint32_t j = RandomBelow(static_cast<uint32_t>(left.size()));
+    uint32_t line = left[j];
+    left[j] = left.back();
+    left.pop_back();
+    grid_.LoadBankLine(bank[line]);
+    return;
+  }
+  uint32_t n = std::min(static_cast<uint32_t>(bank.size()), kDrawnLines);
   uint32_t k = RandomBelow(n) + 1;
   // The last line is never drawn: a draw of it takes the line before.
   if (k == n && n > 1) k = n - 1;
@@ -46,6 +72,7 @@ void PuzzleSupply::ClearBatch() {
 
 void PuzzleSupply::FillBatch(const RunOptions& options) {
   ClearBatch();
+  SetUniqueDraws(options.unique);
   int level = GetBankLevel(options.level_item);
   int n = options.pages * GetPuzzlesPerPage(options.per_page_item);
   if (n < 0 || n > kBatchSlots) {

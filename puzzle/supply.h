@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "puzzle/banks.h"
 #include "puzzle/grid.h"
@@ -14,12 +16,22 @@ namespace quorvel::puzzle {
 class PuzzleSupply {
  public:
   static constexpr int kBatchSlots = 2000;
+  // Independent draws take the first this many lines of a bank (all of a smaller bank); the
+  // lines after them serve draws without repeats only.
+  static constexpr uint32_t kDrawnLines = 500;
 
   explicit PuzzleSupply(const BankSet& banks) : banks_(banks) {}
 
   // Draws a line of bank `bank_index` (0..4) and loads it, scrambled, into the grid. The draw
-  // reseeds; a draw of the last line takes the one before it. Throws when the bank is empty.
+  // reseeds; a draw of the last drawn line takes the one before it. Without repeats, the draw
+  // takes one of the bank's lines that no draw since SetUniqueDraws has taken. Throws when the
+  // bank is empty or has no such line left.
   void PickPuzzle(int bank_index);
+  // Switches draws without repeats on or off; either way every bank starts afresh, so that a
+  // book's draws never depend on an earlier book's.
+  void SetUniqueDraws(bool unique);
+  // The most puzzles draws without repeats can give from bank `bank_index`: all its lines.
+  int UniqueLines(int bank_index) const { return static_cast<int>(banks_.Bank(bank_index).size()); }
   // One complete level pick for bank level 1..5: Clear, then PickPuzzle(level - 1).
   void LevelPick(int bank_level);
 
@@ -36,12 +48,17 @@ class PuzzleSupply {
   std::string GetCellText(int row, int col) const;
 
   TQJ& Grid() { return grid_; }
+  const BankSet& Banks() const { return banks_; }
 
  private:
   const BankSet& banks_;
   TQJ grid_;
   std::array<std::string, kBatchSlots> puzzles_;
   std::array<std::string, kBatchSlots> solutions_;
+  bool unique_ = false;
+  // Per bank, the line indexes not drawn yet; filled on a bank's first draw without repeats.
+  std::array<std::vector<uint32_t>, 5> left_;
+  std::array<bool, 5> left_filled_{};
 };
 
 }  // namespace quorvel::puzzle

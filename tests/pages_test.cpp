@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "pages/book.h"
 #include "pages/locations.h"
+#include "puzzle/canonical.h"
 #include "puzzle/random.h"
 #include "test_util.h"
 
@@ -299,6 +301,68 @@ TEST(LevelCaption, AllLevels) {
   EXPECT_EQ(LevelCaption(2), "Standard Sudoku");
   EXPECT_EQ(LevelCaption(5), "Extreme Sudoku");
   EXPECT_THROW(LevelCaption(6), std::out_of_range);
+}
+
+}  // namespace
+}  // namespace quorvel::pages
+
+namespace quorvel::pages {
+namespace {
+
+TEST(UniqueBooks, RefusedBeforeAnyWorkWhenTheLevelHasTooFewPuzzles) {
+  puzzle::BankSet banks = testing::FixtureBanks();  // three lines a bank
+  puzzle::RunOptions o;
+  o.unique = true;
+  o.pages = 3;
+  o.level_item = 4;
+  EXPECT_EQ(RunOptionsProblem(o, banks), "");
+  o.pages = 4;
+  EXPECT_EQ(RunOptionsProblem(o, banks),
+            "a book of different puzzles can hold at most 3 Expert Sudoku puzzles; this one "
+            "needs 4");
+  o.unique = false;
+  EXPECT_EQ(RunOptionsProblem(o, banks), "") << "independent draws may repeat";
+  o.unique = true;
+  o.samurai = true;
+  o.pages = 1;
+  EXPECT_NE(RunOptionsProblem(o, banks).find("at most 3 Expert Sudoku puzzles; this one needs 5"),
+            std::string::npos);
+
+  fs::path dir = fs::temp_directory_path() / ("quorvel_unique_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  BookMaker maker(banks, (dir / "book.pgs").string());
+  bool executed = false;
+  maker.before_execute = [&](report::TReportProject&) { executed = true; };
+  EXPECT_THROW(maker.BuildSamuraiPages(o, (dir / "book.pdf").string()), std::invalid_argument);
+  o.samurai = false;
+  o.pages = 2;
+  o.per_page_item = 1;
+  EXPECT_THROW(maker.BuildStandardPages(o, (dir / "book.pdf").string()), std::invalid_argument);
+  EXPECT_FALSE(executed);
+  EXPECT_TRUE(fs::is_empty(dir)) << "no recording, no PDF";
+  fs::remove_all(dir);
+}
+
+TEST(UniqueBooks, ALargestSamuraiBookUsesEveryLineOnce) {
+  fs::path dir = fs::temp_directory_path() / ("quorvel_unique_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  BookMaker maker(puzzle::BuiltInBanks(), (dir / "book.pgs").string());
+  maker.record_only = true;
+  puzzle::RunOptions o;
+  o.samurai = true;
+  o.unique = true;
+  o.pages = 200;
+  o.level_item = 5;
+  maker.BuildSamuraiPages(o, std::string());
+  std::set<std::string> forms;
+  for (int page = 1; page <= 200; ++page) {
+    for (int grid = 1; grid <= 5; ++grid) {
+      EXPECT_TRUE(forms.insert(puzzle::CanonicalForm(maker.Samurai().Entry(page, grid))).second)
+          << "page " << page << " grid " << grid;
+    }
+  }
+  EXPECT_EQ(forms.size(), 1000u);
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -22,7 +23,7 @@ inline bool IsDelimiter(char c) {
          c == '}' || c == '/' || c == '%';
 }
 
-// Plain decimal: optional sign, digits, optional fraction; at most 32767 in size.
+// Plain decimal: optional sign, digits, optional fraction.
 inline bool IsNumber(std::string_view t) {
   size_t i = 0;
   if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
@@ -36,9 +37,7 @@ inline bool IsNumber(std::string_view t) {
       return false;
     }
   }
-  if (digits == 0) return false;
-  return std::abs(std::strtod(std::string(t).c_str(), nullptr)) <= 32767.0 ||
-         dots == 0;  // integers (offsets, lengths) may be larger
+  return digits > 0;
 }
 
 // Walks the tokens of `text`; `word` gets every regular token, returns "" or the first fault.
@@ -151,9 +150,15 @@ inline std::string PdfSyntaxProblem(const std::string& pdf) {
     });
     if (!problem.empty()) return problem + " near byte " + std::to_string(at);
     if (stream == std::string::npos) break;
+    // The stream's length comes from its dictionary: the text of a page may itself say
+    // "endstream".
     size_t body = stream + 8;
-    size_t end = pdf.find("endstream", body);
-    if (end == std::string::npos) return "unterminated stream";
+    size_t length_at = pdf.rfind("/Length ", stream);
+    if (length_at == std::string::npos || length_at < at) return "a stream without /Length";
+    size_t end = body + std::strtoul(pdf.c_str() + length_at + 8, nullptr, 10);
+    if (pdf.compare(end, 11, "\r\nendstream") != 0 && pdf.compare(end, 9, "endstream") != 0) {
+      return "stream " + object + " does not end where its /Length says";
+    }
     if (contents.count(object)) {
       problem = Tokens(std::string_view(pdf.data() + body, end - body), [&](std::string_view t) {
         if (IsNumber(t) || kOperators.count(t)) return std::string();
@@ -161,7 +166,7 @@ inline std::string PdfSyntaxProblem(const std::string& pdf) {
       });
       if (!problem.empty()) return problem + " in object " + object;
     }
-    at = end + 9;
+    at = pdf.find("endstream", end) + 9;
   }
   return "";
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "puzzle/canonical.h"
 #include "puzzle/grid.h"
 #include "puzzle/random.h"
 #include "puzzle/supply.h"
@@ -375,6 +376,76 @@ TEST(SupplyCells, GetCellText) {
   EXPECT_EQ(supply.GetCellText(1, 5), "7");
   supply.tm = "12";
   EXPECT_EQ(supply.GetCellText(9, 9), "");
+}
+
+}  // namespace
+}  // namespace quorvel::puzzle
+
+namespace quorvel::puzzle {
+namespace {
+
+// The first `n` lines of each built-in bank.
+BankSet FirstLines(size_t n) {
+  std::array<std::vector<std::string>, 5> lists;
+  for (int i = 0; i < 5; ++i) {
+    const auto& bank = BuiltInBanks().Bank(i);
+    lists[static_cast<size_t>(i)].assign(bank.begin(), bank.begin() + static_cast<long>(n));
+  }
+  return BankSet(lists);
+}
+
+std::vector<std::string> Batch(PuzzleSupply& supply, const RunOptions& o, uint32_t seed) {
+  SetSeedCounter(MakeSequenceCounter(seed));
+  supply.FillBatch(o);
+  SetSeedCounter(nullptr);
+  std::vector<std::string> out;
+  int n = o.pages * GetPuzzlesPerPage(o.per_page_item);
+  for (int k = 1; k <= n; ++k) out.push_back(supply.Puzzle(k) + supply.Solution(k));
+  return out;
+}
+
+TEST(SupplyDraws, IndependentDrawsTakeOnlyTheFirst500Lines) {
+  // The lines after the 500th change nothing for independent draws: a book is the same as with
+  // banks of 500 lines.
+  BankSet first = FirstLines(500);
+  PuzzleSupply full(BuiltInBanks()), cut(first);
+  RunOptions o;
+  o.pages = 100;
+  o.per_page_item = 2;
+  for (int level_item : {0, 3, 5}) {
+    o.level_item = level_item;
+    EXPECT_EQ(Batch(full, o, 11), Batch(cut, o, 11)) << level_item;
+  }
+}
+
+TEST(SupplyDraws, UniqueDrawsTakeEveryLineOnceAndAreReproducible) {
+  BankSet six = FirstLines(6);
+  PuzzleSupply supply(six);
+  RunOptions o;
+  o.pages = 6;
+  o.level_item = 3;
+  o.unique = true;
+  std::set<std::string> bank_forms, batch_forms;
+  for (const std::string& line : six.Bank(2)) bank_forms.insert(CanonicalForm(line));
+  ASSERT_EQ(bank_forms.size(), 6u);
+  std::vector<std::string> batch = Batch(supply, o, 5);
+  for (const std::string& s : batch) {
+    batch_forms.insert(CanonicalForm(s.substr(0, 81), s.substr(81)));
+  }
+  EXPECT_EQ(batch_forms, bank_forms) << "all six lines, each once, the last one too";
+  // A new book starts afresh, and the same seed gives the same book.
+  EXPECT_EQ(Batch(supply, o, 5), batch);
+  EXPECT_NE(Batch(supply, o, 6), batch);
+  // A seventh puzzle would repeat one.
+  o.pages = 7;
+  try {
+    Batch(supply, o, 5);
+    FAIL() << "a seventh different puzzle was drawn from six lines";
+  } catch (const std::runtime_error& e) {
+    SetSeedCounter(nullptr);
+    EXPECT_NE(std::string(e.what()).find("tk2 has only 6 different puzzles"), std::string::npos)
+        << e.what();
+  }
 }
 
 }  // namespace

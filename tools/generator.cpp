@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "puzzle/canonical.h"
 #include "tools/solver.h"
 
 namespace quorvel::tools {
@@ -88,9 +89,10 @@ std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs
                                    const std::function<void(int, uint64_t)>& progress) {
   SpecFor(level);
   std::mutex mu;
-  std::map<uint64_t, std::optional<std::string>> done;  // attempted indexes not yet folded
+  // Attempted indexes not yet folded: the line and its canonical form.
+  std::map<uint64_t, std::optional<std::pair<std::string, std::string>>> done;
   std::vector<std::string> lines;
-  std::set<std::string> patterns;
+  std::set<std::string> patterns, forms;
   uint64_t folded = 0;  // every index below this is folded into `lines`
   std::atomic<uint64_t> next{0};
   std::atomic<bool> stop{false};
@@ -98,9 +100,14 @@ std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs
     // Takes finished attempts in index order, so the result does not depend on timing.
     for (auto it = done.find(folded); it != done.end() && !stop; it = done.find(folded)) {
       if (it->second) {
-        std::string pattern = *it->second;
+        // A line joins when both its given pattern and the puzzle itself are new to the bank.
+        const auto& [line, form] = *it->second;
+        std::string pattern = line;
         for (char& ch : pattern) ch = (ch >= '1' && ch <= '9') ? 'x' : '.';
-        if (patterns.insert(pattern).second) lines.push_back(*it->second);
+        if (!patterns.count(pattern) && forms.insert(form).second) {
+          patterns.insert(pattern);
+          lines.push_back(line);
+        }
         if (static_cast<int>(lines.size()) == count) stop = true;
       }
       done.erase(it);
@@ -110,9 +117,12 @@ std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs
   auto worker = [&] {
     while (!stop) {
       uint64_t index = next++;
-      std::optional<std::string> line = Attempt(level, seed, index);
+      std::optional<std::pair<std::string, std::string>> result;
+      if (std::optional<std::string> line = Attempt(level, seed, index)) {
+        result.emplace(*line, puzzle::CanonicalForm(*line));
+      }
       std::lock_guard<std::mutex> lock(mu);
-      done.emplace(index, std::move(line));
+      done.emplace(index, std::move(result));
       size_t before = lines.size();
       fold();
       if (progress && lines.size() != before) progress(static_cast<int>(lines.size()), folded);

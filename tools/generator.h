@@ -29,8 +29,9 @@ std::string BankLine(const std::string& puzzle, const std::string& solution);
 std::optional<std::string> Attempt(int level, uint64_t seed, uint64_t index);
 
 // Attempts indexes 0, 1, 2, ... on `jobs` threads and returns the first `count` accepted lines
-// in index order with distinct given patterns; the same seed gives the same bank whatever the
-// number of jobs. `progress` is called now and then with the number of lines found.
+// in index order with distinct given patterns and distinct puzzles (canonical forms); the same seed
+// gives the same bank whatever the number of jobs. `progress` is called now and then with the
+// number of lines found.
 std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs,
                                    const std::function<void(int found, uint64_t tried)>& progress);
 
