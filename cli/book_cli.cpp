@@ -10,8 +10,10 @@
 
 #include "pages/book.h"
 #include "pages/locations.h"
+#include "pages/paper.h"
 #include "puzzle/random.h"
 #include "quorvel/version.h"
+#include "report/embedded_font.h"
 
 namespace quorvel::cli {
 namespace {
@@ -96,6 +98,14 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->default_str("1");
   app.add_flag("--candidates", options.run.candidates,
                "Print the candidates of every empty cell (1 puzzle per page only)");
+  std::string paper = "letter";
+  app.add_option("--paper", paper,
+                 std::string("Paper: ") + pages::kPaperForms +
+                     "; pages other than the classic "
+                     "Letter book keep the design, scaled inside margins with a gutter")
+      ->default_str("letter");
+  app.add_flag("--print-ready", options.run.print_ready,
+               "For print-on-demand services: the font embedded, grey colours, PDF/X-1a");
   app.add_flag("--unique", options.run.unique,
                "Every puzzle of the book different: no bank line is used twice");
   auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed");
@@ -133,6 +143,10 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
   if (seed_option->count() > 0) options.seed = seed;
+  std::optional<pages::Paper> size = pages::ParsePaper(paper);
+  if (!size) return fail("unknown paper \"" + paper + "\"; use " + pages::kPaperForms);
+  options.run.paper_width = size->width;
+  options.run.paper_height = size->height;
   if (std::string problem = pages::RunOptionsProblem(options.run, puzzle::BuiltInBanks());
       !problem.empty()) {
     return fail(problem);
@@ -158,6 +172,19 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
   } catch (const std::exception& e) {
     err << "quorvel-book: error: " << e.what() << "\n";
     return 1;
+  }
+  if (options->run.print_ready) {
+    try {
+      report::FindPrintFont();
+    } catch (const std::exception& e) {
+      err << "quorvel-book: error: " << e.what() << "\n";
+      return 1;
+    }
+    int pdf_pages = pages::BookPageCount(options->run);
+    if (pdf_pages < 24) {
+      err << "quorvel-book: warning: the book has " << pdf_pages
+          << " pages; print-on-demand services need at least 24\n";
+    }
   }
   try {
     if (options->seed) puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));

@@ -23,40 +23,40 @@ constexpr const char* kLevelCaptions[] = {"Very Easy Sudoku", "Easy Sudoku",   "
 int RuleWidth(int k) { return (k == 1 || k == 4 || k == 7 || k == 10) ? 10 : 5; }
 
 // A left-justified text: Text, Left, Top, size, name "Arial".
-void AddText(TReportPage& page, const std::string& text, double left, double top, int size) {
-  TReportText* t = CreateItem<TReportText>(page, "TitleText");
+void AddText(const Sheet& sheet, const std::string& text, double left, double top, int size) {
+  TReportText* t = CreateItem<TReportText>(sheet.page, "TitleText");
   t->SetText(text);
-  t->SetLeft(left);
-  t->SetTop(top);
-  t->Font().Size = size;
+  t->SetLeft(sheet.X(left));
+  t->SetTop(sheet.Y(top));
+  t->Font().Size = sheet.Size(size);
   t->Font().Name = "Arial";
 }
 
 // A centred cell text: Left, Top, size, pjCenter, Text, Width 1.0.
-void AddCell(TReportPage& page, double left, double top, int size, const std::string& text) {
-  TReportText* t = CreateItem<TReportText>(page, "TitleText");
-  t->SetLeft(left);
-  t->SetTop(top);
-  t->Font().Size = size;
+void AddCell(const Sheet& sheet, double left, double top, int size, const std::string& text) {
+  TReportText* t = CreateItem<TReportText>(sheet.page, "TitleText");
+  t->SetLeft(sheet.X(left));
+  t->SetTop(sheet.Y(top));
+  t->Font().Size = sheet.Size(size);
   t->SetFontJustify(report::pjCenter);
   t->SetText(text);
-  t->SetWidth(1.0);
+  t->SetWidth(sheet.Length(1.0));
 }
 
-void AddHLine(TReportPage& page, double left, double width, int line_width, double top) {
-  TReportHLine* h = CreateItem<TReportHLine>(page);
-  h->SetLeft(left);
-  h->SetWidth(width);
-  h->SetLineWidth(line_width);
-  h->SetTop(top);
+void AddHLine(const Sheet& sheet, double left, double width, int line_width, double top) {
+  TReportHLine* h = CreateItem<TReportHLine>(sheet.page);
+  h->SetLeft(sheet.X(left));
+  h->SetWidth(sheet.Length(width));
+  h->SetLineWidth(sheet.Length(line_width));
+  h->SetTop(sheet.Y(top));
 }
 
-void AddVLine(TReportPage& page, double top, double height, int line_width, double left) {
-  TReportVLine* v = CreateItem<TReportVLine>(page);
-  v->SetTop(top);
-  v->SetHeight(height);
-  v->SetLineWidth(line_width);
-  v->SetLeft(left);
+void AddVLine(const Sheet& sheet, double top, double height, int line_width, double left) {
+  TReportVLine* v = CreateItem<TReportVLine>(sheet.page);
+  v->SetTop(sheet.Y(top));
+  v->SetHeight(sheet.Length(height));
+  v->SetLineWidth(sheet.Length(line_width));
+  v->SetLeft(sheet.X(left));
 }
 
 // The cell (i, j) of an 81-character string: character 9(i - 1) + j; "" for "0" or past the end.
@@ -74,7 +74,7 @@ struct Block {
 };
 
 template <class CellText>
-void AddBlock(TReportPage& page, const Block& b, CellText&& cell_text) {
+void AddBlock(const Sheet& page, const Block& b, CellText&& cell_text) {
   for (int k = 1; k <= 10; ++k) AddHLine(page, b.x0, 9 * b.c, RuleWidth(k), b.y0 + (k - 1) * b.c);
   for (int k = 1; k <= 10; ++k) AddVLine(page, b.y0, 9 * b.c, RuleWidth(k), b.x0 + (k - 1) * b.c);
   for (int i = 1; i <= 9; ++i) {
@@ -158,6 +158,11 @@ std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::B
   if (options.per_page_item < 0 || options.per_page_item > 2) {
     return "puzzles-per-page item " + std::to_string(options.per_page_item) + " is not 0..2";
   }
+  if (!(options.paper_width >= kMinPaperWidth && options.paper_width <= kMaxPaperWidth &&
+        options.paper_height >= kMinPaperHeight && options.paper_height <= kMaxPaperHeight)) {
+    return std::string("the paper must be ") + kPaperForms;
+  }
+  if (std::string problem = PaperProblem(options); !problem.empty()) return problem;
   if (options.unique) {
     const int bank = puzzle::GetBankLevel(options.level_item) - 1;
     const int needed = options.samurai
@@ -189,6 +194,17 @@ void BookMaker::SetProgress(report::Progress* progress) {
   writer_.Yield = progress;
 }
 
+void BookMaker::StartRun(const puzzle::RunOptions& options) {
+  options_ = options;
+  render_pdf_.PrintReady = options.print_ready;
+  render_pdf_.DocInfo.Title.clear();
+  if (options.print_ready) {
+    // Before any work: a book that cannot embed its font is not made at all.
+    render_pdf_.PrintFontFile = report::FindPrintFont();
+    render_pdf_.DocInfo.Title = LevelCaption(options.level_item) + " by " + kProgramName;
+  }
+}
+
 void BookMaker::StartReport(int pages) {
   project_.NewProject();
   auto* report =
@@ -204,18 +220,24 @@ void BookMaker::StartReport(int pages) {
   }
 }
 
-TReportPage& BookMaker::Page(int number) {
+Sheet BookMaker::Page(int number) {
   auto* page = dynamic_cast<TReportPage*>(
       project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(number)));
   if (!page) throw std::logic_error("Report1.Page" + std::to_string(number) + " is missing");
   page->SetWasteFit(true);
-  return *page;
+  if (!IsClassicBook(options_)) {
+    // The page is recorded at its real size.
+    page->SetPageWidth(options_.paper_width);
+    page->SetPageHeight(options_.paper_height);
+  }
+  return Sheet{*page, PlacementOf(options_, number)};
 }
 
 void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file) {
   if (std::string problem = RunOptionsProblem(options, supply_.Banks()); !problem.empty()) {
     throw std::invalid_argument(problem);
   }
+  StartRun(options);
   supply_.FillBatch(options);
   const int P = options.pages;
   const int U = puzzle::GetPuzzlesPerPage(options.per_page_item);
@@ -237,7 +259,7 @@ void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std:
 
   if (U == 1) {
     for (int q = 1; q <= P; ++q) {
-      TReportPage& page = Page(q);
+      Sheet page = Page(q);
       puzzle_progress(q);
       AddText(page, title, 5.1, 0.6, 12);
       AddText(page, Heading(q), 3.18, 1.4, 28);
@@ -253,21 +275,21 @@ void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std:
     }
   } else if (U == 2) {
     for (int q = 1; q <= P; ++q) {
-      TReportPage* page = &Page(q);
+      Sheet first = Page(q);
       puzzle_progress(q);
       supply_.tm = supply_.Puzzle(2 * q - 1);
-      AddText(*page, title, 5.1, 0.6, 12);
-      AddText(*page, Heading(2 * q - 1), 3.5, 1.0, 18);
-      AddBlock(*page, {0.48, 2.0, 1.39, 1.75, 1.42, 20}, puzzle_cells(20));
+      AddText(first, title, 5.1, 0.6, 12);
+      AddText(first, Heading(2 * q - 1), 3.5, 1.0, 18);
+      AddBlock(first, {0.48, 2.0, 1.39, 1.75, 1.42, 20}, puzzle_cells(20));
       supply_.tm = supply_.Puzzle(2 * q);
-      page = &Page(q);
-      AddText(*page, Heading(2 * q), 3.5, 5.9, 18);
-      AddBlock(*page, {0.48, 2.0, 6.29, 1.75, 6.35, 20}, puzzle_cells(20));
+      Sheet page = Page(q);
+      AddText(page, Heading(2 * q), 3.5, 5.9, 18);
+      AddBlock(page, {0.48, 2.0, 6.29, 1.75, 6.35, 20}, puzzle_cells(20));
       // This footer sets its position and size before its text.
-      TReportText* footer = CreateItem<TReportText>(*page, "TitleText");
-      footer->SetLeft(3.3);
-      footer->SetTop(10.62);
-      footer->Font().Size = 12;
+      TReportText* footer = CreateItem<TReportText>(page.page, "TitleText");
+      footer->SetLeft(page.X(3.3));
+      footer->SetTop(page.Y(10.62));
+      footer->Font().Size = page.Size(12);
       footer->SetText(kMakerAddress);
       footer->Font().Name = "Arial";
     }
@@ -275,7 +297,7 @@ void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std:
     for (int s = 1; s <= 4; ++s) {
       const Slot& slot = kSlots[s - 1];
       for (int q = 1; q <= P; ++q) {
-        TReportPage& page = Page(q);
+        Sheet page = Page(q);
         if (s == 1) {
           puzzle_progress(q);
           AddText(page, title, 5.1, 0.6, 12);
@@ -293,7 +315,7 @@ void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std:
   for (int s = 1; s <= 4; ++s) {
     const Slot& slot = kSlots[s - 1];
     for (int a = 1; a <= A; ++a) {
-      TReportPage& page = Page(P + a);
+      Sheet page = Page(P + a);
       if (s == 1) {
         progress_->SetCaption("Create Answers - " + std::to_string(a) + "/" + std::to_string(A));
         progress_->SetPosition(40 + a * 40 / A);
@@ -325,6 +347,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
   if (std::string problem = RunOptionsProblem(options, supply_.Banks()); !problem.empty()) {
     throw std::invalid_argument(problem);
   }
+  StartRun(options);
   StartReport(2 * N);
   supply_.SetUniqueDraws(options.unique);
   for (int k = 1; k <= N; ++k) {
@@ -335,7 +358,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
   progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   const std::string title = LevelCaption(options.level_item) + " by " + kProgramName;
 
-  auto grid_lines = [&](TReportPage& page) {
+  auto grid_lines = [&](const Sheet& page) {
     // Horizontal lines: top-left, top-right, centre, bottom-left, bottom-right.
     static constexpr int kHOrder[5] = {2, 3, 1, 4, 5};
     // Vertical lines: top-left, bottom-left, centre, top-right, bottom-right.
@@ -353,7 +376,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
       }
     }
   };
-  auto digits = [&](TReportPage& page, int k, bool answers) {
+  auto digits = [&](const Sheet& page, int k, bool answers) {
     // Grids top-left, top-right, bottom-left, bottom-right, centre; shared boxes print once
     // from the grid named in the exclusions (the bottom-left box from both).
     static constexpr int kOrder[5] = {2, 3, 4, 5, 1};
@@ -377,7 +400,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
     progress_->SetCaption("Create Sudoku Pages - " + std::to_string(k) + "/" + std::to_string(N));
     progress_->SetPosition(k * 30 / N + 10);
     progress_->Repaint();
-    TReportPage& page = Page(k);
+    Sheet page = Page(k);
     AddText(page, title, 5.1, 0.6, 12);
     AddText(page, Heading(k), 3.25, 1.4, 28);
     grid_lines(page);
@@ -389,7 +412,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
     progress_->SetCaption("Create Answers - " + std::to_string(k) + "/" + std::to_string(N));
     progress_->SetPosition(k * 30 / N + 40);
     progress_->Repaint();
-    TReportPage& page = Page(N + k);
+    Sheet page = Page(N + k);
     AddText(page, title, 5.1, 0.6, 12);
     AddText(page, "Answers", 0.5, 0.6, 18);
     AddText(page, Heading(k), 3.25, 1.4, 28);

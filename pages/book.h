@@ -3,9 +3,11 @@
 // command line and the tests all drive it, with the run options as plain values.
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <string>
 
+#include "pages/paper.h"
 #include "puzzle/banks.h"
 #include "puzzle/options.h"
 #include "puzzle/samurai.h"
@@ -28,6 +30,20 @@ std::string LevelCaption(int level_item);
 // Why a book cannot be made with `options` from `banks`, or "" when it can. The front ends ask
 // before any work; the builders refuse such options too.
 std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::BankSet& banks);
+
+// A page being built, and where the Letter design goes on it: positions, lengths, line widths
+// and font sizes of the design pass through here.
+struct Sheet {
+  report::TReportPage& page;
+  Placement at;
+  double X(double x) const { return at.Identity() ? x : at.left + at.scale * x; }
+  double Y(double y) const { return at.Identity() ? y : at.top + at.scale * y; }
+  double Length(double v) const { return at.Identity() ? v : at.scale * v; }
+  // Sizes stay whole points.
+  int Size(int points) const {
+    return at.Identity() ? points : static_cast<int>(std::lround(points * at.scale));
+  }
+};
 
 class BookMaker {
  public:
@@ -55,9 +71,12 @@ class BookMaker {
   const std::string& PageStreamFile() const { return page_stream_file_; }
 
  private:
+  // Takes the run's options: the layout and how the PDF is written.
+  void StartRun(const puzzle::RunOptions& options);
   // A new project whose report "Report1" holds `pages` pages chained in print order.
   void StartReport(int pages);
-  report::TReportPage& Page(int number);
+  // Page `number` of the book, with its placement for the run's options.
+  Sheet Page(int number);
   // Executes the report into the page-stream file, reads it back and renders the PDF.
   void ClosingSteps(const std::string& pdf_file, int second_position);
 
@@ -67,6 +86,7 @@ class BookMaker {
   report::TPageStreamWriter writer_;
   report::TRenderPDF render_pdf_;
   std::string page_stream_file_;
+  puzzle::RunOptions options_;  // of the run being built
   std::vector<uint8_t> last_recording_;
   report::Progress no_progress_;
   report::Progress* progress_ = &no_progress_;

@@ -73,11 +73,17 @@ void TPageStreamWriter::Execute(const std::function<void()>& on_before_print,
   next_field_pos_ = 0;
   next_field_pending_ = false;
   page_count_pos_ = 0;
+  custom_width_ = custom_height_ = 0;
   if (on_before_print) on_before_print();
   if (Orientation == poLandScape) {
     page_width_ = 11.0, page_height_ = 8.5;
   } else {
     page_width_ = 8.5, page_height_ = 11.0;
+  }
+  if (custom_width_ > 0 && custom_height_ > 0) {
+    page_width_ = custom_width_;
+    page_height_ = custom_height_;
+    if (Orientation == poLandScape) std::swap(page_width_, page_height_);
   }
 
   switch (StreamMode) {
@@ -150,9 +156,16 @@ void TPageStreamWriter::WriteHeader() {
   out_.U8(0);     // collate
   out_.U8(0);     // duplex
   out_.I16(1);    // copies
-  out_.I16(1);    // paper size code
-  out_.I16(0);    // paper width
-  out_.I16(0);    // paper length
+  if (custom_width_ > 0 && custom_height_ > 0) {
+    // Custom paper: its code, and its size in tenths of a millimetre.
+    out_.I16(256);
+    out_.I16(static_cast<int16_t>(std::lround(custom_width_ * 254)));
+    out_.I16(static_cast<int16_t>(std::lround(custom_height_ * 254)));
+  } else {
+    out_.I16(1);  // paper size code
+    out_.I16(0);  // paper width
+    out_.I16(0);  // paper length
+  }
   out_.String("");
 }
 
@@ -484,8 +497,12 @@ void TPageStreamWriter::SetOrientation(TOrientation orientation) {
   }
 }
 
-void TPageStreamWriter::SetPaperSize(int /*code*/, double /*width*/, double /*height*/) {
-  // The reference device has one paper size; custom sizes apply to printers only.
+void TPageStreamWriter::SetPaperSize(int code, double width, double height) {
+  // Custom paper (256) sets the size of the pages recorded from now; the reference device
+  // has no other paper codes.
+  if (code != 256 || !(width >= 0.0001) || !(height >= 0.0001)) return;
+  custom_width_ = width;
+  custom_height_ = height;
 }
 
 void TPageStreamWriter::SetCopies(int copies) { Copies = copies; }

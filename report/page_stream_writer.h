@@ -153,6 +153,7 @@ class TPageStreamWriter : public TReportWriter {
   double units_factor_ = 1;
   double page_width_ = 8.5;
   double page_height_ = 11.0;
+  double custom_width_ = 0, custom_height_ = 0;  // custom paper of this run, inches
   FontMetrics metrics_;
   std::chrono::steady_clock::time_point last_yield_{};
 };

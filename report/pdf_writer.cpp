@@ -1,7 +1,9 @@
 #include "report/pdf_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 #include "report/page_stream_reader.h"
@@ -160,6 +162,15 @@ void TRenderPDF::AppendPt(std::string& out, double x, double y) const {
 }
 
 void TRenderPDF::BeginDocument() {
+  if (PrintReady) {
+    // The font is read before anything is written: a missing or damaged font file fails the
+    // run, never a book with an unembedded font.
+    if (!print_font_ || print_font_path_ != PrintFontFile) {
+      print_font_ = std::make_shared<EmbeddedFont>(EmbeddedFont::Load(PrintFontFile));
+      print_font_path_ = PrintFontFile;
+    }
+  }
+  codes_used_ = {};
   pages_.clear();
   pages_.push_back(std::make_unique<Page>());
   page_ = pages_.back().get();
@@ -186,7 +197,8 @@ void TRenderPDF::BeginPage() {
 }
 
 void TRenderPDF::FontChanged(const RenderFont& font) {
-  std::string base = MapFontName(font.name, font.bold, font.italic);
+  std::string base =
+      PrintReady ? print_font_->postscript_name : MapFontName(font.name, font.bold, font.italic);
   int index = -1;
   for (size_t i = 0; i < fonts_.size(); ++i) {
     if (fonts_[i].base == base) index = static_cast<int>(i);
@@ -195,7 +207,8 @@ void TRenderPDF::FontChanged(const RenderFont& font) {
     // Appended rather than "F" + number: GCC 12 warns falsely about the concatenation.
     std::string resource = "F";
     resource += std::to_string(fonts_.size() + 1);
-    fonts_.push_back({base, std::move(resource), &StandardFontWidths(base)});
+    fonts_.push_back(
+        {base, std::move(resource), PrintReady ? &print_font_->widths : &StandardFontWidths(base)});
     index = static_cast<int>(fonts_.size()) - 1;
   }
   font_index_ = index;
@@ -219,9 +232,12 @@ void TRenderPDF::PrintText(std::string_view text, double x, double y, double sta
   double sy = y + shift * std::sin(angle);
   // The string is written with a space on each side; the start moves left to make up for it.
   double pad = (IsCourier(font.base) ? 0.65 : 0.275) * font_size_ / 72.0;
+  if (PrintReady) {
+    for (char ch : text) codes_used_[static_cast<unsigned char>(ch)] = true;
+  }
   Line("BT");
   if (!page_->text_written || page_->text_value != page_->text_color) {
-    Line(FormatColor(page_->text_color) + " rg");
+    Line(ColorOperator(page_->text_color, false));
     page_->text_written = true;
     page_->text_value = page_->text_color;
     page_->stroke_written = false;
@@ -278,6 +294,14 @@ void TRenderPDF::PrintBlock(std::string_view text, double x, double y, double /*
   PrintText(text, x, y, 0);
 }
 
+std::string TRenderPDF::ColorOperator(TColor c, bool stroke) const {
+  if (!PrintReady) return FormatColor(c) + (stroke ? " RG" : " rg");
+  if (c < 0) c = 0;
+  double r = (c & 0xFF) / 255.0, g = ((c >> 8) & 0xFF) / 255.0, b = ((c >> 16) & 0xFF) / 255.0;
+  double grey = (r == g && g == b) ? r : 0.299 * r + 0.587 * g + 0.114 * b;
+  return FormatG3(grey) + (stroke ? " G" : " g");
+}
+
 void TRenderPDF::EmitPenState() {
   Page& p = *page_;
   if (!p.dash_written || p.dash_value != pen_.style) {
@@ -301,13 +325,13 @@ void TRenderPDF::EmitPenState() {
     p.dash_value = pen_.style;
   }
   if (!p.stroke_written || p.stroke_value != p.stroke_color) {
-    Line(FormatColor(p.stroke_color) + " RG");
+    Line(ColorOperator(p.stroke_color, true));
     p.stroke_written = true;
     p.stroke_value = p.stroke_color;
     p.text_written = false;
   }
   if (!p.fill_written || p.fill_value != p.fill_color) {
-    Line(FormatColor(p.fill_color) + " rg");
+    Line(ColorOperator(p.fill_color, false));
     p.fill_written = true;
     p.fill_value = p.fill_color;
     p.text_written = false;
@@ -399,9 +423,20 @@ void TRenderPDF::EndDocument() {
   // straight from their pages; `written` counts what went out, for the cross-reference table.
   std::string file;
   size_t written = 0;
+  // A print-ready file's identifier is a hash of everything before it.
+  uint64_t id_hash[2] = {0xcbf29ce484222325ull, 0x84222325cbf29ce4ull};
+  auto emit = [&](const void* data, size_t size) {
+    out_->Write(data, size);
+    written += size;
+    if (!PrintReady) return;
+    const auto* p = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < size; ++i) {
+      id_hash[0] = (id_hash[0] ^ p[i]) * 0x100000001b3ull;
+      id_hash[1] = (id_hash[1] ^ p[i]) * 0x100000001b3ull;
+    }
+  };
   auto flush = [&] {
-    out_->Write(file.data(), file.size());
-    written += file.size();
+    emit(file.data(), file.size());
     file.clear();
   };
   std::vector<size_t> offsets;
@@ -418,10 +453,15 @@ void TRenderPDF::EndDocument() {
     line("endobj");
     line("");
   };
+  auto ref = [](size_t number) { return std::to_string(number) + " 0 R"; };
   size_t n_pages = pages_.size();
   size_t procset = 2 * n_pages + 4;
   size_t first_font = procset + 1;
   size_t info = first_font + fonts_.size();
+  // Print-ready fonts bring three objects each after the information: the font descriptor,
+  // the font program and the map back to Unicode.
+  size_t last = PrintReady ? info + 3 * fonts_.size() : info;
+  const std::string date = CreationDate ? CreationDate() : LocalTimestamp();
 
   line("%PDF-1.3");
   file.append("%\xE2\xE3\xCF\xD3");
@@ -429,7 +469,14 @@ void TRenderPDF::EndDocument() {
   line("");
 
   begin_object(1);
-  line("<<"), line("/Type /Catalog"), line("/Outlines 2 0 R"), line("/Pages 3 0 R"), line(">>");
+  line("<<"), line("/Type /Catalog"), line("/Outlines 2 0 R"), line("/Pages 3 0 R");
+  if (PrintReady) {
+    line(
+        "/OutputIntents [ << /Type /OutputIntent /S /GTS_PDFX "
+        "/OutputConditionIdentifier (CGATS TR 001) /RegistryName (http://www.color.org) "
+        "/Info (CGATS TR 001) >> ]");
+  }
+  line(">>");
   end_object();
   begin_object(2);
   line("<<"), line("/Type /Outlines"), line("/Count 0"), line(">>");
@@ -459,8 +506,10 @@ void TRenderPDF::EndDocument() {
     }
     line("/ProcSet " + std::to_string(procset) + " 0 R");
     line(">>");
-    line("/MediaBox [0 0 " + FormatFixed4(page.width * 72) + " " + FormatFixed4(page.height * 72) +
-         "]");
+    const std::string box =
+        "[0 0 " + FormatFixed4(page.width * 72) + " " + FormatFixed4(page.height * 72) + "]";
+    line("/MediaBox " + box);
+    if (PrintReady) line("/TrimBox " + box);
     line("/Contents " + std::to_string(2 * k + 3) + " 0 R");
     line(">>");
     end_object();
@@ -468,8 +517,7 @@ void TRenderPDF::EndDocument() {
     line("<< /Length " + std::to_string(page.content.size()) + " >>");
     line("stream");
     flush();
-    out_->Write(page.content.data(), page.content.size());
-    written += page.content.size();
+    emit(page.content.data(), page.content.size());
     std::string().swap(page.content);
     line("endstream");
     end_object();
@@ -477,12 +525,40 @@ void TRenderPDF::EndDocument() {
   begin_object(procset);
   line("[/PDF /Text]");
   end_object();
+  int first_code = 255, last_code = 0;
+  for (int code = 0; code < 256; ++code) {
+    if (codes_used_[static_cast<size_t>(code)]) {
+      first_code = std::min(first_code, code);
+      last_code = std::max(last_code, code);
+    }
+  }
+  if (first_code > last_code) first_code = last_code = 32;
   for (size_t i = 0; i < fonts_.size(); ++i) {
     begin_object(first_font + i);
-    line("<<"), line("/Type /Font"), line("/Subtype /Type1"), line("/Name /" + fonts_[i].resource);
-    line("/BaseFont /" + fonts_[i].base);
-    line(std::string("/Encoding /") + kEncodingNames[FontEncoding]);
-    line(">>");
+    if (PrintReady) {
+      size_t descriptor = info + 1 + 3 * i;
+      line("<<"), line("/Type /Font"), line("/Subtype /TrueType");
+      line("/Name /" + fonts_[i].resource);
+      line("/BaseFont /" + fonts_[i].base);
+      line("/FirstChar " + std::to_string(first_code));
+      line("/LastChar " + std::to_string(last_code));
+      std::string widths = "/Widths [";
+      for (int code = first_code; code <= last_code; ++code) {
+        widths += ' ';
+        widths += std::to_string((*fonts_[i].widths)[static_cast<size_t>(code)]);
+      }
+      line(widths + " ]");
+      line("/Encoding /WinAnsiEncoding");
+      line("/FontDescriptor " + ref(descriptor));
+      line("/ToUnicode " + ref(descriptor + 2));
+      line(">>");
+    } else {
+      line("<<"), line("/Type /Font"), line("/Subtype /Type1"),
+          line("/Name /" + fonts_[i].resource);
+      line("/BaseFont /" + fonts_[i].base);
+      line(std::string("/Encoding /") + kEncodingNames[FontEncoding]);
+      line(">>");
+    }
     end_object();
   }
   begin_object(info);
@@ -494,24 +570,93 @@ void TRenderPDF::EndDocument() {
   for (const auto& [key, value] : entries) {
     if (!value->empty()) line(std::string(key) + " (" + EscapeText(*value) + ")");
   }
-  line("/CreationDate (D:" + (CreationDate ? CreationDate() : LocalTimestamp()) + ")");
+  line("/CreationDate (D:" + date + ")");
+  if (PrintReady) {
+    line("/ModDate (D:" + date + ")");
+    line("/Trapped /False");
+    line("/GTS_PDFXVersion (PDF/X-1:2001)");
+    line("/GTS_PDFXConformance (PDF/X-1a:2001)");
+  }
   line(">>");
   end_object();
+  if (PrintReady) {
+    const EmbeddedFont& font = *print_font_;
+    const std::vector<uint8_t> program = Deflate(font.program);
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+      size_t descriptor = info + 1 + 3 * i;
+      begin_object(descriptor);
+      line("<<"), line("/Type /FontDescriptor"), line("/FontName /" + font.postscript_name);
+      line("/Flags " + std::to_string(font.flags));
+      line("/FontBBox [" + std::to_string(font.bbox[0]) + " " + std::to_string(font.bbox[1]) + " " +
+           std::to_string(font.bbox[2]) + " " + std::to_string(font.bbox[3]) + "]");
+      line("/ItalicAngle " + std::to_string(font.italic_angle));
+      line("/Ascent " + std::to_string(font.ascent));
+      line("/Descent " + std::to_string(font.descent));
+      line("/CapHeight " + std::to_string(font.cap_height));
+      line("/StemV " + std::to_string(font.stem_v));
+      line("/FontFile2 " + ref(descriptor + 1));
+      line(">>");
+      end_object();
+      begin_object(descriptor + 1);
+      line("<< /Length " + std::to_string(program.size()) + " /Length1 " +
+           std::to_string(font.program.size()) + " /Filter /FlateDecode >>");
+      line("stream");
+      flush();
+      emit(program.data(), program.size());
+      line("");
+      line("endstream");
+      end_object();
+      // Text copies and searches as the characters it shows.
+      std::vector<std::string> pairs;
+      for (int code = first_code; code <= last_code; ++code) {
+        uint16_t u = WinAnsiToUnicode(static_cast<uint8_t>(code));
+        if (!codes_used_[static_cast<size_t>(code)] || u == 0) continue;
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "<%02X> <%04X>", code, u);
+        pairs.push_back(buf);
+      }
+      std::string cmap =
+          "/CIDInit /ProcSet findresource begin\r\n12 dict begin\r\nbegincmap\r\n"
+          "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\r\n"
+          "/CMapName /Adobe-Identity-UCS def\r\n/CMapType 2 def\r\n"
+          "1 begincodespacerange\r\n<00> <FF>\r\nendcodespacerange\r\n";
+      for (size_t at = 0; at < pairs.size(); at += 100) {
+        size_t n = std::min<size_t>(100, pairs.size() - at);
+        cmap += std::to_string(n) + " beginbfchar\r\n";
+        for (size_t j = at; j < at + n; ++j) cmap += pairs[j] + "\r\n";
+        cmap += "endbfchar\r\n";
+      }
+      cmap += "endcmap\r\nCMapName currentdict /CMapResource defineresource pop\r\nend\r\nend\r\n";
+      begin_object(descriptor + 2);
+      line("<< /Length " + std::to_string(cmap.size()) + " >>");
+      line("stream");
+      file.append(cmap);
+      line("endstream");
+      end_object();
+    }
+  }
 
   size_t xref = written + file.size();
   line("xref");
-  line("0 " + std::to_string(info + 1));
+  line("0 " + std::to_string(last + 1));
   line("0000000000 65535 f");
   for (size_t offset : offsets) {
     std::string digits = std::to_string(offset);
     line(std::string(digits.size() < 10 ? 10 - digits.size() : 0, '0') + digits + " 00000 n");
   }
   line("");
+  flush();
   line("trailer");
   line("<<");
-  line("/Size " + std::to_string(info + 1));
+  line("/Size " + std::to_string(last + 1));
   line("/Root 1 0 R");
   line("/Info " + std::to_string(info) + " 0 R");
+  if (PrintReady) {
+    char id[40];
+    std::snprintf(id, sizeof id, "%016llx%016llx", static_cast<unsigned long long>(id_hash[0]),
+                  static_cast<unsigned long long>(id_hash[1]));
+    line(std::string("/ID [<") + id + "> <" + id + ">]");
+  }
   line(">>");
   line("");
   line("startxref");

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "report/embedded_font.h"
 #include "report/renderer.h"
 #include "report/streams.h"
 
@@ -55,6 +56,11 @@ class TRenderPDF : public TRenderer {
   TPdfDocInfo DocInfo;
   // The creation date as YYYYMMDDHHMMSS; the local time when empty. Tests fix it.
   std::function<std::string()> CreationDate;
+  // A print-ready file (PDF/X-1a:2001): every font is the TrueType font of PrintFontFile,
+  // embedded whole; colours are DeviceGray; the document carries the PDF/X markers, an output
+  // intent, a trim box on every page and a file identifier. Off, the file is as it always was.
+  bool PrintReady = false;
+  std::string PrintFontFile;
 
   // Renders the page stream into `file_name` (".pdf" appended unless it ends so). The file is
   // written beside the target and moved into place when complete: a replay error still gives
@@ -103,7 +109,13 @@ class TRenderPDF : public TRenderer {
   void ClosedShape(const std::string& path);
   const char* PaintOperator(bool closed) const;
 
+  // "r g b rg" or, print-ready, "grey g" (upper-case operators for strokes).
+  std::string ColorOperator(TColor c, bool stroke) const;
+
   OutputStream* out_ = nullptr;
+  std::shared_ptr<const EmbeddedFont> print_font_;
+  std::string print_font_path_;
+  std::array<bool, 256> codes_used_{};
   std::vector<std::unique_ptr<Page>> pages_;
   Page* page_ = nullptr;
   bool first_page_unused_ = true;
