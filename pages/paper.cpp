@@ -113,7 +113,7 @@ std::string PaperProblem(const puzzle::RunOptions& o) {
                       (smallest_scale * kDesignHeight + 2 * kPrintMargin) / o.paper_height);
   auto inches = [](double v) {
     char buf[32];
-    auto r = std::to_chars(buf, buf + sizeof buf, std::ceil(v * 100) / 100,
+    auto r = std::to_chars(buf, buf + sizeof buf, std::ceil(v * 100 - 1e-6) / 100,
                            std::chars_format::general, 6);
     return std::string(buf, r.ptr);
   };

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "pages/book.h"
@@ -363,6 +364,66 @@ TEST(UniqueBooks, ALargestSamuraiBookUsesEveryLineOnce) {
   }
   EXPECT_EQ(forms.size(), 1000u);
   fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace quorvel::pages
+
+namespace quorvel::pages {
+namespace {
+
+TEST(Paper, NamesAndSizes) {
+  const std::pair<std::string, std::optional<std::pair<double, double>>> cases[] = {
+      {"letter", {{8.5, 11}}}, {"A4", {{8.27, 11.69}}},       {"a5", {{5.83, 8.27}}},
+      {"6x9", {{6, 9}}},       {"5.5x8.5", {{5.5, 8.5}}},     {"6.14x9.21", {{6.14, 9.21}}},
+      {"4x6", {{4, 6}}},       {"8.5X11.69", {{8.5, 11.69}}}, {"b5", std::nullopt},
+      {"6x", std::nullopt},    {"x9", std::nullopt},          {"6x9x2", std::nullopt},
+      {"3.9x9", std::nullopt}, {"6x11.7", std::nullopt},      {"nanxinf", std::nullopt},
+      {"", std::nullopt}};
+  for (const auto& [name, size] : cases) {
+    std::optional<Paper> paper = ParsePaper(name);
+    ASSERT_EQ(paper.has_value(), size.has_value()) << name;
+    if (paper) {
+      EXPECT_EQ(paper->width, size->first) << name;
+      EXPECT_EQ(paper->height, size->second) << name;
+    }
+  }
+}
+
+TEST(Paper, PlacementsMarginsAndRefusals) {
+  puzzle::RunOptions o;
+  EXPECT_TRUE(IsClassicBook(o));
+  EXPECT_TRUE(PlacementOf(o, 1).Identity()) << "the classic book is the design itself";
+  EXPECT_EQ(PaperProblem(o), "");
+  for (auto [pages, margin] :
+       {std::pair{23, 0.375}, {150, 0.375}, {151, 0.5}, {300, 0.5}, {301, 0.625}, {400, 0.625}}) {
+    EXPECT_EQ(InsideMargin(pages), margin) << pages;
+  }
+  o.print_ready = true;
+  EXPECT_FALSE(IsClassicBook(o));
+  o.paper_width = 6, o.paper_height = 9, o.samurai = true, o.pages = 100;  // 200 PDF pages
+  EXPECT_EQ(BookPageCount(o), 200);
+  // Odd pages are bound on the left: the half-inch gutter moves the design right by the
+  // difference between the margins.
+  Placement odd = PlacementOf(o, 1), even = PlacementOf(o, 2);
+  EXPECT_EQ(odd.scale, even.scale);
+  EXPECT_NEAR(odd.left - even.left, 0.125, 1e-9);
+  EXPECT_EQ(odd.top, even.top);
+  LiveArea live = LiveAreaOf(o, 1);
+  EXPECT_EQ(live.left, 0.5);
+  EXPECT_EQ(live.right, 5.625);
+  EXPECT_EQ(PaperProblem(o), "");
+  // Too small a paper for 7-point text, with the smallest paper of its shape.
+  o.paper_width = 4, o.paper_height = 6;
+  EXPECT_EQ(PaperProblem(o),
+            "the paper is too small for the Samurai layout: its text would be under 7 pt; the "
+            "smallest paper of this shape is 5.37x8.05 in");
+  o.paper_width = 5.37, o.paper_height = 8.05;
+  EXPECT_EQ(PaperProblem(o), "");
+  EXPECT_EQ(RunOptionsProblem(o, puzzle::BuiltInBanks()), "");
+  o.paper_width = 3;
+  EXPECT_NE(RunOptionsProblem(o, puzzle::BuiltInBanks()).find("the paper must be"),
+            std::string::npos);
 }
 
 }  // namespace

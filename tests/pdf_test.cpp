@@ -427,6 +427,36 @@ TEST(PdfWriter, FailuresLeaveTheOldFile) {
   fs::remove_all(dir);
 }
 
+TEST(PdfWriter, PrintReadyFiles) {
+  TRenderPDF pdf;
+  pdf.CreationDate = [] { return std::string("20260101120000"); };
+  pdf.PrintReady = true;
+  pdf.PrintFontFile = FindPrintFont();
+  MemoryStream out;
+  Bytes recording = RecordDocument(2);
+  pdf.Render(recording.data(), recording.size(), out);
+  std::string file(out.bytes().begin(), out.bytes().end());
+  EXPECT_EQ(testing::PdfSyntaxProblem(file), "");
+  EXPECT_EQ(file.rfind("%PDF-1.3\r\n", 0), 0u);
+  EXPECT_NE(file.find("/Subtype /TrueType\r\n/Name /F1\r\n/BaseFont /LiberationSans\r\n"
+                      "/FirstChar 32\r\n/LastChar 103\r\n"),
+            std::string::npos)
+      << "the codes used: from the space to \"g\" of \"Page\"";
+  EXPECT_NE(file.find("0 g\r\n"), std::string::npos);
+  EXPECT_EQ(file.find(" rg\r\n"), std::string::npos);
+  EXPECT_NE(file.find("<50> <0050>"), std::string::npos) << "\"P\" maps back to Unicode";
+  // The same recording gives the same file, identifier included.
+  MemoryStream again;
+  pdf.Render(recording.data(), recording.size(), again);
+  EXPECT_EQ(again.bytes(), out.bytes());
+
+  // A font that cannot be read fails before anything is written.
+  pdf.PrintFontFile = "/nonexistent/font.ttf";
+  MemoryStream none;
+  EXPECT_THROW(pdf.Render(recording.data(), recording.size(), none), FileError);
+  EXPECT_TRUE(none.bytes().empty());
+}
+
 // Runs a command and returns its standard output; the exit status goes to `status`.
 std::string RunCommand(const std::string& command, int& status) {
   std::string out;
