@@ -85,6 +85,9 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   uint32_t seed = 0;
   CLI::App app{"Makes a printable Sudoku book as a PDF file: puzzle pages, then answer pages.",
                "quorvel-book"};
+  app.footer(
+      "Exit status: 0 the book is made, 1 the run failed (an existing file is left as it was), "
+      "2 bad input (nothing is touched).");
   app.set_version_flag("--version", std::string("quorvel-book (") + kProgramName + ") " + kVersion,
                        "Print the program's name and version and exit");
   app.add_flag("--samurai", options.run.samurai, "Samurai Sudoku: five overlapping grids a page");
@@ -110,7 +113,8 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                "Every puzzle of the book different: no bank line is used twice");
   auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed");
   app.add_flag("--force", options.force, "Overwrite an existing output file");
-  app.add_option("-o,--output", options.output, "Output PDF file (\".pdf\" is added when missing)")
+  app.add_option("-o,--output", options.output,
+                 "Output PDF file (\".pdf\" is added unless the name ends in it)")
       ->required();
   auto fail = [&](const std::string& message) {
     err << "quorvel-book: " << message << "\n";
