@@ -1,5 +1,6 @@
 #include "app/dialogs.h"
 
+#include <QBoxLayout>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
@@ -36,25 +37,39 @@ void QtDialogs::ShowError(QWidget* parent, const QString& text) {
 }
 
 void QtDialogs::ShowCompletion(QWidget* parent, const QString& pdf) {
-  Tfrmwc dialog(parent, pdf, [this](const QUrl& url) { Open(url); });
+  Tfrmwc dialog(parent, pdf, [this, parent](const QUrl& url) { OpenOrSay(*this, parent, url); });
   dialog.exec();
 }
 
-void QtDialogs::Open(const QUrl& url) { QDesktopServices::openUrl(url); }
+bool QtDialogs::Open(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void QtDialogs::ShowCannotOpen(QWidget* parent, const QString& target) {
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle),
+                  QStringLiteral("The desktop has no program to open this:\n\n") + target,
+                  QMessageBox::Ok, parent);
+  // The path or address can be selected and copied.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  box.exec();
+}
+
+void OpenOrSay(Dialogs& dialogs, QWidget* parent, const QUrl& url) {
+  if (!dialogs.Open(url)) {
+    dialogs.ShowCannotOpen(parent, url.isLocalFile() ? url.toLocalFile() : url.toString());
+  }
+}
 
 Tfrmwc::Tfrmwc(QWidget* parent, QString pdf, std::function<void(const QUrl&)> open)
     : QDialog(parent), pdf_(std::move(pdf)), open_(std::move(open)) {
   setObjectName(QStringLiteral("frmwc"));
   setWindowTitle(QStringLiteral("Quorvel"));
-  setFixedSize(299, 108);
   auto* label = new QLabel(QStringLiteral("Completed !!!"), this);
   label->setObjectName(QStringLiteral("Label1"));
-  label->setGeometry(0, 16, 299, 24);
   label->setAlignment(Qt::AlignCenter);
   QFont font = label->font();
   font.setPointSize(12);
   font.setBold(true);
   label->setFont(font);
+  auto* buttons = new QHBoxLayout;
   const char* captions[] = {"Open", "Open Folder", "Close"};
   const char* names[] = {"Button1", "Button2", "Button3"};
   void (Tfrmwc::*handlers[])() = {&Tfrmwc::Button1Click, &Tfrmwc::Button2Click,
@@ -62,9 +77,15 @@ Tfrmwc::Tfrmwc(QWidget* parent, QString pdf, std::function<void(const QUrl&)> op
   for (int i = 0; i < 3; ++i) {
     auto* button = new QPushButton(QString::fromLatin1(captions[i]), this);
     button->setObjectName(QString::fromLatin1(names[i]));
-    button->setGeometry(16 + i * 92, 64, 84, 28);
+    buttons->addWidget(button);
     connect(button, &QPushButton::clicked, this, handlers[i]);
   }
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label);
+  layout->addLayout(buttons);
+  // At least the classic size, larger where the captions need it.
+  setMinimumSize(299, 108);
+  layout->setSizeConstraint(QLayout::SetMinimumSize);
 }
 
 QString Tfrmwc::FolderOf(const QString& file) {

@@ -22,9 +22,15 @@ class Dialogs {
   virtual void ShowError(QWidget* parent, const QString& text) = 0;
   // The completion dialog, modal: returns when it closes.
   virtual void ShowCompletion(QWidget* parent, const QString& pdf) = 0;
-  // Opens a file, folder or web address with its default handler; failures are not reported.
-  virtual void Open(const QUrl& url) = 0;
+  // Opens a file, folder or web address with its default handler; false when the desktop
+  // could not.
+  virtual bool Open(const QUrl& url) = 0;
+  // Says that `target` (a path or web address, shown as selectable text) could not be opened.
+  virtual void ShowCannotOpen(QWidget* parent, const QString& target) = 0;
 };
+
+// Opens `url` through `dialogs`, and says so when the desktop cannot.
+void OpenOrSay(Dialogs& dialogs, QWidget* parent, const QUrl& url);
 
 // The real dialogs and the desktop's default handlers.
 class QtDialogs : public Dialogs {
@@ -33,7 +39,8 @@ class QtDialogs : public Dialogs {
   bool ConfirmOverwrite(QWidget* parent) override;
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowCompletion(QWidget* parent, const QString& pdf) override;
-  void Open(const QUrl& url) override;
+  bool Open(const QUrl& url) override;
+  void ShowCannotOpen(QWidget* parent, const QString& target) override;
 };
 
 // The completion dialog: "Completed !!!" with Open, Open Folder and Close.

@@ -4,8 +4,12 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QVBoxLayout>
 
 #include "app/page_painter.h"
 #include "pages/locations.h"
@@ -32,63 +36,71 @@ class WindowProgress : public report::Progress {
   QProgressBar* bar_;
 };
 
-QRadioButton* AddRadio(QWidget* parent, QButtonGroup* group, int id, const char* caption, int x,
-                       int y, int w) {
+QRadioButton* AddRadio(QWidget* parent, QButtonGroup* group, int id, const char* caption) {
   auto* button = new QRadioButton(QString::fromLatin1(caption), parent);
-  button->setGeometry(x, y, w, 20);
   group->addButton(button, id);
   return button;
 }
 
+// The preview pictures' size, in device-independent pixels.
+constexpr int kPreviewWidth = 409, kPreviewHeight = 527;
+
 }  // namespace
+
+const std::vector<TForm1::PaperChoice>& TForm1::Papers() {
+  static const std::vector<PaperChoice> papers = {{"Letter (8.5 x 11 in)", 8.5, 11},
+                                                  {"A4 (8.27 x 11.69 in)", 8.27, 11.69},
+                                                  {"A5 (5.83 x 8.27 in)", 5.83, 8.27},
+                                                  {"5 x 8 in", 5, 8},
+                                                  {"5.5 x 8.5 in", 5.5, 8.5},
+                                                  {"6 x 9 in", 6, 9},
+                                                  {"6.14 x 9.21 in", 6.14, 9.21},
+                                                  {"7 x 10 in", 7, 10},
+                                                  {"8 x 10 in", 8, 10},
+                                                  {"8.25 x 11 in", 8.25, 11},
+                                                  {"8.5 x 11 in, print layout", 8.5, 11}};
+  return papers;
+}
 
 TForm1::TForm1(std::unique_ptr<Dialogs> dialogs)
     : dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtDialogs>()) {
   setObjectName(QStringLiteral("Form1"));
   BuildControls();
   FormCreate();
-  MakePreviews();
-  manygroupClick();
+  OptionsChanged();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::BuildControls() {
-  setFixedSize(692, 496);
-  // A small dialog font, so that every caption fits the control sizes of this layout.
-  QFont small = font();
-  small.setPixelSize(11);
-  setFont(small);
-  setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  struct Picture {
-    QLabel** label;
-    const char* name;
-    int w, h;
-  };
-  for (const Picture& p : {Picture{&Image1, "Image1", 409, 527},
-                           {&Imagea1c, "Imagea1c", 407, 527},
-                           {&Image2, "Image2", 409, 499},
-                           {&Image4, "Image4", 409, 527},
-                           {&Image5, "Image5", 409, 485}}) {
-    *p.label = new QLabel(this);
-    (*p.label)->setObjectName(QString::fromLatin1(p.name));
-    (*p.label)->setGeometry(0, 0, p.w, p.h);
-    (*p.label)->hide();
+  // Layouts size every control from its caption in the platform's font, at any scale.
+  auto* previews = new QWidget(this);
+  previews->setObjectName(QStringLiteral("previews"));
+  previews->setFixedSize(kPreviewWidth, kPreviewHeight);
+  for (QLabel** label : {&Image1, &Imagea1c, &Image2, &Image4, &Image5}) {
+    *label = new QLabel(previews);
+    (*label)->setGeometry(0, 0, kPreviewWidth, kPreviewHeight);
+    (*label)->setAlignment(Qt::AlignCenter);
+    (*label)->hide();
   }
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Imagea1c->setObjectName(QStringLiteral("Imagea1c"));
+  Image2->setObjectName(QStringLiteral("Image2"));
+  Image4->setObjectName(QStringLiteral("Image4"));
+  Image5->setObjectName(QStringLiteral("Image5"));
 
   GroupBox1 = new QGroupBox(QStringLiteral("Number of Pages (Max:200)"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-  GroupBox1->setGeometry(424, 11, 257, 63);
   UpDown1 = new QSpinBox(GroupBox1);
   UpDown1->setObjectName(QStringLiteral("UpDown1"));
-  UpDown1->setGeometry(18, 29, 136, 21);  // the edit box and its arrows
   UpDown1->setRange(1, 200);
   UpDown1->setValue(20);
+  auto* pages_layout = new QHBoxLayout(GroupBox1);
+  pages_layout->addWidget(UpDown1);
+  pages_layout->addStretch();
 
   PageControl1 = new QTabWidget(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  PageControl1->setGeometry(426, 80, 255, 114);
   auto* standard = new QWidget();
   standard->setObjectName(QStringLiteral("TabSheet1"));
   auto* samurai = new QWidget();
@@ -98,59 +110,104 @@ void TForm1::BuildControls() {
 
   manygroup = new QGroupBox(QStringLiteral("Puzzles per page"), standard);
   manygroup->setObjectName(QStringLiteral("manygroup"));
-  manygroup->setGeometry(4, 1, 242, 79);
   many_buttons_ = new QButtonGroup(this);
   // Two columns: items 0 and 1 on the left, item 2 on the right above the check box.
-  AddRadio(manygroup, many_buttons_, 0, "1 puzzle per page", 8, 20, 116)->setChecked(true);
-  AddRadio(manygroup, many_buttons_, 1, "2 puzzles per page", 8, 48, 116);
-  AddRadio(manygroup, many_buttons_, 2, "4 puzzles per page", 125, 20, 116);
-  cbk_candidates = new QCheckBox(QStringLiteral("Print Candidates"), standard);
+  auto* many_layout = new QGridLayout(manygroup);
+  many_layout->addWidget(AddRadio(manygroup, many_buttons_, 0, "1 puzzle per page"), 0, 0);
+  many_layout->addWidget(AddRadio(manygroup, many_buttons_, 1, "2 puzzles per page"), 1, 0);
+  many_layout->addWidget(AddRadio(manygroup, many_buttons_, 2, "4 puzzles per page"), 0, 1);
+  many_buttons_->button(0)->setChecked(true);
+  cbk_candidates = new QCheckBox(QStringLiteral("Print Candidates"), manygroup);
   cbk_candidates->setObjectName(QStringLiteral("cbk_candidates"));
-  cbk_candidates->setGeometry(129, 52, 104, 17);
-  cbk_candidates->raise();
+  many_layout->addWidget(cbk_candidates, 1, 1);
+  auto* standard_layout = new QVBoxLayout(standard);
+  standard_layout->addWidget(manygroup);
   RadioButton1 = new QRadioButton(QStringLiteral("1 puzzle per page"), samurai);
   RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-  RadioButton1->setGeometry(67, 34, 113, 17);
   RadioButton1->setChecked(true);
+  auto* samurai_layout = new QVBoxLayout(samurai);
+  samurai_layout->addWidget(RadioButton1, 0, Qt::AlignCenter);
 
   ndgroup = new QGroupBox(QStringLiteral("Sudoku level"), this);
   ndgroup->setObjectName(QStringLiteral("ndgroup"));
-  ndgroup->setGeometry(426, 199, 255, 116);
   level_buttons_ = new QButtonGroup(this);
-  const char* levels[] = {"Very Easy Sudoku", "Easy Sudoku",   "Standard Sudoku",
-                          "Hard Sudoku",      "Expert Sudoku", "Extreme Sudoku"};
+  auto* level_layout = new QGridLayout(ndgroup);
   for (int i = 0; i < 6; ++i) {
-    AddRadio(ndgroup, level_buttons_, i, levels[i], 8 + (i / 3) * 124, 22 + (i % 3) * 28, 120);
+    level_layout->addWidget(AddRadio(ndgroup, level_buttons_, i, pages::LevelCaption(i).c_str()),
+                            i % 3, i / 3);
   }
   level_buttons_->button(0)->setChecked(true);
 
+  bookgroup = new QGroupBox(QStringLiteral("Paper and printing"), this);
+  bookgroup->setObjectName(QStringLiteral("bookgroup"));
+  cb_paper = new QComboBox(bookgroup);
+  cb_paper->setObjectName(QStringLiteral("cb_paper"));
+  for (const PaperChoice& paper : Papers()) cb_paper->addItem(QString::fromLatin1(paper.caption));
+  auto* paper_label = new QLabel(QStringLiteral("&Paper:"), bookgroup);
+  paper_label->setBuddy(cb_paper);
+  cbk_printready = new QCheckBox(QStringLiteral("Print-ready (embedded font)"), bookgroup);
+  cbk_printready->setObjectName(QStringLiteral("cbk_printready"));
+  cbk_unique = new QCheckBox(QStringLiteral("Every puzzle different"), bookgroup);
+  cbk_unique->setObjectName(QStringLiteral("cbk_unique"));
+  lbl_problem = new QLabel(bookgroup);
+  lbl_problem->setObjectName(QStringLiteral("lbl_problem"));
+  lbl_problem->setWordWrap(true);
+  lbl_problem->setStyleSheet(QStringLiteral("color: #b00020"));
+  lbl_problem->hide();
+  auto* book_layout = new QGridLayout(bookgroup);
+  book_layout->addWidget(paper_label, 0, 0);
+  book_layout->addWidget(cb_paper, 0, 1);
+  book_layout->addWidget(cbk_printready, 1, 0, 1, 2);
+  book_layout->addWidget(cbk_unique, 2, 0, 1, 2);
+  book_layout->addWidget(lbl_problem, 3, 0, 1, 2);
+
   BitBtn2 = new QPushButton(QStringLiteral("Create Now"), this);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-  BitBtn2->setGeometry(496, 322, 113, 33);
   BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
   BitBtn2->setDefault(true);
   BitBtn2->setAutoDefault(true);
 
   gpb = new QGroupBox(this);
   gpb->setObjectName(QStringLiteral("gpb"));
-  gpb->setGeometry(428, 361, 249, 50);
   gpb->hide();
   pb = new QProgressBar(gpb);
   pb->setObjectName(QStringLiteral("pb"));
-  pb->setGeometry(14, 22, 224, 16);
   pb->setRange(0, 100);
+  auto* progress_layout = new QVBoxLayout(gpb);
+  progress_layout->addWidget(pb);
 
   Button4 = new QPushButton(QStringLiteral("Visit Tessaly"), this);
   Button4->setObjectName(QStringLiteral("Button4"));
-  Button4->setGeometry(567, 422, 118, 30);
   Button3 = new QPushButton(QStringLiteral("Quit"), this);
   Button3->setObjectName(QStringLiteral("Button3"));
-  Button3->setGeometry(567, 459, 118, 29);
+
+  auto* options = new QVBoxLayout;
+  options->addWidget(GroupBox1);
+  options->addWidget(PageControl1);
+  options->addWidget(ndgroup);
+  options->addWidget(bookgroup);
+  options->addWidget(BitBtn2, 0, Qt::AlignHCenter);
+  options->addWidget(gpb);
+  options->addStretch();
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch();
+  bottom->addWidget(Button4);
+  bottom->addWidget(Button3);
+  options->addLayout(bottom);
+  auto* main = new QHBoxLayout(this);
+  main->addWidget(previews, 0, Qt::AlignTop);
+  main->addLayout(options, 1);
+  setMinimumSize(minimumSizeHint());
 
   connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
   connect(many_buttons_, &QButtonGroup::idClicked, this, [this](int) { manygroupClick(); });
   connect(cbk_candidates, &QCheckBox::toggled, this, [this](bool) { cbk_candidatesClick(); });
   connect(PageControl1, &QTabWidget::currentChanged, this, [this](int) { PageControl1Change(); });
+  connect(level_buttons_, &QButtonGroup::idClicked, this, [this](int) { OptionsChanged(); });
+  connect(UpDown1, &QSpinBox::valueChanged, this, [this](int) { OptionsChanged(); });
+  connect(cb_paper, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
+  connect(cbk_printready, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
+  connect(cbk_unique, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
   connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
   connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
 }
@@ -183,45 +240,57 @@ void TForm1::FormCreate() {
   maker_ = std::make_unique<pages::BookMaker>(puzzle::BuiltInBanks(), stream_file);
 }
 
-void TForm1::MakePreviews() {
-  // Sample pages of each layout, made by this program's own page builders and painted from
-  // their recorded page streams, with a fixed seed so that the pictures stay the same.
+std::string TForm1::OptionsProblem() const {
+  if (!startup_error_.isEmpty()) return startup_error_.toStdString();
+  return pages::RunOptionsProblem(Options(), puzzle::BuiltInBanks());
+}
+
+void TForm1::OptionsChanged() {
+  const bool samurai = PageControl1->currentIndex() == 1;
+  const int item = many_buttons_->checkedId();
+  ShowPreview(samurai                       ? Image5
+              : item == 1                   ? Image2
+              : item == 2                   ? Image4
+              : cbk_candidates->isChecked() ? Imagea1c
+                                            : Image1);
+  // A refused combination is said next to the options, before any run.
+  std::string problem = startup_error_.isEmpty()
+                            ? pages::RunOptionsProblem(Options(), puzzle::BuiltInBanks())
+                            : std::string();
+  lbl_problem->setText(QString::fromStdString(problem));
+  lbl_problem->setVisible(!problem.empty());
+  if (!problem.empty()) return;
+  // The first page that Create Now would print, from a fixed seed so that it does not change
+  // between options that do not change it. Building one page takes well under a millisecond.
+  QLabel* picture = VisiblePreview();
   std::string folder;
   try {
     folder = pages::PrivateTempFolder();
-  } catch (const std::exception&) {
-    return;
-  }
-  pages::BookMaker preview(puzzle::BuiltInBanks(), folder + "quorvel-preview.pgs");
-  preview.record_only = true;
-  struct Sample {
-    QLabel* label;
-    bool samurai;
-    int per_page_item;
-    bool candidates;
-  };
-  for (const Sample& s : {Sample{Image1, false, 0, false}, Sample{Imagea1c, false, 0, true},
-                          Sample{Image2, false, 1, false}, Sample{Image4, false, 2, false},
-                          Sample{Image5, true, 0, false}}) {
-    puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(2600));
-    puzzle::RunOptions o;
-    o.pages = 1;
-    o.level_item = 3;
-    o.per_page_item = s.per_page_item;
-    o.candidates = s.candidates;
-    try {
-      if (s.samurai) {
-        preview.BuildSamuraiPages(o, std::string());
-      } else {
-        preview.BuildStandardPages(o, std::string());
-      }
-      QImage picture = PaintFirstPage(preview.LastRecording(), s.label->width(), s.label->height());
-      s.label->setPixmap(QPixmap::fromImage(picture));
-    } catch (const std::exception&) {
-      // A missing picture leaves the window usable.
+    if (!preview_maker_) {
+      preview_maker_ = std::make_unique<pages::BookMaker>(puzzle::BuiltInBanks(),
+                                                          folder + "quorvel-preview.pgs");
+      preview_maker_->record_only = true;
     }
+    puzzle::RunOptions o = Options();
+    // One page, placed as page 1 of the whole book would be.
+    preview_maker_->layout_page_count = pages::BookPageCount(o);
+    o.pages = 1;
+    o.unique = false;
+    puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(2600));
+    if (o.samurai) {
+      preview_maker_->BuildSamuraiPages(o, std::string());
+    } else {
+      preview_maker_->BuildStandardPages(o, std::string());
+    }
+    puzzle::SetSeedCounter(nullptr);
+    preview_recording_ = preview_maker_->LastRecording();
+    ++preview_builds_;
+    picture->setPixmap(QPixmap::fromImage(
+        PaintFirstPage(preview_recording_, kPreviewWidth, kPreviewHeight, devicePixelRatioF())));
+  } catch (const std::exception&) {
+    // Without a picture the window stays usable.
+    puzzle::SetSeedCounter(nullptr);
   }
-  puzzle::SetSeedCounter(nullptr);
 }
 
 QLabel* TForm1::VisiblePreview() const {
@@ -236,34 +305,35 @@ void TForm1::ShowPreview(QLabel* picture) {
 }
 
 void TForm1::manygroupClick() {
-  int item = many_buttons_->checkedId();
-  if (item == 0) {
-    cbk_candidates->setEnabled(true);
-    ShowPreview(cbk_candidates->isChecked() ? Imagea1c : Image1);
-  } else {
-    cbk_candidates->setEnabled(false);
-    {
-      // Unchecking here keeps this layout's picture.
-      QSignalBlocker block(cbk_candidates);
-      cbk_candidates->setChecked(false);
-    }
-    ShowPreview(item == 1 ? Image2 : Image4);
+  if (many_buttons_->checkedId() != 0) {
+    // Unchecking here keeps this layout's picture.
+    QSignalBlocker block(cbk_candidates);
+    cbk_candidates->setChecked(false);
   }
+  cbk_candidates->setEnabled(many_buttons_->checkedId() == 0);
+  OptionsChanged();
 }
 
-void TForm1::cbk_candidatesClick() { ShowPreview(cbk_candidates->isChecked() ? Imagea1c : Image1); }
+void TForm1::cbk_candidatesClick() { OptionsChanged(); }
 
-void TForm1::PageControl1Change() {
-  if (PageControl1->currentIndex() == 1) {
-    ShowPreview(Image5);
-  } else {
-    manygroupClick();
-  }
-}
+void TForm1::PageControl1Change() { OptionsChanged(); }
 
-void TForm1::Button4Click() { dialogs_->Open(QUrl(QString::fromLatin1(kMakerUrl))); }
+void TForm1::Button4Click() { OpenOrSay(*dialogs_, this, QUrl(QString::fromLatin1(kMakerUrl))); }
 
 void TForm1::Button3Click() { close(); }
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  // Enter from any option control makes the book, as the default button of a dialog would; on
+  // a focused button it presses that button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    QPushButton* target = focused ? focused : BitBtn2;
+    if (target->isEnabled()) target->click();
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (running_) {
@@ -282,6 +352,13 @@ puzzle::RunOptions TForm1::Options() const {
   o.level_item = std::max(0, level_buttons_->checkedId());
   o.per_page_item = std::max(0, many_buttons_->checkedId());
   o.candidates = cbk_candidates->isChecked();
+  o.unique = cbk_unique->isChecked();
+  o.print_ready = cbk_printready->isChecked();
+  int paper = std::max(0, cb_paper->currentIndex());
+  o.paper_width = Papers()[static_cast<size_t>(paper)].width;
+  o.paper_height = Papers()[static_cast<size_t>(paper)].height;
+  // The last choice is Letter paper in the print layout, as print-ready books have it.
+  if (paper == static_cast<int>(Papers().size()) - 1) o.print_ready = true;
   return o;
 }
 
@@ -293,14 +370,19 @@ void TForm1::BitBtn2Click() {
 
 void TForm1::SetRunning(bool running) {
   running_ = running;
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{BitBtn2, Button3, GroupBox1, PageControl1, ndgroup}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{BitBtn2, Button3, GroupBox1, PageControl1,
+                                                    ndgroup, bookgroup}) {
     w->setEnabled(!running);
   }
   if (!startup_error_.isEmpty()) BitBtn2->setEnabled(false);
 }
 
 void TForm1::StartRun(bool samurai) {
+  // Options that cannot make a book are explained instead of failing after the work.
+  if (std::string problem = OptionsProblem(); !problem.empty()) {
+    dialogs_->ShowError(this, QString::fromStdString(problem));
+    return;
+  }
   QString file = dialogs_->SaveFile(this, documents_);
   if (file.isEmpty()) return;
   // The same name rules as the command line: a bad name is refused before any work.
@@ -334,8 +416,13 @@ void TForm1::StartRun(bool samurai) {
   }
   SetRunning(false);
   maker_->SetProgress(nullptr);
-  // The general error report; the progress box keeps its last caption and value.
-  if (!error.isEmpty()) dialogs_->ShowError(this, error);
+  if (!error.isEmpty()) {
+    // The box says the run failed rather than showing it as still at work.
+    gpb->setTitle(QStringLiteral("Failed: the book was not made"));
+    pb->setValue(0);
+    dialogs_->ShowError(this, error);
+  }
+  BitBtn2->setFocus();
   if (close_after_run_) close();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -38,6 +39,18 @@ class TForm1 : public QWidget {
   const QString& StartupError() const { return startup_error_; }
   // The preview picture now shown.
   QLabel* VisiblePreview() const;
+  // The options the controls now give, as a run would take them.
+  puzzle::RunOptions Options() const;
+  // How many times the preview was made; it is made again on every change of an option.
+  int PreviewBuilds() const { return preview_builds_; }
+  // The recording the preview was painted from.
+  const std::vector<uint8_t>& PreviewRecording() const { return preview_recording_; }
+  // The papers offered: the caption and the size in inches.
+  struct PaperChoice {
+    const char* caption;
+    double width, height;
+  };
+  static const std::vector<PaperChoice>& Papers();
 
  public slots:
   void BitBtn2Click();
@@ -49,13 +62,17 @@ class TForm1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void FormCreate();
   void BuildControls();
-  void MakePreviews();
+  // Shows the picture of the chosen layout, says what is wrong with the chosen options, and
+  // paints the first page that Create Now would print with them.
+  void OptionsChanged();
   void ShowPreview(QLabel* picture);
-  puzzle::RunOptions Options() const;
+  // The options' problem, "" when a book can be made with them.
+  std::string OptionsProblem() const;
   void StartRun(bool samurai);
   void SetRunning(bool running);
 
@@ -67,6 +84,9 @@ class TForm1 : public QWidget {
   QString startup_error_;
   bool running_ = false;
   bool close_after_run_ = false;
+  int preview_builds_ = 0;
+  std::vector<uint8_t> preview_recording_;
+  std::unique_ptr<pages::BookMaker> preview_maker_;
 
   QLabel *Image1, *Imagea1c, *Image2, *Image4, *Image5;
   QGroupBox* GroupBox1;
@@ -83,6 +103,11 @@ class TForm1 : public QWidget {
   QProgressBar* pb;
   QPushButton* Button4;
   QPushButton* Button3;
+  QGroupBox* bookgroup;  // paper and print choices
+  QComboBox* cb_paper;
+  QCheckBox* cbk_printready;
+  QCheckBox* cbk_unique;
+  QLabel* lbl_problem;  // why the chosen options cannot make a book
 };
 
 }  // namespace quorvel::app

@@ -1,6 +1,7 @@
 #include "app/page_painter.h"
 
 #include <QFontMetricsF>
+#include <algorithm>
 
 #include "report/page_stream_reader.h"
 
@@ -48,26 +49,49 @@ void PagePainter::LineTo(double x, double y) {
   if (pen_.style == report::psClear) return;
   QPen saved = painter_.pen();
   QPen pen(Qt::black);
-  pen.setWidthF(std::max(0.5, PenWidth * scale_));
+  // The rules' real weights; only a hairline is made wide enough to show.
+  pen.setWidthF(std::max(0.35, PenWidth * scale_));
   painter_.setPen(pen);
   painter_.drawLine(QPointF(from_x_ * scale_, from_y_ * scale_), QPointF(x * scale_, y * scale_));
   painter_.setPen(saved);
 }
 
-QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height) {
-  // The page fills the width; a picture shorter than the page shows its upper part.
-  QImage page(width, static_cast<int>(width * 11.0 / 8.5 + 0.5), QImage::Format_RGB32);
+namespace {
+
+// Learns the size of a recording's first page.
+class PageSize : public report::TRenderer {
+ public:
+  void BeginPage() override { width = PaperWidth, height = PaperHeight; }
+  void PrintLeft(std::string_view, double, double) override {}
+  void PrintCenter(std::string_view, double, double) override {}
+  void PrintRight(std::string_view, double, double) override {}
+  void PrintBlock(std::string_view, double, double, double) override {}
+  void MoveTo(double, double) override {}
+  void LineTo(double, double) override {}
+  double width = 8.5, height = 11;
+};
+
+}  // namespace
+
+QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height, qreal ratio) {
+  PageSize size;
+  report::TPageStreamReader(recording, size).Replay(1);
+  const int w = static_cast<int>(width * ratio + 0.5), h = static_cast<int>(height * ratio + 0.5);
+  const int border = static_cast<int>(6 * ratio + 0.5);
+  double fit = std::min((w - 2 * border) / size.width, (h - 2 * border) / size.height);
+  QImage page(static_cast<int>(size.width * fit + 0.5), static_cast<int>(size.height * fit + 0.5),
+              QImage::Format_RGB32);
   page.fill(Qt::white);
   {
     PagePainter painter(page);
     report::TPageStreamReader(recording, painter).Replay(1);
   }
-  QImage picture(width, height, QImage::Format_RGB32);
-  picture.fill(Qt::white);
+  QImage picture(w, h, QImage::Format_RGB32);
+  picture.fill(QColor(0xd8, 0xd8, 0xd8));
   QPainter p(&picture);
-  p.setRenderHint(QPainter::SmoothPixmapTransform);
-  QImage scaled = page.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  p.drawImage((width - scaled.width()) / 2, (height - scaled.height()) / 2, scaled);
+  p.drawImage((w - page.width()) / 2, (h - page.height()) / 2, page);
+  p.end();
+  picture.setDevicePixelRatio(ratio);
   return picture;
 }
 

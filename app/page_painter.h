@@ -35,7 +35,9 @@ class PagePainter : public report::TRenderer {
   double from_x_ = 0, from_y_ = 0;
 };
 
-// A picture of the first page of a recording, `width` x `height` pixels.
-QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height);
+// A picture of the first page of a recording, `width` x `height` device-independent pixels at
+// `ratio` device pixels each: the page at its own shape, as large as fits, on a grey ground.
+QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height,
+                      qreal ratio = 1);
 
 }  // namespace quorvel::app

@@ -230,7 +230,7 @@ Sheet BookMaker::Page(int number) {
     page->SetPageWidth(options_.paper_width);
     page->SetPageHeight(options_.paper_height);
   }
-  return Sheet{*page, PlacementOf(options_, number)};
+  return Sheet{*page, PlacementOf(options_, number, layout_page_count)};
 }
 
 void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file) {

@@ -62,6 +62,9 @@ class BookMaker {
   // LastRecording()) and writes no PDF; preview pictures are made this way.
   bool record_only = false;
   const std::vector<uint8_t>& LastRecording() const { return last_recording_; }
+  // When above 0, pages are placed as in a book of this many pages (a preview of a book's first
+  // page is built alone but keeps the whole book's margins).
+  int layout_page_count = 0;
   // Called with the finished document just before it is executed; lets tests inspect it.
   std::function<void(report::TReportProject&)> before_execute;
 

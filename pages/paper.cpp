@@ -24,8 +24,8 @@ std::optional<double> Number(std::string_view s) {
   return v;
 }
 
-double Scale(const puzzle::RunOptions& o) {
-  double inside = InsideMargin(BookPageCount(o));
+double Scale(const puzzle::RunOptions& o, int total_pages = 0) {
+  double inside = InsideMargin(total_pages > 0 ? total_pages : BookPageCount(o));
   double live_width = o.paper_width - inside - kPrintMargin;
   double live_height = o.paper_height - 2 * kPrintMargin;
   return std::min(live_width / kDesignWidth, live_height / kDesignHeight);
@@ -74,18 +74,18 @@ double InsideMargin(int total_pages) {
   return 0.625;
 }
 
-LiveArea LiveAreaOf(const puzzle::RunOptions& o, int number) {
-  double inside = InsideMargin(BookPageCount(o));
+LiveArea LiveAreaOf(const puzzle::RunOptions& o, int number, int total_pages) {
+  double inside = InsideMargin(total_pages > 0 ? total_pages : BookPageCount(o));
   bool right_hand = number % 2 == 1;  // bound on its left edge
   double left = right_hand ? inside : kPrintMargin;
   double right = o.paper_width - (right_hand ? kPrintMargin : inside);
   return {left, kPrintMargin, right, o.paper_height - kPrintMargin};
 }
 
-Placement PlacementOf(const puzzle::RunOptions& o, int number) {
+Placement PlacementOf(const puzzle::RunOptions& o, int number, int total_pages) {
   if (IsClassicBook(o)) return {};
-  LiveArea live = LiveAreaOf(o, number);
-  double s = Scale(o);
+  LiveArea live = LiveAreaOf(o, number, total_pages);
+  double s = Scale(o, total_pages);
   Placement p;
   p.scale = s;
   p.left = live.left + (live.right - live.left - s * kDesignWidth) / 2 - s * kDesignLeft;

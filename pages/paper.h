@@ -50,14 +50,15 @@ struct Placement {
 };
 
 // The placement on page `number` (1-based; odd pages are right-hand pages, bound on the left) of
-// a book with these options. The identity for the classic book.
-Placement PlacementOf(const puzzle::RunOptions& options, int number);
+// a book with these options, of `total_pages` pages (0: the book's own count). The identity for
+// the classic book.
+Placement PlacementOf(const puzzle::RunOptions& options, int number, int total_pages = 0);
 
 // The area of page `number` that the layout may use: left, top, right, bottom in inches.
 struct LiveArea {
   double left, top, right, bottom;
 };
-LiveArea LiveAreaOf(const puzzle::RunOptions& options, int number);
+LiveArea LiveAreaOf(const puzzle::RunOptions& options, int number, int total_pages = 0);
 
 // "" when the layout's text stays at 7 pt or more on the paper, else a message naming the
 // layout and the smallest paper of the same shape that fits.
