@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/page_painter.h"
+#include "banks/builtin_banks.h"
 #include "pages/locations.h"
 #include "puzzle/random.h"
 
@@ -237,12 +238,12 @@ void TForm1::FormCreate() {
   } catch (const std::exception& e) {
     dialogs_->ShowError(this, QString::fromStdString(e.what()));
   }
-  maker_ = std::make_unique<pages::BookMaker>(puzzle::BuiltInBanks(), stream_file);
+  maker_ = std::make_unique<pages::BookMaker>(banks::BuiltInBanks(), stream_file);
 }
 
 std::string TForm1::OptionsProblem() const {
   if (!startup_error_.isEmpty()) return startup_error_.toStdString();
-  return pages::RunOptionsProblem(Options(), puzzle::BuiltInBanks());
+  return pages::RunOptionsProblem(Options(), banks::BuiltInBanks());
 }
 
 void TForm1::OptionsChanged() {
@@ -255,7 +256,7 @@ void TForm1::OptionsChanged() {
                                             : Image1);
   // A refused combination is said next to the options, before any run.
   std::string problem = startup_error_.isEmpty()
-                            ? pages::RunOptionsProblem(Options(), puzzle::BuiltInBanks())
+                            ? pages::RunOptionsProblem(Options(), banks::BuiltInBanks())
                             : std::string();
   lbl_problem->setText(QString::fromStdString(problem));
   lbl_problem->setVisible(!problem.empty());
@@ -267,8 +268,8 @@ void TForm1::OptionsChanged() {
   try {
     folder = pages::PrivateTempFolder();
     if (!preview_maker_) {
-      preview_maker_ = std::make_unique<pages::BookMaker>(puzzle::BuiltInBanks(),
-                                                          folder + "quorvel-preview.pgs");
+      preview_maker_ =
+          std::make_unique<pages::BookMaker>(banks::BuiltInBanks(), folder + "quorvel-preview.pgs");
       preview_maker_->record_only = true;
     }
     puzzle::RunOptions o = Options();

@@ -1,11 +1,17 @@
 // The compiled-in banks, split into lines once on first use.
+#include "banks/builtin_banks.h"
+
 #include <string_view>
 
-#include "puzzle/banks.h"
-
 namespace quorvel::puzzle {
-
+// The bank files' texts, generated at build time.
 extern const std::string_view kBankTexts[5];
+}  // namespace quorvel::puzzle
+
+namespace quorvel::banks {
+
+using puzzle::BankSet;
+using puzzle::kBankTexts;
 
 const BankSet& BuiltInBanks() {
   static const BankSet banks([] {
@@ -16,4 +22,4 @@ const BankSet& BuiltInBanks() {
   return banks;
 }
 
-}  // namespace quorvel::puzzle
+}  // namespace quorvel::banks

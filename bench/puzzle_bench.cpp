@@ -1,6 +1,7 @@
 // Puzzle supply and Samurai assembly throughput.
 #include <benchmark/benchmark.h>
 
+#include "banks/builtin_banks.h"
 #include "puzzle/random.h"
 #include "puzzle/samurai.h"
 
@@ -9,7 +10,7 @@ namespace {
 using namespace quorvel::puzzle;
 
 void BM_FillBatch800(benchmark::State& state) {
-  PuzzleSupply supply(BuiltInBanks());
+  PuzzleSupply supply(quorvel::banks::BuiltInBanks());
   RunOptions options;
   options.pages = 200;
   options.per_page_item = 2;
@@ -23,7 +24,7 @@ void BM_FillBatch800(benchmark::State& state) {
 BENCHMARK(BM_FillBatch800)->Unit(benchmark::kMillisecond);
 
 void BM_AssembleSamurai200(benchmark::State& state) {
-  PuzzleSupply supply(BuiltInBanks());
+  PuzzleSupply supply(quorvel::banks::BuiltInBanks());
   SamuraiBatch batch;
   for (auto _ : state) {
     for (int page = 1; page <= 200; ++page) batch.Store(page, AssembleSamurai(supply, 4));

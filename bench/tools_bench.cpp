@@ -1,6 +1,7 @@
 // Solver throughput on hard minimal puzzles (the Diabolical bank) and grading time.
 #include <benchmark/benchmark.h>
 
+#include "banks/builtin_banks.h"
 #include "puzzle/banks.h"
 #include "tools/grader.h"
 #include "tools/solver.h"
@@ -9,7 +10,7 @@ namespace {
 
 std::vector<std::string> HardPuzzles() {
   std::vector<std::string> out;
-  for (std::string line : quorvel::puzzle::BuiltInBanks().Bank(4)) {
+  for (std::string line : quorvel::banks::BuiltInBanks().Bank(4)) {
     for (char& ch : line) {
       if (ch >= 'A' && ch <= 'I') ch = '0';
     }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "banks/builtin_banks.h"
 #include "pages/book.h"
 #include "pages/locations.h"
 #include "pages/paper.h"
@@ -151,7 +152,7 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   if (!size) return fail("unknown paper \"" + paper + "\"; use " + pages::kPaperForms);
   options.run.paper_width = size->width;
   options.run.paper_height = size->height;
-  if (std::string problem = pages::RunOptionsProblem(options.run, puzzle::BuiltInBanks());
+  if (std::string problem = pages::RunOptionsProblem(options.run, banks::BuiltInBanks());
       !problem.empty()) {
     return fail(problem);
   }
@@ -192,7 +193,7 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
   }
   try {
     if (options->seed) puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));
-    pages::BookMaker maker(puzzle::BuiltInBanks(), page_stream_file);
+    pages::BookMaker maker(banks::BuiltInBanks(), page_stream_file);
     std::optional<TerminalProgress> progress;
     if (isatty(STDERR_FILENO)) {
       progress.emplace(err);

@@ -1,5 +1,6 @@
 // The five puzzle banks, tk0 (bank level 1, easiest) to tk4 (bank level 5, hardest): ordered
-// lists of bank lines. The program's own banks are compiled in; tests may build their own.
+// lists of bank lines. The program's own banks are compiled in (banks/builtin_banks.h); tests
+// may build their own.
 #pragma once
 
 #include <array>
@@ -24,8 +25,5 @@ class BankSet {
  private:
   std::array<std::vector<std::string>, 5> banks_;
 };
-
-// The banks built into the program from the files in banks/.
-const BankSet& BuiltInBanks();
 
 }  // namespace quorvel::puzzle

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "banks/builtin_banks.h"
 #include "puzzle/banks.h"
 #include "puzzle/canonical.h"
 #include "test_util.h"
@@ -17,7 +18,7 @@ namespace {
 
 // Every line of every level, the 500 that independent draws take and the 2000 after them.
 TEST(Banks, EveryLineIsAValidGradedPuzzleAndNoPuzzleRepeats) {
-  const puzzle::BankSet& banks = puzzle::BuiltInBanks();
+  const puzzle::BankSet& banks = banks::BuiltInBanks();
   for (int level = 1; level <= 5; ++level) {
     BankSpec spec = SpecFor(level);
     const std::vector<std::string>& bank = banks.Bank(level - 1);

@@ -1,5 +1,6 @@
 #include <ft2build.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -122,7 +123,8 @@ TEST(PageStreamWriter, WorkedExampleByteForByte) {
 }
 
 TEST(PageStreamWriter, SavesToTheFileAndStartsEachRunAfresh) {
-  auto path = std::filesystem::temp_directory_path() / "quorvel_pgs_test.pgs";
+  auto path = std::filesystem::temp_directory_path() /
+              ("quorvel_pgs_test_" + std::to_string(getpid()) + ".pgs");
   TPageStreamWriter writer;
   writer.FileName = path.string();
   TReportProject project;
@@ -241,7 +243,8 @@ TEST(PageStreamWriter, InvalidUse) {
 }
 
 TEST(PageStreamWriter, FailureInsidePrintingStillSavesAValidRecording) {
-  auto path = std::filesystem::temp_directory_path() / "quorvel_pgs_fail.pgs";
+  auto path = std::filesystem::temp_directory_path() /
+              ("quorvel_pgs_fail_" + std::to_string(getpid()) + ".pgs");
   TPageStreamWriter writer;
   writer.FileName = path.string();
   EXPECT_THROW(writer.Execute(nullptr,

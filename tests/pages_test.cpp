@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "banks/builtin_banks.h"
 #include "pages/book.h"
 #include "pages/locations.h"
 #include "puzzle/canonical.h"
@@ -347,7 +348,7 @@ TEST(UniqueBooks, RefusedBeforeAnyWorkWhenTheLevelHasTooFewPuzzles) {
 TEST(UniqueBooks, ALargestSamuraiBookUsesEveryLineOnce) {
   fs::path dir = fs::temp_directory_path() / ("quorvel_unique_" + std::to_string(getpid()));
   fs::create_directories(dir);
-  BookMaker maker(puzzle::BuiltInBanks(), (dir / "book.pgs").string());
+  BookMaker maker(banks::BuiltInBanks(), (dir / "book.pgs").string());
   maker.record_only = true;
   puzzle::RunOptions o;
   o.samurai = true;
@@ -420,9 +421,9 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
             "smallest paper of this shape is 5.37x8.05 in");
   o.paper_width = 5.37, o.paper_height = 8.05;
   EXPECT_EQ(PaperProblem(o), "");
-  EXPECT_EQ(RunOptionsProblem(o, puzzle::BuiltInBanks()), "");
+  EXPECT_EQ(RunOptionsProblem(o, banks::BuiltInBanks()), "");
   o.paper_width = 3;
-  EXPECT_NE(RunOptionsProblem(o, puzzle::BuiltInBanks()).find("the paper must be"),
+  EXPECT_NE(RunOptionsProblem(o, banks::BuiltInBanks()).find("the paper must be"),
             std::string::npos);
 }
 

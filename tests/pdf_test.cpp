@@ -469,7 +469,8 @@ std::string RunCommand(const std::string& command, int& status) {
 }
 
 TEST(PdfWriter, OtherToolsAcceptTheFile) {
-  fs::path path = fs::temp_directory_path() / "quorvel_tools_test.pdf";
+  fs::path path =
+      fs::temp_directory_path() / ("quorvel_tools_test_" + std::to_string(getpid()) + ".pdf");
   TRenderPDF pdf;
   pdf.FontEncoding = fePDFDocEncoding;
   pdf.RenderStream(RecordDocument(4), path.string());

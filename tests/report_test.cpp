@@ -100,6 +100,7 @@ TEST(Document, ItemNamesPerPage) {
   EXPECT_THROW(t->SetName("HLINE1"), EComponentError);
   try {
     t->SetName("TitleText");
+    FAIL() << "a taken name was accepted";
   } catch (const EComponentError& e) {
     EXPECT_STREQ(e.what(), "A component named TitleText already exists");
   }
