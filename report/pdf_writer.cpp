@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "report/page_stream_reader.h"
@@ -18,10 +19,20 @@ constexpr double kCircle = 0.5522847498307935;
 const char* const kEncodingNames[] = {"MacRomanEncoding", "MacExpertEncoding", "WinAnsiEncoding",
                                       "PDFDocEncoding", "StandardEncoding"};
 
+// The local time, or the time SOURCE_DATE_EPOCH names (in UTC), for files that are to come
+// out the same from run to run.
 std::string LocalTimestamp() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
-  localtime_r(&now, &local);
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  char* end = nullptr;
+  long long fixed = epoch && *epoch ? std::strtoll(epoch, &end, 10) : -1;
+  if (fixed >= 0 && end && *end == '\0') {
+    now = static_cast<std::time_t>(fixed);
+    gmtime_r(&now, &local);
+  } else {
+    localtime_r(&now, &local);
+  }
   char buf[32];
   std::strftime(buf, sizeof buf, "%Y%m%d%H%M%S", &local);
   return buf;
