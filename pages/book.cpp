@@ -432,7 +432,8 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   writer_.FileName = recording.Path();
   project_.ExecuteReport("Report1");
   project_.CloseProject();
-  last_recording_ = report::ReadWholeFile(recording.Path());
+  // The recording is in the file and still in the writer's memory; the memory is taken.
+  last_recording_ = writer_.TakeRecording();
   if (record_only) return;
   progress_->SetPosition(second_position);
   progress_->Repaint();

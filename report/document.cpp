@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <functional>
+#include <unordered_map>
 
 namespace quorvel::report {
 namespace {
@@ -678,6 +679,61 @@ void TReportPage::Print(TReportWriter& writer) {
   }
 }
 
+void TReportPage::PrintCopy(TReportWriter& writer) const {
+  // The copy is made through the persistent form, item by item, so that it carries every
+  // property, exactly as a copy of the whole project would.
+  thread_local std::vector<uint8_t> scratch;
+  auto copy_properties = [](const TReportComponent& from, TReportComponent& to) {
+    scratch.clear();
+    ByteWriter out(scratch);
+    from.SaveProperties(out);
+    ByteReader in(scratch);
+    to.LoadProperties(in);
+  };
+  TProjectContainer holder;
+  auto owned_page = std::make_unique<TReportPage>(&holder);
+  TReportPage& page = *owned_page;
+  holder.AddOwned(std::move(owned_page));
+  copy_properties(*this, page);
+
+  const std::vector<TReportComponent*>& originals = Components();
+  std::vector<TReportComponent*> copies;
+  copies.reserve(originals.size());
+  page.Owned().order.reserve(originals.size());
+  page.Owned().children.reserve(Children().size());
+  for (const TReportComponent* original : originals) {
+    if (!original->Components().empty()) {
+      throw std::logic_error("a page item that owns other components cannot be printed");
+    }
+    std::unique_ptr<TReportComponent> made = MakeComponent(CodeOf(*original), &page);
+    copy_properties(*original, *made);
+    copies.push_back(made.get());
+    page.AddOwned(std::move(made));
+  }
+  // The same parents and child order. Usually the page's children are its own items in the
+  // same order; otherwise items are matched through a map.
+  if (Children() == originals) {
+    for (TReportComponent* copy : copies) copy->SetParent(&page);
+    page.Print(writer);
+    return;
+  }
+  std::unordered_map<const TReportComponent*, TReportComponent*> copy_of;
+  copy_of.reserve(originals.size() + 1);
+  for (size_t i = 0; i < originals.size(); ++i) copy_of[originals[i]] = copies[i];
+  copy_of[this] = &page;
+  auto attach = [&](const TReportComponent& parent) {
+    for (const TReportComponent* child : parent.Children()) {
+      auto it = copy_of.find(child);
+      if (it != copy_of.end()) it->second->SetParent(copy_of.at(&parent));
+    }
+  };
+  attach(*this);
+  for (const TReportComponent* original : originals) {
+    if (copy_of.count(original)) attach(*original);
+  }
+  page.Print(writer);
+}
+
 void TReportPage::SaveProperties(ByteWriter& out) const {
   TProjectItem::SaveProperties(out);
   out.F64(page_width_);
@@ -756,7 +812,7 @@ void TReport::PrintPages(TReportWriter& writer) {
       if (current->Orientation() != poDefault) writer.SetOrientation(current->Orientation());
       writer.NewPage();
     }
-    current->Print(writer);
+    current->PrintCopy(writer);
     ++printed;
     bool finished = current->Finished();
     TReportPage* next = nullptr;
@@ -1014,15 +1070,10 @@ bool TReportProject::SelectReport(std::string_view name) {
 void TReportProject::ExecuteReport(std::string_view name) {
   if (!SelectReport(name)) return;
   if (!engine_) throw std::logic_error("The report project has no engine");
-  // Execution prints a copy, so that clipping and other changes never touch the document.
-  TProjectContainer copy_container;
-  auto copy_owner = std::make_unique<TProjectManager>(&copy_container);
-  TProjectManager* copy = copy_owner.get();
-  copy_container.AddOwned(std::move(copy_owner));
-  copy->Load(manager_->Save());
-  auto* report = dynamic_cast<TReport*>(copy->FindByFullName(manager_->ActiveReport()->FullName()));
+  // Execution prints copies, so that clipping and other changes never touch the document:
+  // each page is copied as it prints and freed after (see TReportPage::PrintCopy).
+  TReport* report = manager_->ActiveReport();
   if (!report) return;
-  copy->SetActiveReport(report);
   double saved_units = engine_->UnitsFactor();
   engine_->SetUnitsFactor(1.0);
   try {

@@ -134,6 +134,7 @@ class TReportComponent {
 
  private:
   friend class TProjectManager;
+  friend class TReportPage;
   void ReleaseOwned(TReportComponent* component);
 
   std::string name_;
@@ -314,6 +315,10 @@ class TReportPage : public TProjectItem {
  public:
   using TProjectItem::TProjectItem;
   const char* ClassName() const override { return "TReportPage"; }
+
+  // Prints a copy of this page and its items, made now and freed after: execution never
+  // changes the document.
+  void PrintCopy(TReportWriter& writer) const;
 
   double PageWidth() const { return page_width_; }
   double PageHeight() const { return page_height_; }
