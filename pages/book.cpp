@@ -430,6 +430,8 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   if (before_execute) before_execute(project_);
   RunRecording recording(page_stream_file_);
   writer_.FileName = recording.Path();
+  // A page records into 10 to 11 KB.
+  writer_.ReserveRecording(static_cast<size_t>(BookPageCount(options_)) * 12 * 1024);
   project_.ExecuteReport("Report1");
   project_.CloseProject();
   // The recording is in the file and still in the writer's memory; the memory is taken.

@@ -1,8 +1,11 @@
 #include "report/document.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <unordered_map>
 
@@ -199,8 +202,17 @@ struct ComponentPool {
   struct FreeNode {
     FreeNode* next;
   };
+  // Blocks of 2 MiB, aligned so that the system can back each with one huge page: a large book
+  // touches tens of megabytes of components, and one fault per block instead of one per 4 KiB
+  // page is most of the difference in its run time.
+  static constexpr size_t kBlock = 2 * 1024 * 1024;
+  struct BlockFree {
+    void operator()(std::byte* p) const { std::free(p); }
+  };
   FreeNode* free[kMaxPooled / kGrain + 1] = {};
-  std::vector<std::unique_ptr<std::byte[]>> blocks;
+  std::vector<std::unique_ptr<std::byte[], BlockFree>> blocks;
+  std::byte* fresh = nullptr;  // the unused rest of the newest block
+  size_t fresh_left = 0;
 
   void* Take(size_t size) {
     size_t cls = (size + kGrain - 1) / kGrain;
@@ -208,16 +220,20 @@ struct ComponentPool {
       free[cls] = n->next;
       return n;
     }
-    constexpr size_t kBlock = 64 * 1024;
     size_t bytes = cls * kGrain;
-    blocks.emplace_back(new std::byte[kBlock]);  // no need to clear it
-    std::byte* block = blocks.back().get();
-    for (size_t at = bytes; at + bytes <= kBlock; at += bytes) {
-      auto* n = reinterpret_cast<FreeNode*>(block + at);
-      n->next = free[cls];
-      free[cls] = n;
+    if (fresh_left < bytes) {
+      void* block = std::aligned_alloc(kBlock, kBlock);
+      if (!block) throw std::bad_alloc();
+      madvise(block, kBlock, MADV_HUGEPAGE);
+      blocks.emplace_back(static_cast<std::byte*>(block));
+      fresh = blocks.back().get();
+      fresh_left = kBlock;
     }
-    return block;
+    // Memory is handed out from the block's unused rest, so that only what is used is touched.
+    void* p = fresh;
+    fresh += bytes;
+    fresh_left -= bytes;
+    return p;
   }
   void Give(void* p, size_t size) {
     size_t cls = (size + kGrain - 1) / kGrain;

@@ -196,6 +196,8 @@ void TRenderPDF::BeginPage() {
     first_page_unused_ = false;
   } else {
     auto next = std::make_unique<Page>();
+    // Pages of a book are much alike: room for as much as the last one took spares copies.
+    next->content.reserve(page_->content.size() + page_->content.size() / 8);
     next->text_color = page_->text_color;
     next->stroke_color = page_->stroke_color;
     next->fill_color = page_->fill_color;
