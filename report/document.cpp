@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <functional>
 #include <unordered_map>
@@ -202,15 +203,18 @@ struct ComponentPool {
   struct FreeNode {
     FreeNode* next;
   };
-  // Blocks of 2 MiB, aligned so that the system can back each with one huge page: a large book
+  // A small book takes its components from 64 KiB blocks. Once the pool holds 2 MiB, blocks
+  // are 2 MiB, aligned so that the system can back each with one huge page: a large book
   // touches tens of megabytes of components, and one fault per block instead of one per 4 KiB
-  // page is most of the difference in its run time.
-  static constexpr size_t kBlock = 2 * 1024 * 1024;
+  // page is much of its run time.
+  static constexpr size_t kSmallBlock = 64 * 1024;
+  static constexpr size_t kHugeBlock = 2 * 1024 * 1024;
   struct BlockFree {
     void operator()(std::byte* p) const { std::free(p); }
   };
   FreeNode* free[kMaxPooled / kGrain + 1] = {};
   std::vector<std::unique_ptr<std::byte[], BlockFree>> blocks;
+  size_t pooled = 0;           // bytes in all blocks
   std::byte* fresh = nullptr;  // the unused rest of the newest block
   size_t fresh_left = 0;
 
@@ -222,12 +226,15 @@ struct ComponentPool {
     }
     size_t bytes = cls * kGrain;
     if (fresh_left < bytes) {
-      void* block = std::aligned_alloc(kBlock, kBlock);
+      bool huge = pooled >= kHugeBlock;
+      size_t block_size = huge ? kHugeBlock : kSmallBlock;
+      void* block = std::aligned_alloc(huge ? kHugeBlock : alignof(std::max_align_t), block_size);
       if (!block) throw std::bad_alloc();
-      madvise(block, kBlock, MADV_HUGEPAGE);
+      if (huge) madvise(block, block_size, MADV_HUGEPAGE);
       blocks.emplace_back(static_cast<std::byte*>(block));
+      pooled += block_size;
       fresh = blocks.back().get();
-      fresh_left = kBlock;
+      fresh_left = block_size;
     }
     // Memory is handed out from the block's unused rest, so that only what is used is touched.
     void* p = fresh;
