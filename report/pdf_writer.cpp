@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "report/page_stream_reader.h"
+#include "report/pdf_content.h"
 #include "report/pdf_fonts.h"
 
 namespace quorvel::report {
@@ -153,24 +154,7 @@ void TRenderPDF::Render(const uint8_t* data, size_t size, OutputStream& out) {
   reader.Replay(0);
 }
 
-void TRenderPDF::Line(std::string_view s) {
-  page_->content.append(s);
-  page_->content.append(kCrLf);
-}
-
-void TRenderPDF::Text(std::string_view s) { page_->content.append(s); }
-
-std::string TRenderPDF::Pt(double x, double y) const {
-  std::string out;
-  AppendPt(out, x, y);
-  return out;
-}
-
-void TRenderPDF::AppendPt(std::string& out, double x, double y) const {
-  AppendFixed4(out, x * 72);
-  out.push_back(' ');
-  AppendFixed4(out, (PaperHeight - y) * 72);
-}
+PdfContent TRenderPDF::Content() { return PdfContent(page_->content, PaperHeight); }
 
 void TRenderPDF::BeginDocument() {
   if (PrintReady) {
@@ -206,7 +190,7 @@ void TRenderPDF::BeginPage() {
   }
   page_->width = PaperWidth;
   page_->height = PaperHeight;
-  Line("2 J");
+  Content().J(2);
 }
 
 void TRenderPDF::FontChanged(const RenderFont& font) {
@@ -241,37 +225,28 @@ void TRenderPDF::PrintText(std::string_view text, double x, double y, double sta
   double width = units / 1000.0 * font_size_ / 72.0;
   double angle = rotation_ * M_PI / 180.0;
   double shift = start_shift * width;
-  double sx = x - shift * std::cos(angle);
-  double sy = y + shift * std::sin(angle);
+  // Upright text, nearly all of it, needs no sine or cosine.
+  double sx = rotation_ == 0 ? x - shift : x - shift * std::cos(angle);
+  double sy = rotation_ == 0 ? y : y + shift * std::sin(angle);
   // The string is written with a space on each side; the start moves left to make up for it.
   double pad = (IsCourier(font.base) ? 0.65 : 0.275) * font_size_ / 72.0;
   if (PrintReady) {
     for (char ch : text) codes_used_[static_cast<unsigned char>(ch)] = true;
   }
-  Line("BT");
+  PdfContent content = Content();
+  content.BT();
   if (!page_->text_written || page_->text_value != page_->text_color) {
-    Line(ColorOperator(page_->text_color, false));
+    content.Colour(ColorOperator(page_->text_color, false));
     page_->text_written = true;
     page_->text_value = page_->text_color;
     page_->stroke_written = false;
     page_->fill_written = false;
   }
-  std::string& c = page_->content;
-  c += '/';
-  c += font.resource;
-  c += ' ';
-  c += FormatD4(font_size_);
-  c += " Tf\r\n";
-  AppendPt(c, sx - pad, sy);
-  c += " Td\r\n";
-  if (rotation_ != 0) {
-    double cs = std::cos(angle), sn = std::sin(angle);
-    Line(FormatFixed4(cs) + " " + FormatFixed4(sn) + " " + FormatFixed4(-sn) + " " +
-         FormatFixed4(cs) + " " + Pt(sx, sy) + " Tm");
-  }
-  c += "( ";
-  c += EscapeText(text);
-  c += " ) Tj\r\nET\r\n";
+  content.Tf(font.resource, font_size_);
+  content.Td(sx - pad, sy);
+  if (rotation_ != 0) content.Tm(std::cos(angle), std::sin(angle), sx, sy);
+  content.Tj(text);
+  content.ET();
   if ((underline_ || strike_out_) && rotation_ == 0) {
     double saved = PenWidth;
     TColor saved_stroke = page_->stroke_color;
@@ -317,40 +292,41 @@ std::string TRenderPDF::ColorOperator(TColor c, bool stroke) const {
 
 void TRenderPDF::EmitPenState() {
   Page& p = *page_;
+  PdfContent content = Content();
   if (!p.dash_written || p.dash_value != pen_.style) {
     switch (pen_.style) {
       case psDash:
-        Line("[13 6] 0 d");
+        content.d("[13 6]");
         break;
       case psDot:
-        Line("[2] 0 d");
+        content.d("[2]");
         break;
       case psDashDot:
-        Line("[8 4 1 4] 0 d");
+        content.d("[8 4 1 4]");
         break;
       case psDashDotDot:
-        Line("[10 3 2 2 2 3] 0 d");
+        content.d("[10 3 2 2 2 3]");
         break;
       default:
-        Line("[] 0 d");
+        content.d("[]");
     }
     p.dash_written = true;
     p.dash_value = pen_.style;
   }
   if (!p.stroke_written || p.stroke_value != p.stroke_color) {
-    Line(ColorOperator(p.stroke_color, true));
+    content.Colour(ColorOperator(p.stroke_color, true));
     p.stroke_written = true;
     p.stroke_value = p.stroke_color;
     p.text_written = false;
   }
   if (!p.fill_written || p.fill_value != p.fill_color) {
-    Line(ColorOperator(p.fill_color, false));
+    content.Colour(ColorOperator(p.fill_color, false));
     p.fill_written = true;
     p.fill_value = p.fill_color;
     p.text_written = false;
   }
   if (!p.width_written || p.width_value != PenWidth) {
-    Line(FormatFixed4(PenWidth * 72) + " w ");
+    content.w(PenWidth);
     p.width_written = true;
     p.width_value = PenWidth;
   }
@@ -358,16 +334,15 @@ void TRenderPDF::EmitPenState() {
 
 void TRenderPDF::MoveTo(double x, double y) {
   EmitPenState();
-  AppendPt(page_->content, x, y);
-  page_->content += " m\r\n";
+  Content().m(x, y);
 }
 
 void TRenderPDF::LineTo(double x, double y) {
   page_->stroke_color = pen_.color;
   EmitPenState();
-  AppendPt(page_->content, x, y);
-  page_->content += " l ";
-  if (pen_.style != psClear) Line("S");
+  PdfContent content = Content();
+  content.l(x, y, true);
+  if (pen_.style != psClear) content.S();
 }
 
 const char* TRenderPDF::PaintOperator(bool closed) const {
@@ -379,17 +354,17 @@ const char* TRenderPDF::PaintOperator(bool closed) const {
   return "n";
 }
 
-void TRenderPDF::ClosedShape(const std::string& path) {
+void TRenderPDF::ClosedShape(const std::function<void(PdfContent&)>& path) {
   page_->stroke_color = pen_.color;
   page_->fill_color = brush_.color;
   EmitPenState();
-  Text(path);
-  Line(PaintOperator(true));
+  PdfContent content = Content();
+  path(content);
+  content.Paint(PaintOperator(true));
 }
 
 void TRenderPDF::Rectangle(double x1, double y1, double x2, double y2) {
-  ClosedShape(Pt(x1, y2) + " " + FormatFixed4((x2 - x1) * 72) + " " + FormatFixed4((y2 - y1) * 72) +
-              " re ");
+  ClosedShape([&](PdfContent& c) { c.re(x1, y2, x2 - x1, y2 - y1, true); });
 }
 
 void TRenderPDF::FillRect(double x1, double y1, double x2, double y2) {
@@ -403,32 +378,32 @@ void TRenderPDF::Ellipse(double x1, double y1, double x2, double y2) {
   double cx = (x1 + x2) / 2, cy = (y1 + y2) / 2;
   double rx = (x2 - x1) / 2, ry = (y2 - y1) / 2;
   double kx = rx * kCircle, ky = ry * kCircle;
-  auto curve = [&](double ax, double ay, double bx, double by, double ex, double ey) {
-    return Pt(ax, ay) + " " + Pt(bx, by) + " " + Pt(ex, ey) + " c\r\n";
-  };
-  std::string path = Pt(cx + rx, cy) + " m\r\n";
-  path += curve(cx + rx, cy - ky, cx + kx, cy - ry, cx, cy - ry);
-  path += curve(cx - kx, cy - ry, cx - rx, cy - ky, cx - rx, cy);
-  path += curve(cx - rx, cy + ky, cx - kx, cy + ry, cx, cy + ry);
-  path += curve(cx + kx, cy + ry, cx + rx, cy + ky, cx + rx, cy);
-  ClosedShape(path);
+  ClosedShape([&](PdfContent& c) {
+    c.m(cx + rx, cy);
+    c.c(cx + rx, cy - ky, cx + kx, cy - ry, cx, cy - ry);
+    c.c(cx - kx, cy - ry, cx - rx, cy - ky, cx - rx, cy);
+    c.c(cx - rx, cy + ky, cx - kx, cy + ry, cx, cy + ry);
+    c.c(cx + kx, cy + ry, cx + rx, cy + ky, cx + rx, cy);
+  });
 }
 
 void TRenderPDF::Polyline(const std::vector<Point>& points) {
   if (points.empty()) return;
   page_->stroke_color = pen_.color;
   EmitPenState();
-  Line(Pt(points[0].x, points[0].y) + " m");
-  for (size_t i = 1; i < points.size(); ++i) Line(Pt(points[i].x, points[i].y) + " l");
-  Line(PaintOperator(false));
+  PdfContent content = Content();
+  content.m(points[0].x, points[0].y);
+  for (size_t i = 1; i < points.size(); ++i) content.l(points[i].x, points[i].y);
+  content.Paint(PaintOperator(false));
 }
 
 void TRenderPDF::Polygon(const std::vector<Point>& points) {
   if (points.empty()) return;
-  std::string path = Pt(points[0].x, points[0].y) + " m\r\n";
-  for (size_t i = 1; i < points.size(); ++i) path += Pt(points[i].x, points[i].y) + " l\r\n";
-  path += "h ";
-  ClosedShape(path);
+  ClosedShape([&](PdfContent& c) {
+    c.m(points[0].x, points[0].y);
+    for (size_t i = 1; i < points.size(); ++i) c.l(points[i].x, points[i].y);
+    c.h(true);
+  });
 }
 
 void TRenderPDF::EndDocument() {

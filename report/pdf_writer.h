@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "report/embedded_font.h"
+#include "report/pdf_content.h"
 #include "report/renderer.h"
 #include "report/streams.h"
 
@@ -100,13 +101,11 @@ class TRenderPDF : public TRenderer {
     const std::array<uint16_t, 256>* widths;
   };
 
-  void Line(std::string_view s);
-  void Text(std::string_view s);
+  // The current page's content, written as operators.
+  PdfContent Content();
   void PrintText(std::string_view text, double x, double y, double start_shift);
   void EmitPenState();
-  std::string Pt(double x, double y) const;  // "%.4f %.4f" of a page point in PDF space
-  void AppendPt(std::string& out, double x, double y) const;
-  void ClosedShape(const std::string& path);
+  void ClosedShape(const std::function<void(PdfContent&)>& path);
   const char* PaintOperator(bool closed) const;
 
   // "r g b rg" or, print-ready, "grey g" (upper-case operators for strokes).
