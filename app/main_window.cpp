@@ -272,25 +272,25 @@ void TForm1::OptionsChanged() {
           std::make_unique<pages::BookMaker>(banks::BuiltInBanks(), folder + "quorvel-preview.pgs");
       preview_maker_->record_only = true;
     }
+    // The same seed for every preview, in the preview maker's own random source: the run's
+    // maker keeps its own.
+    preview_maker_->Random().SetSeedCounter(puzzle::MakeSequenceCounter(2600));
     puzzle::RunOptions o = Options();
     // One page, placed as page 1 of the whole book would be.
     preview_maker_->layout_page_count = pages::BookPageCount(o);
     o.pages = 1;
     o.unique = false;
-    puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(2600));
     if (o.samurai) {
       preview_maker_->BuildSamuraiPages(o, std::string());
     } else {
       preview_maker_->BuildStandardPages(o, std::string());
     }
-    puzzle::SetSeedCounter(nullptr);
     preview_recording_ = preview_maker_->LastRecording();
     ++preview_builds_;
     picture->setPixmap(QPixmap::fromImage(
         PaintFirstPage(preview_recording_, kPreviewWidth, kPreviewHeight, devicePixelRatioF())));
   } catch (const std::exception&) {
     // Without a picture the window stays usable.
-    puzzle::SetSeedCounter(nullptr);
   }
 }
 

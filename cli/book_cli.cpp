@@ -192,8 +192,8 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
     }
   }
   try {
-    if (options->seed) puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));
     pages::BookMaker maker(banks::BuiltInBanks(), page_stream_file);
+    if (options->seed) maker.Random().SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));
     std::optional<TerminalProgress> progress;
     if (isatty(STDERR_FILENO)) {
       progress.emplace(err);

@@ -179,7 +179,7 @@ std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::B
 }
 
 BookMaker::BookMaker(const puzzle::BankSet& banks, std::string page_stream_file)
-    : supply_(banks), page_stream_file_(std::move(page_stream_file)) {
+    : supply_(banks, random_), page_stream_file_(std::move(page_stream_file)) {
   project_.SetEngine(&writer_);
   writer_.Copies = 2;
   render_pdf_.EmbedFonts = true;

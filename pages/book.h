@@ -69,6 +69,8 @@ class BookMaker {
   std::function<void(report::TReportProject&)> before_execute;
 
   puzzle::PuzzleSupply& Supply() { return supply_; }
+  // This maker's random source; a seed counter set here makes its books reproducible.
+  puzzle::RandomSource& Random() { return random_; }
   const puzzle::SamuraiBatch& Samurai() const { return samurai_; }
   report::TRenderPDF& Renderer() { return render_pdf_; }
   const std::string& PageStreamFile() const { return page_stream_file_; }
@@ -83,6 +85,7 @@ class BookMaker {
   // Executes the report into the page-stream file, reads it back and renders the PDF.
   void ClosingSteps(const std::string& pdf_file, int second_position);
 
+  puzzle::RandomSource random_;
   puzzle::PuzzleSupply supply_;
   puzzle::SamuraiBatch samurai_;
   report::TReportProject project_;

@@ -51,14 +51,14 @@ void TQJ::LoadBankLine(std::string_view line) {
 }
 
 void TQJ::Scramble(int count) {
-  ReseedRandom();
+  random_->Reseed();
   for (int i = 0; i < count; ++i) ApplyMove();
 }
 
 void TQJ::ApplyMove() {
-  int kind = static_cast<int>(RandomBelow(7)) + 1;
-  int a = static_cast<int>(RandomBelow(3)) + 1;
-  int t = static_cast<int>(RandomBelow(2)) + 1;
+  int kind = static_cast<int>(random_->Below(7)) + 1;
+  int a = static_cast<int>(random_->Below(3)) + 1;
+  int t = static_cast<int>(random_->Below(2)) + 1;
   // The t-th smallest of the two positions of {1, 2, 3} other than a.
   int b = (a == 1) ? t + 1 : (a == 2 ? (t == 1 ? 1 : 3) : t);
   if (kind <= 3) {
@@ -76,8 +76,8 @@ void TQJ::ApplyMove() {
       std::swap(Cell(x, c).Given, Cell(y, c).Given);
     }
   } else {
-    int d1 = static_cast<int>(RandomBelow(9)) + 1;
-    int d2 = static_cast<int>(RandomBelow(9)) + 1;
+    int d1 = static_cast<int>(random_->Below(9)) + 1;
+    int d2 = static_cast<int>(random_->Below(9)) + 1;
     if (d2 == d1) d2 = (d1 == 9) ? 1 : d1 + 1;
     for (auto& row : cells_) {
       for (TNode& cell : row) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "puzzle/random.h"
+
 namespace quorvel::puzzle {
 
 // A character that is not a digit (or, in a bank line, not "A".."I"), or a missing character.
@@ -34,6 +36,10 @@ int BoxOf(int row, int col);
 class TQJ {
  public:
   TQJ() = default;
+
+  // The random source of the scrambles; the process-wide one unless set.
+  void SetRandom(RandomSource& random) { random_ = &random; }
+  RandomSource& Random() const { return *random_; }
 
   // Fills every cell from a bank line ("1".."9" given, "A".."I" empty with that solution digit),
   // then scrambles with 200 moves. Characters past the 81st are ignored. Throws ConversionError
@@ -68,6 +74,7 @@ class TQJ {
   void ApplyMove();
 
   TNode cells_[9][9];
+  RandomSource* random_ = &DefaultRandomSource();
 };
 
 }  // namespace quorvel::puzzle

@@ -6,18 +6,6 @@
 namespace quorvel::puzzle {
 namespace {
 
-struct RandomState {
-  uint32_t seed = 0;
-  uint32_t last_reading = 0;
-  bool reseeded = false;
-  SeedCounter counter;
-};
-
-RandomState& State() {
-  static RandomState state;
-  return state;
-}
-
 uint32_t ClockReading() {
   auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                 std::chrono::steady_clock::now().time_since_epoch())
@@ -26,12 +14,6 @@ uint32_t ClockReading() {
 }
 
 }  // namespace
-
-void SetSeedCounter(SeedCounter counter) {
-  RandomState& s = State();
-  s.counter = std::move(counter);
-  s.reseeded = false;
-}
 
 SeedCounter MakeSequenceCounter(uint32_t base) {
   uint64_t state = base;
@@ -45,24 +27,31 @@ SeedCounter MakeSequenceCounter(uint32_t base) {
   };
 }
 
-void ReseedRandom() {
-  RandomState& s = State();
-  uint32_t reading = s.counter ? s.counter() : ClockReading();
+void RandomSource::SetSeedCounter(SeedCounter counter) {
+  counter_ = std::move(counter);
+  reseeded_ = false;
+}
+
+void RandomSource::Reseed() {
+  uint32_t reading = counter_ ? counter_() : ClockReading();
   uint32_t next = reading;
-  if (s.reseeded && (reading == s.last_reading || reading == s.seed)) next = s.seed + 1;
-  s.last_reading = reading;
-  s.seed = next;
-  s.reseeded = true;
+  if (reseeded_ && (reading == last_reading_ || reading == seed_)) next = seed_ + 1;
+  last_reading_ = reading;
+  seed_ = next;
+  reseeded_ = true;
 }
 
-uint32_t RandomBelow(uint32_t n) {
-  RandomState& s = State();
-  s.seed = s.seed * 134775813u + 1u;
-  return static_cast<uint32_t>((static_cast<uint64_t>(s.seed) * n) >> 32);
+RandomSource& DefaultRandomSource() {
+  static RandomSource source;
+  return source;
 }
 
-uint32_t CurrentSeed() { return State().seed; }
-
-void SetSeed(uint32_t seed) { State().seed = seed; }
+void SetSeedCounter(SeedCounter counter) {
+  DefaultRandomSource().SetSeedCounter(std::move(counter));
+}
+void ReseedRandom() { DefaultRandomSource().Reseed(); }
+uint32_t RandomBelow(uint32_t n) { return DefaultRandomSource().Below(n); }
+uint32_t CurrentSeed() { return DefaultRandomSource().Seed(); }
+void SetSeed(uint32_t seed) { DefaultRandomSource().SetSeed(seed); }
 
 }  // namespace quorvel::puzzle

@@ -31,7 +31,7 @@ void PuzzleSupply::SetUniqueDraws(bool unique) {
 }
 
 void PuzzleSupply::PickPuzzle(int bank_index) {
-  ReseedRandom();
+  random_.Reseed();
   const std::vector<std::string>& bank = banks_.Bank(bank_index);
   if (bank.empty()) throw std::runtime_error("bank " + BankSet::Name(bank_index) + " is empty");
   if (unique_) {
@@ -46,7 +46,7 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
       throw std::runtime_error("bank " + BankSet::Name(bank_index) + " has only " +
                                std::to_string(bank.size()) + " different puzzles");
     }
-    uint32_t j = RandomBelow(static_cast<uint32_t>(left.size()));
+    uint32_t j = random_.Below(static_cast<uint32_t>(left.size()));
     uint32_t line = left[j];
     left[j] = left.back();
     left.pop_back();
@@ -54,7 +54,7 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
     return;
   }
   uint32_t n = std::min(static_cast<uint32_t>(bank.size()), kDrawnLines);
-  uint32_t k = RandomBelow(n) + 1;
+  uint32_t k = random_.Below(n) + 1;
   // The last line is never drawn: a draw of it takes the line before.
   if (k == n && n > 1) k = n - 1;
   grid_.LoadBankLine(bank[k - 1]);

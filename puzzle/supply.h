@@ -10,6 +10,7 @@
 #include "puzzle/banks.h"
 #include "puzzle/grid.h"
 #include "puzzle/options.h"
+#include "puzzle/random.h"
 
 namespace quorvel::puzzle {
 
@@ -20,7 +21,11 @@ class PuzzleSupply {
   // lines after them serve draws without repeats only.
   static constexpr uint32_t kDrawnLines = 500;
 
-  explicit PuzzleSupply(const BankSet& banks) : banks_(banks) {}
+  // Picks and scrambles draw from `random`.
+  explicit PuzzleSupply(const BankSet& banks, RandomSource& random = DefaultRandomSource())
+      : banks_(banks), random_(random) {
+    grid_.SetRandom(random);
+  }
 
   // Draws a line of bank `bank_index` (0..4) and loads it, scrambled, into the grid. The draw
   // reseeds; a draw of the last drawn line takes the one before it. Without repeats, the draw
@@ -52,6 +57,7 @@ class PuzzleSupply {
 
  private:
   const BankSet& banks_;
+  RandomSource& random_;
   TQJ grid_;
   std::array<std::string, kBatchSlots> puzzles_;
   std::array<std::string, kBatchSlots> solutions_;

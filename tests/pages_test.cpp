@@ -56,9 +56,9 @@ class BookTest : public ::testing::Test {
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("quorvel_pages_" + std::to_string(getpid()));
     fs::create_directories(dir_);
-    puzzle::SetSeedCounter(puzzle::MakeSequenceCounter(1));
     banks_ = testing::FixtureBanks();
     maker_ = std::make_unique<BookMaker>(banks_, (dir_ / "book.pgs").string());
+    maker_->Random().SetSeedCounter(puzzle::MakeSequenceCounter(1));
     maker_->SetProgress(&progress_);
     maker_->before_execute = [this](report::TReportProject& project) {
       pages_.clear();
@@ -85,10 +85,7 @@ class BookTest : public ::testing::Test {
     };
     maker_->completed = [this] { completed_ = progress_.positions.back(); };
   }
-  void TearDown() override {
-    puzzle::SetSeedCounter(nullptr);
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { fs::remove_all(dir_); }
   std::string Pdf() const { return (dir_ / "book.pdf").string(); }
 
   fs::path dir_;
