@@ -1,0 +1,282 @@
+#include "report/component.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <functional>
+#include <unordered_map>
+
+#include "report/document_private.h"
+
+namespace quorvel::report {
+
+using internal::IsReservedName;
+
+// --- TReportComponent ---------------------------------------------------------------------
+
+namespace {
+
+// Free lists of component memory by 16-byte size class, refilled in 64 KiB blocks that live as
+// long as the thread; a component is freed on the thread that made it. Sanitizer builds use the
+// ordinary allocator, so that they still see every use after free.
+#if defined(__SANITIZE_ADDRESS__)
+#define QUORVEL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORVEL_ASAN 1
+#endif
+#endif
+#ifdef QUORVEL_ASAN
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+constexpr size_t kGrain = 16;
+constexpr size_t kMaxPooled = 512;
+
+struct ComponentPool {
+  struct FreeNode {
+    FreeNode* next;
+  };
+  // A small book takes its components from 64 KiB blocks. Once the pool holds 2 MiB, blocks
+  // are 2 MiB, aligned so that the system can back each with one huge page: a large book
+  // touches tens of megabytes of components, and one fault per block instead of one per 4 KiB
+  // page is much of its run time.
+  static constexpr size_t kSmallBlock = 64 * 1024;
+  static constexpr size_t kHugeBlock = 2 * 1024 * 1024;
+  struct BlockFree {
+    void operator()(std::byte* p) const { std::free(p); }
+  };
+  FreeNode* free[kMaxPooled / kGrain + 1] = {};
+  std::vector<std::unique_ptr<std::byte[], BlockFree>> blocks;
+  size_t pooled = 0;           // bytes in all blocks
+  std::byte* fresh = nullptr;  // the unused rest of the newest block
+  size_t fresh_left = 0;
+
+  void* Take(size_t size) {
+    size_t cls = (size + kGrain - 1) / kGrain;
+    if (FreeNode* n = free[cls]) {
+      free[cls] = n->next;
+      return n;
+    }
+    size_t bytes = cls * kGrain;
+    if (fresh_left < bytes) {
+      bool huge = pooled >= kHugeBlock;
+      size_t block_size = huge ? kHugeBlock : kSmallBlock;
+      void* block = std::aligned_alloc(huge ? kHugeBlock : alignof(std::max_align_t), block_size);
+      if (!block) throw std::bad_alloc();
+      if (huge) madvise(block, block_size, MADV_HUGEPAGE);
+      blocks.emplace_back(static_cast<std::byte*>(block));
+      pooled += block_size;
+      fresh = blocks.back().get();
+      fresh_left = block_size;
+    }
+    // Memory is handed out from the block's unused rest, so that only what is used is touched.
+    void* p = fresh;
+    fresh += bytes;
+    fresh_left -= bytes;
+    return p;
+  }
+  void Give(void* p, size_t size) {
+    size_t cls = (size + kGrain - 1) / kGrain;
+    auto* n = static_cast<FreeNode*>(p);
+    n->next = free[cls];
+    free[cls] = n;
+  }
+};
+
+ComponentPool& Pool() {
+  thread_local ComponentPool pool;
+  return pool;
+}
+
+}  // namespace
+
+void* TReportComponent::operator new(size_t size) {
+  if (!kPooled || size > kMaxPooled) return ::operator new(size);
+  return Pool().Take(size);
+}
+
+void TReportComponent::operator delete(void* p, size_t size) noexcept {
+  if (!p) return;
+  if (!kPooled || size > kMaxPooled) {
+    ::operator delete(p);
+    return;
+  }
+  Pool().Give(p, size);
+}
+
+TReportComponent::TReportComponent(TReportComponent* owner) : owner_(owner) {}
+
+TReportComponent::~TReportComponent() {
+  FreeComponents();
+  for (TReportComponent* child : Children()) child->parent_ = nullptr;
+  if (parent_) {
+    auto& siblings = parent_->owned_->children;
+    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+  }
+  if (owner_) owner_->ReleaseOwned(this);
+}
+
+TReportComponent::OwnedTable& TReportComponent::Owned() {
+  if (!owned_) owned_ = std::make_unique<OwnedTable>();
+  return *owned_;
+}
+
+const std::vector<TReportComponent*>& TReportComponent::Components() const {
+  static const std::vector<TReportComponent*> kNone;
+  return owned_ ? owned_->order : kNone;
+}
+
+const std::vector<TReportComponent*>& TReportComponent::Children() const {
+  static const std::vector<TReportComponent*> kNone;
+  return owned_ ? owned_->children : kNone;
+}
+
+void TReportComponent::FreeComponents() {
+  if (!owned_) return;
+  std::vector<TReportComponent*> owned = std::move(owned_->order);
+  owned_->order.clear();
+  owned_->names.Clear();
+  owned_->counters.clear();
+  // Detach first so that freeing many children never searches the lists one by one. Usually
+  // the children are exactly the owned components, which needs no look at each child.
+  std::vector<TReportComponent*>& children = owned_->children;
+  bool all_owned = children == owned;
+  if (all_owned) {
+    children.clear();
+  } else {
+    children.erase(std::remove_if(children.begin(), children.end(),
+                                  [this](TReportComponent* c) {
+                                    if (c->owner_ != this) return false;
+                                    c->parent_ = nullptr;
+                                    return true;
+                                  }),
+                   children.end());
+  }
+  for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
+    TReportComponent* c = *it;
+    c->owner_ = nullptr;
+    if (all_owned) c->parent_ = nullptr;
+    delete c;
+  }
+}
+
+void TReportComponent::AddOwned(std::unique_ptr<TReportComponent> component) {
+  Owned().order.push_back(component.release());
+}
+
+void TReportComponent::ReleaseOwned(TReportComponent* component) {
+  if (!owned_) return;
+  auto it = std::find(owned_->order.begin(), owned_->order.end(), component);
+  if (it != owned_->order.end()) owned_->order.erase(it);
+  if (!component->name_.empty()) owned_->names.Erase(component);
+  owned_->counters.clear();
+}
+
+void TReportComponent::SetName(std::string_view name) {
+  if (name == name_) return;
+  if (IsReservedName(name)) return;
+  if (!owner_) {
+    name_ = name;
+    return;
+  }
+  if (name_.empty()) {
+    // A first name: one lookup both checks for a collision and registers it.
+    name_ = name;
+    if (owner_->Owned().names.Insert(this)) {
+      name_.clear();
+      throw EComponentError("A component named " + std::string(name) + " already exists");
+    }
+    return;
+  }
+  OwnedTable& table = owner_->Owned();
+  if (!name.empty()) {
+    TReportComponent* other = table.names.Find(name);
+    if (other && other != this) {
+      throw EComponentError("A component named " + std::string(name) + " already exists");
+    }
+  }
+  if (!name_.empty()) {
+    table.names.Erase(this);
+    // A freed name may be lower than a counter: search from 1 again.
+    table.counters.clear();
+  }
+  name_ = name;
+  if (!name_.empty()) table.names.Insert(this);
+}
+
+std::string TReportComponent::FullName() const {
+  if (!owner_ || !owner_->owner_ || dynamic_cast<const TProjectManager*>(owner_)) return name_;
+  return owner_->FullName() + "." + name_;
+}
+
+void TReportComponent::SetParent(TReportComponent* parent) {
+  if (parent == parent_) return;
+  if (parent_) {
+    auto& siblings = parent_->owned_->children;
+    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+    parent_ = nullptr;
+  }
+  if (!parent) return;
+  if (!parent->AcceptsChildren()) {
+    throw EReportClass(std::string("Class cannot accept children classes: \"") +
+                       parent->ClassName() + "\"");
+  }
+  parent->Owned().children.push_back(this);
+  parent_ = parent;
+}
+
+TReportComponent* TReportComponent::FindComponent(std::string_view name) const {
+  if (!owned_) return nullptr;
+  return owned_->names.Find(name);
+}
+
+std::string TReportComponent::FreeNameFor(const std::string& base) {
+  int& next = Owned().counters.try_emplace(base, 1).first->second;
+  for (int n = next; n <= 9999; ++n) {
+    std::string candidate = base + std::to_string(n);
+    if (!FindComponent(candidate)) {
+      // Callers apply the name they get, so the search goes on after it next time.
+      next = n + 1;
+      return candidate;
+    }
+  }
+  // All taken: the last candidate is applied and collides.
+  return base + "9999";
+}
+
+TReportPage* TReportComponent::Page() {
+  for (TReportComponent* c = this; c; c = c->parent_) {
+    if (auto* page = dynamic_cast<TReportPage*>(c)) return page;
+  }
+  return nullptr;
+}
+
+TReport* TReportComponent::Report() {
+  for (TReportComponent* c = this; c; c = c->parent_) {
+    if (auto* report = dynamic_cast<TReport*>(c)) return report;
+  }
+  return nullptr;
+}
+
+bool TReportComponent::Finished() const {
+  return std::all_of(Children().begin(), Children().end(),
+                     [](const TReportComponent* c) { return c->Finished(); });
+}
+
+void TReportComponent::Print(TReportWriter& writer) { PrintChildren(writer); }
+
+void TReportComponent::PrintChildren(TReportWriter& writer) {
+  for (TReportComponent* child : Children()) child->Print(writer);
+}
+
+void TReportComponent::SaveProperties(ByteWriter& out) const { out.U8(visible_ ? 1 : 0); }
+
+void TReportComponent::LoadProperties(ByteReader& in) { visible_ = in.U8() != 0; }
+
+}  // namespace quorvel::report

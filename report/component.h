@@ -1,0 +1,138 @@
+// Report components: ownership (an owner frees what it owns), unique names per owner, the
+// child lists that printing follows, and the persistent form of their properties. Component
+// memory comes from a pool private to component.cpp.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "report/name_index.h"
+#include "report/streams.h"
+#include "report/types.h"
+#include "report/writer.h"
+
+namespace quorvel::report {
+
+// A parent that accepts no children.
+class EReportClass : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A name that another component of the same owner already carries.
+class EComponentError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TReport;
+class TReportPage;
+class TProjectManager;
+class TReportControl;
+class TReportComponent;
+
+// Two lengths within this distance in inches count as equal.
+constexpr double kLengthTolerance = 0.0001;
+
+class TReportComponent {
+ public:
+  // Components come from per-size free lists: a book creates and frees a few hundred thousand
+  // of them, twice over with the execution copy.
+  static void* operator new(size_t size);
+  static void operator delete(void* p, size_t size) noexcept;
+
+  explicit TReportComponent(TReportComponent* owner);
+  virtual ~TReportComponent();
+  TReportComponent(const TReportComponent&) = delete;
+  TReportComponent& operator=(const TReportComponent&) = delete;
+
+  virtual const char* ClassName() const = 0;
+  virtual bool AcceptsChildren() const { return false; }
+  // This component as a positioned item, or null; cheaper than a cast on the printing path.
+  virtual TReportControl* AsControl() { return nullptr; }
+  const TReportControl* AsControl() const {
+    return const_cast<TReportComponent*>(this)->AsControl();
+  }
+  // True for pages, reports and the project manager: CreateItem on them owns the item.
+  virtual bool IsProjectItem() const { return false; }
+
+  const std::string& Name() const { return name_; }
+  // Applies a name, checking that no other component of the owner carries it.
+  void SetName(std::string_view name);
+  std::string FullName() const;
+  TReportComponent* Owner() const { return owner_; }
+  TReportComponent* Parent() const { return parent_; }
+
+  // Removes the object from its old parent's child list and appends it to the new one's.
+  // A parent that accepts no children throws EReportClass and the object stays detached.
+  void SetParent(TReportComponent* parent);
+  int ChildCount() const { return static_cast<int>(Children().size()); }
+  TReportComponent* Child(int index) const { return Children().at(index); }
+  const std::vector<TReportComponent*>& Children() const;
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v) { visible_ = v; }
+
+  // Components owned by this one, in creation order, and lookup by name (case ignored).
+  const std::vector<TReportComponent*>& Components() const;
+  TReportComponent* FindComponent(std::string_view name) const;
+  // base + 1, 2, ... up to 9999: the first name no owned component carries.
+  std::string FreeNameFor(const std::string& base);
+  // Frees every owned component.
+  void FreeComponents();
+
+  TReportPage* Page();
+  TReport* Report();
+
+  virtual bool Finished() const;
+  virtual void Print(TReportWriter& writer);
+
+  // Persistent form: the properties of this class (children and owned components are written
+  // by the project's save).
+  virtual void SaveProperties(ByteWriter& out) const;
+  virtual void LoadProperties(ByteReader& in);
+
+  // Takes ownership of a component constructed with this one as its owner.
+  void AddOwned(std::unique_ptr<TReportComponent> component);
+
+ protected:
+  void PrintChildren(TReportWriter& writer);
+
+ private:
+  friend class TProjectManager;
+  friend class TReportPage;
+  void ReleaseOwned(TReportComponent* component);
+
+  std::string name_;
+  TReportComponent* owner_ = nullptr;
+  TReportComponent* parent_ = nullptr;
+  bool visible_ = true;
+  // What a component owns and the children it holds; made on first use, since most items
+  // have neither.
+  struct OwnedTable {
+    std::vector<TReportComponent*> order;     // owning: freed by FreeComponents
+    std::vector<TReportComponent*> children;  // printing order
+    NameIndex names;
+    std::unordered_map<std::string, int, NameHash, NameEqual> counters;  // base -> next number
+  };
+  OwnedTable& Owned();
+  std::unique_ptr<OwnedTable> owned_;
+};
+
+class TReportContainer : public TReportComponent {
+ public:
+  using TReportComponent::TReportComponent;
+  bool AcceptsChildren() const override { return true; }
+};
+
+class TProjectItem : public TReportContainer {
+ public:
+  using TReportContainer::TReportContainer;
+  bool IsProjectItem() const override { return true; }
+};
+
+}  // namespace quorvel::report
