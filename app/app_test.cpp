@@ -1,7 +1,4 @@
 // The window on the offscreen platform, with dialogs that answer at once.
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -17,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/page_painter.h"
 #include "report/page_stream_reader.h"
+#include "tests/file_size_limit.h"
 
 namespace quorvel::app {
 
@@ -344,18 +342,10 @@ class AppTest : public QObject {
     // A full disk, made with a file-size limit: the PDF cannot be written.
     dialogs_->save_answer = dir_.filePath(QStringLiteral("full.pdf"));
     Find<QSpinBox>("UpDown1")->setValue(200);
-    struct sigaction ignore {
-    }, saved{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &saved);
-    rlimit limit{}, small{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    small = limit;
-    small.rlim_cur = 64 * 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    Find<QPushButton>("BitBtn2")->click();
-    setrlimit(RLIMIT_FSIZE, &limit);
-    sigaction(SIGXFSZ, &saved, nullptr);
+    {
+      testing::FileSizeLimit full_disk(64 * 1024);
+      Find<QPushButton>("BitBtn2")->click();
+    }
     QCOMPARE(dialogs_->errors.size(), 1);
     QCOMPARE(dialogs_->completions, 0);
     QCOMPARE(Find<QGroupBox>("gpb")->title(), QStringLiteral("Failed: the book was not made"));

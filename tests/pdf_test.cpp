@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +16,7 @@
 #include "report/page_stream_writer.h"
 #include "report/pdf_writer.h"
 #include "report_util.h"
+#include "tests/file_size_limit.h"
 #include "tests/pdf_syntax.h"
 
 namespace quorvel::report {
@@ -369,19 +368,19 @@ Bytes EveryDrawing() {
   PageStart(b, 1);
   ByteWriter w(b);
   auto point = [&](float x, float y) { w.F32(x), w.F32(y); };
-  w.U8(51), w.String("Courier New");                  // font name
-  w.U8(54), w.F32(14.0f / 72), w.F32(0);              // 14 pt
-  w.U8(52), w.I32(0x000000FF);                        // red text
-  w.U8(61), w.I16(30);                                // rotated 30 degrees
+  w.U8(51), w.String("Courier New");      // font name
+  w.U8(54), w.F32(14.0f / 72), w.F32(0);  // 14 pt
+  w.U8(52), w.I32(0x000000FF);            // red text
+  w.U8(61), w.I16(30);                    // rotated 30 degrees
   w.U8(24), w.F32(2), w.String("Turn (me)"), w.F32(1);
   w.U8(61), w.I16(0);
-  w.U8(56), w.U8(1);                                  // underlined
+  w.U8(56), w.U8(1);  // underlined
   w.U8(23), w.F32(3), w.String("Under"), w.F32(4);
-  w.U8(56), w.U8(0), w.U8(58), w.U8(1);               // struck out
+  w.U8(56), w.U8(0), w.U8(58), w.U8(1);  // struck out
   w.U8(25), w.F32(4), w.String("Struck"), w.F32(6);
   w.U8(71), w.I32(0x00FF0000), w.U8(73), w.U8(1), w.U8(74), w.F32(0.02f);  // blue, dashed
   w.U8(12), point(1, 5), w.U8(11), point(7, 5);
-  w.U8(41), w.I32(0x0000FF00), w.U8(42), w.U8(0);    // green brush
+  w.U8(41), w.I32(0x0000FF00), w.U8(42), w.U8(0);  // green brush
   w.U8(18), point(1, 6), point(3, 7);
   w.U8(8), point(4, 6), point(5, 7);
   w.U8(7), point(6, 6), point(8, 8);
@@ -401,64 +400,64 @@ TEST(PdfWriter, EveryDrawingKeepsItsBytes) {
   std::string file(out.bytes().begin(), out.bytes().end());
   size_t start = file.find("stream\r\n") + 8, end = file.find("endstream");
   EXPECT_EQ(file.substr(start, end - start),
-      "2 J\r\n"
-      "BT\r\n"
-      "1 0 0 rg\r\n"
-      "/F1 0014 Tf\r\n"
-      "62.9000 648.0000 Td\r\n"
-      "0.8660 0.5000 -0.5000 0.8660 72.0000 648.0000 Tm\r\n"
-      "( Turn \\(me\\) ) Tj\r\n"
-      "ET\r\n"
-      "BT\r\n"
-      "/F1 0014 Tf\r\n"
-      "257.9000 576.0000 Td\r\n"
-      "( Under ) Tj\r\n"
-      "ET\r\n"
-      "[] 0 d\r\n"
-      "0 0 0 RG\r\n"
-      "1 1 1 rg\r\n"
-      "1.5120 w \r\n"
-      "267.0000 573.7320 m\r\n"
-      "1 0 0 RG\r\n"
-      "309.0000 573.7320 l S\r\n"
-      "BT\r\n"
-      "1 0 0 rg\r\n"
-      "/F1 0014 Tf\r\n"
-      "372.5000 504.0000 Td\r\n"
-      "( Struck ) Tj\r\n"
-      "ET\r\n"
-      "0 0 0 RG\r\n"
-      "1 1 1 rg\r\n"
-      "0.6480 w \r\n"
-      "381.6000 507.0800 m\r\n"
-      "1 0 0 RG\r\n"
-      "432.0000 507.0800 l S\r\n"
-      "[13 6] 0 d\r\n"
-      "0 0 0 RG\r\n"
-      "1.4400 w \r\n"
-      "72.0000 432.0000 m\r\n"
-      "0 0 1 RG\r\n"
-      "504.0000 432.0000 l S\r\n"
-      "0 1 0 rg\r\n"
-      "72.0000 288.0000 144.0000 72.0000 re b\r\n"
-      "[] 0 d\r\n"
-      "288.0000 288.0000 72.0000 72.0000 re f\r\n"
-      "[13 6] 0 d\r\n"
-      "576.0000 288.0000 m\r\n"
-      "576.0000 327.7645 543.7645 360.0000 504.0000 360.0000 c\r\n"
-      "464.2355 360.0000 432.0000 327.7645 432.0000 288.0000 c\r\n"
-      "432.0000 248.2355 464.2355 216.0000 504.0000 216.0000 c\r\n"
-      "543.7645 216.0000 576.0000 248.2355 576.0000 288.0000 c\r\n"
-      "b\r\n"
-      "[8 4 1 4] 0 d\r\n"
-      "72.0000 144.0000 m\r\n"
-      "144.0000 72.0000 l\r\n"
-      "216.0000 144.0000 l\r\n"
-      "S\r\n"
-      "360.0000 144.0000 m\r\n"
-      "432.0000 72.0000 l\r\n"
-      "504.0000 144.0000 l\r\n"
-      "h b\r\n");
+            "2 J\r\n"
+            "BT\r\n"
+            "1 0 0 rg\r\n"
+            "/F1 0014 Tf\r\n"
+            "62.9000 648.0000 Td\r\n"
+            "0.8660 0.5000 -0.5000 0.8660 72.0000 648.0000 Tm\r\n"
+            "( Turn \\(me\\) ) Tj\r\n"
+            "ET\r\n"
+            "BT\r\n"
+            "/F1 0014 Tf\r\n"
+            "257.9000 576.0000 Td\r\n"
+            "( Under ) Tj\r\n"
+            "ET\r\n"
+            "[] 0 d\r\n"
+            "0 0 0 RG\r\n"
+            "1 1 1 rg\r\n"
+            "1.5120 w \r\n"
+            "267.0000 573.7320 m\r\n"
+            "1 0 0 RG\r\n"
+            "309.0000 573.7320 l S\r\n"
+            "BT\r\n"
+            "1 0 0 rg\r\n"
+            "/F1 0014 Tf\r\n"
+            "372.5000 504.0000 Td\r\n"
+            "( Struck ) Tj\r\n"
+            "ET\r\n"
+            "0 0 0 RG\r\n"
+            "1 1 1 rg\r\n"
+            "0.6480 w \r\n"
+            "381.6000 507.0800 m\r\n"
+            "1 0 0 RG\r\n"
+            "432.0000 507.0800 l S\r\n"
+            "[13 6] 0 d\r\n"
+            "0 0 0 RG\r\n"
+            "1.4400 w \r\n"
+            "72.0000 432.0000 m\r\n"
+            "0 0 1 RG\r\n"
+            "504.0000 432.0000 l S\r\n"
+            "0 1 0 rg\r\n"
+            "72.0000 288.0000 144.0000 72.0000 re b\r\n"
+            "[] 0 d\r\n"
+            "288.0000 288.0000 72.0000 72.0000 re f\r\n"
+            "[13 6] 0 d\r\n"
+            "576.0000 288.0000 m\r\n"
+            "576.0000 327.7645 543.7645 360.0000 504.0000 360.0000 c\r\n"
+            "464.2355 360.0000 432.0000 327.7645 432.0000 288.0000 c\r\n"
+            "432.0000 248.2355 464.2355 216.0000 504.0000 216.0000 c\r\n"
+            "543.7645 216.0000 576.0000 248.2355 576.0000 288.0000 c\r\n"
+            "b\r\n"
+            "[8 4 1 4] 0 d\r\n"
+            "72.0000 144.0000 m\r\n"
+            "144.0000 72.0000 l\r\n"
+            "216.0000 144.0000 l\r\n"
+            "S\r\n"
+            "360.0000 144.0000 m\r\n"
+            "432.0000 72.0000 l\r\n"
+            "504.0000 144.0000 l\r\n"
+            "h b\r\n");
   EXPECT_EQ(testing::PdfSyntaxProblem(file), "");
 }
 
@@ -499,19 +498,11 @@ TEST(PdfWriter, FailuresLeaveTheOldFile) {
   EXPECT_EQ(files(), 1);
 
   // A full disk, made with a file-size limit: the old book stays, no temporary file is left.
-  struct sigaction ignore {
-  }, saved{};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &saved);
-  rlimit limit{}, small{};
-  getrlimit(RLIMIT_FSIZE, &limit);
-  small = limit;
-  small.rlim_cur = 4096;
-  setrlimit(RLIMIT_FSIZE, &small);
   Bytes big = RecordDocument(60);
-  EXPECT_THROW(pdf.RenderStream(big, old.string()), FileError);
-  setrlimit(RLIMIT_FSIZE, &limit);
-  sigaction(SIGXFSZ, &saved, nullptr);
+  {
+    testing::FileSizeLimit full_disk(4096);
+    EXPECT_THROW(pdf.RenderStream(big, old.string()), FileError);
+  }
   EXPECT_EQ(FileText(old), "the old book");
   EXPECT_EQ(files(), 1);
 
