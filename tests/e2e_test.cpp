@@ -209,6 +209,18 @@ TEST_F(E2E, BadInputChangesNothing) {
   EXPECT_EQ(version.out, "quorvel-book (Quorvel Pro) 2.6\n");
 }
 
+TEST_F(E2E, NoPrivateFolderStopsBeforeAnyWork) {
+  // The private folder cannot be made when the temporary folder is a file.
+  std::ofstream(Path("not-a-folder")) << "x";
+  Result r = Shell("env -u XDG_RUNTIME_DIR TMPDIR=" + Path("not-a-folder") +
+                   " " QUORVEL_BOOK " --pages 1 -o " + Path("x.pdf"));
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("Cannot create the folder " + Path("not-a-folder")), std::string::npos)
+      << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  EXPECT_FALSE(fs::exists(Path("x.pdf")));
+}
+
 TEST_F(E2E, AFailedOverwriteKeepsTheOldBook) {
   std::string old = Path("book.pdf");
   ASSERT_EQ(Book("--pages 1 --seed 7 -o " + old).status, 0);
