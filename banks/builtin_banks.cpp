@@ -1,4 +1,4 @@
-// The compiled-in banks, split into lines once on first use.
+// The compiled-in banks; each is split into lines on its first use.
 #include "banks/builtin_banks.h"
 
 #include <string_view>
@@ -14,11 +14,8 @@ using puzzle::BankSet;
 using puzzle::kBankTexts;
 
 const BankSet& BuiltInBanks() {
-  static const BankSet banks([] {
-    std::array<std::vector<std::string>, 5> lists;
-    for (int i = 0; i < 5; ++i) lists[i] = BankSet::SplitLines(kBankTexts[i]);
-    return lists;
-  }());
+  static const BankSet banks(std::array<std::string_view, 5>{
+      kBankTexts[0], kBankTexts[1], kBankTexts[2], kBankTexts[3], kBankTexts[4]});
   return banks;
 }
 

@@ -1,6 +1,27 @@
 #include "puzzle/banks.h"
 
+#include <mutex>
+#include <stdexcept>
+
 namespace quorvel::puzzle {
+
+struct BankSet::Texts {
+  std::array<std::string_view, 5> texts;
+  std::array<std::once_flag, 5> split;
+  std::array<std::vector<std::string>, 5> lines;
+};
+
+BankSet::BankSet(std::array<std::string_view, 5> texts) : texts_(std::make_shared<Texts>()) {
+  texts_->texts = texts;
+}
+
+const std::vector<std::string>& BankSet::Bank(int index) const {
+  if (index < 0 || index >= 5) throw std::out_of_range("bank index " + std::to_string(index));
+  size_t i = static_cast<size_t>(index);
+  if (!texts_) return banks_[i];
+  std::call_once(texts_->split[i], [&] { texts_->lines[i] = SplitLines(texts_->texts[i]); });
+  return texts_->lines[i];
+}
 
 std::vector<std::string> BankSet::SplitLines(std::string_view text) {
   std::vector<std::string> lines;
