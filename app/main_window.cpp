@@ -58,8 +58,7 @@ const std::vector<TForm1::PaperChoice>& TForm1::Papers() {
                                                   {"6.14 x 9.21 in", 6.14, 9.21},
                                                   {"7 x 10 in", 7, 10},
                                                   {"8 x 10 in", 8, 10},
-                                                  {"8.25 x 11 in", 8.25, 11},
-                                                  {"8.5 x 11 in, print layout", 8.5, 11}};
+                                                  {"8.25 x 11 in", 8.25, 11}};
   return papers;
 }
 
@@ -358,8 +357,6 @@ puzzle::RunOptions TForm1::Options() const {
   int paper = std::max(0, cb_paper->currentIndex());
   o.paper_width = Papers()[static_cast<size_t>(paper)].width;
   o.paper_height = Papers()[static_cast<size_t>(paper)].height;
-  // The last choice is Letter paper in the print layout, as print-ready books have it.
-  if (paper == static_cast<int>(Papers().size()) - 1) o.print_ready = true;
   return o;
 }
 
