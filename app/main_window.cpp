@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -151,7 +152,6 @@ void TForm1::BuildControls() {
   cbk_unique->setObjectName(QStringLiteral("cbk_unique"));
   lbl_problem = new QLabel(bookgroup);
   lbl_problem->setObjectName(QStringLiteral("lbl_problem"));
-  lbl_problem->setWordWrap(true);
   lbl_problem->setStyleSheet(QStringLiteral("color: #b00020"));
   lbl_problem->hide();
   auto* book_layout = new QGridLayout(bookgroup);
@@ -197,7 +197,8 @@ void TForm1::BuildControls() {
   auto* main = new QHBoxLayout(this);
   main->addWidget(previews, 0, Qt::AlignTop);
   main->addLayout(options, 1);
-  setMinimumSize(minimumSizeHint());
+  // The window is at least as large as its contents need, also when a message appears.
+  main->setSizeConstraint(QLayout::SetMinimumSize);
 
   connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
   connect(many_buttons_, &QButtonGroup::idClicked, this, [this](int) { manygroupClick(); });
@@ -257,9 +258,23 @@ void TForm1::OptionsChanged() {
   std::string problem = startup_error_.isEmpty()
                             ? pages::RunOptionsProblem(Options(), banks::BuiltInBanks())
                             : std::string();
-  lbl_problem->setText(QString::fromStdString(problem));
+  // One clause a line, so that the label's size is known without wrapping.
+  QString shown = QString::fromStdString(problem);
+  shown.replace(QStringLiteral("; "), QStringLiteral(";\n"))
+      .replace(QStringLiteral(": "), QStringLiteral(":\n"));
+  lbl_problem->setText(shown);
   lbl_problem->setVisible(!problem.empty());
-  if (!problem.empty()) return;
+  if (!problem.empty()) {
+    // No page can be made: the picture says so instead of showing an older page.
+    QImage blank(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
+    blank.fill(QColor(0xd8, 0xd8, 0xd8));
+    QPainter painter(&blank);
+    painter.drawText(blank.rect().adjusted(24, 0, -24, 0), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("No preview: these options cannot make a book."));
+    painter.end();
+    VisiblePreview()->setPixmap(QPixmap::fromImage(blank));
+    return;
+  }
   // The first page that Create Now would print, from a fixed seed so that it does not change
   // between options that do not change it. Building one page takes well under a millisecond.
   QLabel* picture = VisiblePreview();
