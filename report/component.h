@@ -110,7 +110,6 @@ class TReportComponent {
   std::string name_;
   TReportComponent* owner_ = nullptr;
   TReportComponent* parent_ = nullptr;
-  bool visible_ = true;
   // What a component owns and the children it holds; made on first use, since most items
   // have neither.
   struct OwnedTable {
@@ -121,6 +120,9 @@ class TReportComponent {
   };
   OwnedTable& Owned();
   std::unique_ptr<OwnedTable> owned_;
+  // Last, so that a derived class's small members can use the padding after it: a book holds
+  // some 160,000 components.
+  bool visible_ = true;
 };
 
 class TReportContainer : public TReportComponent {

@@ -85,7 +85,7 @@ void TReportControl::LoadProperties(ByteReader& in) {
 void TReportCustomText::SaveProperties(ByteWriter& out) const {
   TReportControl::SaveProperties(out);
   out.String(text_);
-  out.String(font_.Name);
+  out.String(font_.Name.str());
   out.I32(font_.Size);
   out.U8(font_.Style);
   out.I32(font_.Color);

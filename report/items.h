@@ -42,10 +42,11 @@ class TReportControl : public TReportComponent {
   void LoadProperties(ByteReader& in) override;
 
  protected:
-  double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  // The small members first, where the base class leaves room.
   TDisplayOn display_on_ = doParent;
   int anchor_ = 0;
   int mirror_ = 0;
+  double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
 class TReportCustomText : public TReportControl {
@@ -121,8 +122,8 @@ class TReportGraphic : public TReportControl {
   TColor pen_color_ = 0;
   TPenStyle line_style_ = psSolid;
   TPenMode pen_mode_ = pmCopy;
-  double line_width_ = 1.0;
   TLineWidthType line_width_type_ = wtPixels;
+  double line_width_ = 1.0;
 };
 
 class TReportLine : public TReportGraphic {

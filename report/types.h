@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quorvel::report {
 
@@ -32,8 +33,27 @@ enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeO
 // A colour 0x00BBGGRR.
 using TColor = int32_t;
 
+// A font name, held once for the whole process: the many text items of a book share one copy
+// of each name instead of a string each.
+class FontName {
+ public:
+  FontName(std::string_view name = "Arial") : name_(&Intern(name)) {}  // NOLINT: implicit
+  FontName(const char* name) : FontName(std::string_view(name)) {}    // NOLINT: implicit
+  FontName(const std::string& name) : FontName(std::string_view(name)) {}  // NOLINT: implicit
+  const std::string& str() const { return *name_; }
+  operator const std::string&() const { return *name_; }  // NOLINT: implicit
+  // Names are held once, so equal names are the same object.
+  bool operator==(const FontName& other) const { return name_ == other.name_; }
+  friend bool operator==(const FontName& a, std::string_view b) { return *a.name_ == b; }
+  friend bool operator==(const FontName& a, const char* b) { return *a.name_ == b; }
+
+ private:
+  static const std::string& Intern(std::string_view name);
+  const std::string* name_;
+};
+
 struct TReportFont {
-  std::string Name = "Arial";
+  FontName Name = "Arial";
   int Size = 10;  // whole points
   uint8_t Style = 0;
   TColor Color = 0;

@@ -1,8 +1,22 @@
 #include "report/writer.h"
 
 #include <cmath>
+#include <mutex>
+#include <unordered_set>
 
 namespace quorvel::report {
+
+const std::string& FontName::Intern(std::string_view name) {
+  // Most items use one name: the last one found is tried first.
+  thread_local const std::string* last = nullptr;
+  if (last && *last == name) return *last;
+  static std::mutex mutex;
+  // Never freed: font names outlive every item that holds one.
+  static auto* names = new std::unordered_set<std::string>();
+  std::lock_guard<std::mutex> lock(mutex);
+  last = &*names->emplace(name).first;
+  return *last;
+}
 
 void TReportWriter::PrintJustified(std::string_view text, TPrintJustify justify, double x,
                                    double width, double margin) {

@@ -18,7 +18,7 @@ class LogWriter : public TReportWriter, public testing::CallLog {
     before();
     print();
   }
-  void SelectFont(const TReportFont& f) override { Add("font", f.Name, f.Size); }
+  void SelectFont(const TReportFont& f) override { Add("font", f.Name.str(), f.Size); }
   void SetFontRotation(int) override {}
   void SetTextLineTop(double top) override { Add("top", top); }
   void PrintLeft(std::string_view t, double x) override { Add("left", t, x); }
