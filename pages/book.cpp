@@ -429,13 +429,13 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   if (before_execute) before_execute(project_);
   RunRecording recording(page_stream_file_);
+  // The recording goes straight to its file, so that it never sits in memory beside the
+  // whole document; it is read back once the document is freed.
+  writer_.StreamMode = report::smFile;
   writer_.FileName = recording.Path();
-  // A page records into 10 to 11 KB.
-  writer_.ReserveRecording(static_cast<size_t>(BookPageCount(options_)) * 12 * 1024);
   project_.ExecuteReport("Report1");
   project_.CloseProject();
-  // The recording is in the file and still in the writer's memory; the memory is taken.
-  last_recording_ = writer_.TakeRecording();
+  last_recording_ = report::ReadWholeFile(recording.Path());
   if (record_only) return;
   progress_->SetPosition(second_position);
   progress_->Repaint();

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <unordered_map>
@@ -45,40 +46,65 @@ struct ComponentPool {
   // A small book takes its components from 64 KiB blocks. Once the pool holds 2 MiB, blocks
   // are 2 MiB, aligned so that the system can back each with one huge page: a large book
   // touches tens of megabytes of components, and one fault per block instead of one per 4 KiB
-  // page is much of its run time.
+  // page is much of its run time. When the last component is freed (a project closes), the
+  // blocks go back to the system, so that rendering the PDF does not keep the document's memory.
   static constexpr size_t kSmallBlock = 64 * 1024;
   static constexpr size_t kHugeBlock = 2 * 1024 * 1024;
-  struct BlockFree {
-    void operator()(std::byte* p) const { std::free(p); }
-  };
   FreeNode* free[kMaxPooled / kGrain + 1] = {};
-  std::vector<std::unique_ptr<std::byte[], BlockFree>> blocks;
+  std::vector<std::pair<void*, size_t>> blocks;
   size_t pooled = 0;           // bytes in all blocks
+  size_t live = 0;             // components handed out and not given back
   std::byte* fresh = nullptr;  // the unused rest of the newest block
   size_t fresh_left = 0;
+
+  ~ComponentPool() { Release(); }
+
+  static void* Map(size_t size, bool huge) {
+    size_t span = huge ? 2 * size : size;
+    void* p = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    if (!huge) return p;
+    // The aligned block inside the double span; the rest goes back at once.
+    auto start = reinterpret_cast<uintptr_t>(p);
+    uintptr_t aligned = (start + size - 1) & ~(uintptr_t{size} - 1);
+    if (aligned > start) munmap(p, aligned - start);
+    size_t tail = start + span - (aligned + size);
+    if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
+    madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
+  }
+
+  void Release() {
+    for (auto [block, size] : blocks) munmap(block, size);
+    blocks.clear();
+    std::fill(std::begin(free), std::end(free), nullptr);
+    pooled = 0;
+    fresh = nullptr;
+    fresh_left = 0;
+  }
 
   void* Take(size_t size) {
     size_t cls = (size + kGrain - 1) / kGrain;
     if (FreeNode* n = free[cls]) {
       free[cls] = n->next;
+      ++live;
       return n;
     }
     size_t bytes = cls * kGrain;
     if (fresh_left < bytes) {
       bool huge = pooled >= kHugeBlock;
       size_t block_size = huge ? kHugeBlock : kSmallBlock;
-      void* block = std::aligned_alloc(huge ? kHugeBlock : alignof(std::max_align_t), block_size);
-      if (!block) throw std::bad_alloc();
-      if (huge) madvise(block, block_size, MADV_HUGEPAGE);
-      blocks.emplace_back(static_cast<std::byte*>(block));
+      void* block = Map(block_size, huge);
+      blocks.emplace_back(block, block_size);
       pooled += block_size;
-      fresh = blocks.back().get();
+      fresh = static_cast<std::byte*>(block);
       fresh_left = block_size;
     }
     // Memory is handed out from the block's unused rest, so that only what is used is touched.
     void* p = fresh;
     fresh += bytes;
     fresh_left -= bytes;
+    ++live;
     return p;
   }
   void Give(void* p, size_t size) {
@@ -86,6 +112,7 @@ struct ComponentPool {
     auto* n = static_cast<FreeNode*>(p);
     n->next = free[cls];
     free[cls] = n;
+    if (--live == 0) Release();
   }
 };
 

@@ -48,10 +48,6 @@ class TPageStreamWriter : public TReportWriter {
 
   // The recording of the last smMemory run, also saved to FileName when that is not empty.
   const std::vector<uint8_t>& Recording() const { return memory_.bytes(); }
-  // Room for an smMemory recording of about `bytes`, so that it does not grow by copies.
-  void ReserveRecording(size_t bytes) { memory_.bytes().reserve(bytes); }
-  // Moves the last smMemory recording out of the writer, sparing a copy or a read of the file.
-  std::vector<uint8_t> TakeRecording() { return std::move(memory_.bytes()); }
   bool Printing() const { return running_; }
   int RecordedPages() const { return recorded_pages_; }
 

@@ -67,6 +67,10 @@ class TProjectManager : public TProjectItem {
  public:
   explicit TProjectManager(TReportComponent* owner) : TProjectItem(owner) {}
   const char* ClassName() const override { return "TProjectManager"; }
+  // The manager lives as long as its project, outside the component pool, so that the pool is
+  // empty, and gives its memory back, whenever no project is open.
+  static void* operator new(size_t size) { return ::operator new(size); }
+  static void operator delete(void* p) noexcept { ::operator delete(p); }
 
   const std::vector<TReport*>& Reports() const { return reports_; }
   TReport* ActiveReport() const { return active_report_; }
