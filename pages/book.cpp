@@ -103,15 +103,12 @@ constexpr Slot kSlots[4] = {
 class RunRecording {
  public:
   explicit RunRecording(const std::string& page_stream_file) : final_(page_stream_file) {
-    std::string pattern = final_ + ".XXXXXX";
-    std::vector<char> path(pattern.begin(), pattern.end());
-    path.push_back('\0');
-    int fd = mkstemp(path.data());
+    int fd = report::CreateUniqueFile(final_ + ".", path_);
     if (fd < 0) {
-      throw report::FileError("Cannot create file \"" + pattern + "\". " + std::strerror(errno));
+      throw report::FileError("Cannot create file \"" + final_ + ".XXXXXX\". " +
+                              std::strerror(errno));
     }
     close(fd);
-    path_ = path.data();
   }
   ~RunRecording() {
     struct stat st {};

@@ -96,13 +96,9 @@ void TPageStreamWriter::Execute(const std::function<void()>& on_before_print,
       stream_ = Stream;
       break;
     case smTempFile: {
-      std::string name = TempFolder() + "quorvelXXXXXX";
-      std::vector<char> path(name.begin(), name.end());
-      path.push_back('\0');
-      int fd = mkstemp(path.data());
+      int fd = CreateUniqueFile(TempFolder() + "quorvel", FileName);
       if (fd < 0) throw FileError("Cannot create a temporary file in " + TempFolder());
       close(fd);
-      FileName = path.data();
       file_ = std::make_unique<FileStream>(FileName);
       stream_ = file_.get();
       break;

@@ -72,12 +72,8 @@ AtomicFileStream::AtomicFileStream(std::string target) : target_(std::move(targe
   std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
   // A hidden name, so that a file manager showing the folder does not offer a half-made book.
-  std::string pattern = folder + "." + base + ".XXXXXX";
-  std::vector<char> path(pattern.begin(), pattern.end());
-  path.push_back('\0');
-  int fd = mkstemp(path.data());
+  int fd = CreateUniqueFile(folder + "." + base + ".", temporary_);
   if (fd < 0) throw FileError("Cannot create file \"" + target_ + "\". " + SystemReason());
-  temporary_ = path.data();
   // The finished file gets the mode an ordinary new file would have, or the mode of the file
   // it replaces.
   struct stat old {};
@@ -162,6 +158,15 @@ std::string OutputNameProblem(const std::string& name, std::string_view extensio
     return file + " is read-only";
   }
   return std::string();
+}
+
+int CreateUniqueFile(const std::string& prefix, std::string& path) {
+  std::string pattern = prefix + "XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd >= 0) path = name.data();
+  return fd;
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

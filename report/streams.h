@@ -120,6 +120,10 @@ std::string WithExtension(std::string name, std::string_view extension = ".pdf")
 // caller's question.
 std::string OutputNameProblem(const std::string& name, std::string_view extension = ".pdf");
 
+// Creates a new, empty file named `prefix` and six characters that make the name unique, open
+// to its owner only; returns its open descriptor and sets `path`, or returns -1 with errno set.
+int CreateUniqueFile(const std::string& prefix, std::string& path);
+
 // Writes `bytes` to `path`, creating or replacing the file.
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reads the whole of `path`.
