@@ -241,6 +241,11 @@ void TForm1::FormCreate() {
   maker_ = std::make_unique<pages::BookMaker>(banks::BuiltInBanks(), stream_file);
 }
 
+const std::vector<uint8_t>& TForm1::PreviewRecording() const {
+  static const std::vector<uint8_t> kNone;
+  return preview_maker_ ? preview_maker_->LastRecording() : kNone;
+}
+
 std::string TForm1::OptionsProblem() const {
   if (!startup_error_.isEmpty()) return startup_error_.toStdString();
   return pages::RunOptionsProblem(Options(), banks::BuiltInBanks());
@@ -299,10 +304,9 @@ void TForm1::OptionsChanged() {
     } else {
       preview_maker_->BuildStandardPages(o, std::string());
     }
-    preview_recording_ = preview_maker_->LastRecording();
     ++preview_builds_;
-    picture->setPixmap(QPixmap::fromImage(
-        PaintFirstPage(preview_recording_, kPreviewWidth, kPreviewHeight, devicePixelRatioF())));
+    picture->setPixmap(QPixmap::fromImage(PaintFirstPage(
+        preview_maker_->LastRecording(), kPreviewWidth, kPreviewHeight, devicePixelRatioF())));
   } catch (const std::exception&) {
     // Without a picture the window stays usable.
   }

@@ -44,7 +44,7 @@ class TForm1 : public QWidget {
   // How many times the preview was made; it is made again on every change of an option.
   int PreviewBuilds() const { return preview_builds_; }
   // The recording the preview was painted from.
-  const std::vector<uint8_t>& PreviewRecording() const { return preview_recording_; }
+  const std::vector<uint8_t>& PreviewRecording() const;
   // The papers offered: the caption and the size in inches.
   struct PaperChoice {
     const char* caption;
@@ -85,7 +85,6 @@ class TForm1 : public QWidget {
   bool running_ = false;
   bool close_after_run_ = false;
   int preview_builds_ = 0;
-  std::vector<uint8_t> preview_recording_;
   std::unique_ptr<pages::BookMaker> preview_maker_;
 
   QLabel *Image1, *Imagea1c, *Image2, *Image4, *Image5;

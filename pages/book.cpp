@@ -145,6 +145,8 @@ std::string LevelCaption(int level_item) {
   return kLevelCaptions[level_item];
 }
 
+std::string BookTitle(int level_item) { return LevelCaption(level_item) + " by " + kProgramName; }
+
 std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::BankSet& banks) {
   if (options.level_item < 0 || options.level_item > 5) {
     return "level item " + std::to_string(options.level_item) + " is not 0..5";
@@ -178,6 +180,9 @@ std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::B
 BookMaker::BookMaker(const puzzle::BankSet& banks, std::string page_stream_file)
     : supply_(banks, random_), page_stream_file_(std::move(page_stream_file)) {
   project_.SetEngine(&writer_);
+  // Each run's recording goes straight to its file, so that it never sits in memory beside the
+  // whole document; it is read back once the document is freed.
+  writer_.StreamMode = report::smFile;
   writer_.Copies = 2;
   render_pdf_.EmbedFonts = true;
   render_pdf_.FontEncoding = report::fePDFDocEncoding;
@@ -192,13 +197,16 @@ void BookMaker::SetProgress(report::Progress* progress) {
 }
 
 void BookMaker::StartRun(const puzzle::RunOptions& options) {
+  if (std::string problem = RunOptionsProblem(options, supply_.Banks()); !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
   options_ = options;
   render_pdf_.PrintReady = options.print_ready;
   render_pdf_.DocInfo.Title.clear();
   if (options.print_ready) {
     // Before any work: a book that cannot embed its font is not made at all.
     render_pdf_.PrintFontFile = report::FindPrintFont();
-    render_pdf_.DocInfo.Title = LevelCaption(options.level_item) + " by " + kProgramName;
+    render_pdf_.DocInfo.Title = BookTitle(options.level_item);
   }
 }
 
@@ -231,9 +239,6 @@ Sheet BookMaker::Page(int number) {
 }
 
 void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file) {
-  if (std::string problem = RunOptionsProblem(options, supply_.Banks()); !problem.empty()) {
-    throw std::invalid_argument(problem);
-  }
   StartRun(options);
   supply_.FillBatch(options);
   const int P = options.pages;
@@ -241,7 +246,7 @@ void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std:
   const int n = U * P;
   const int A = (n + 3) / 4;
   StartReport(P + A);
-  const std::string title = LevelCaption(options.level_item) + " by " + kProgramName;
+  const std::string title = BookTitle(options.level_item);
   const bool candidates = options.candidates && U == 1;
   auto puzzle_progress = [&](int q) {
     progress_->SetPosition(q * 40 / P);
@@ -341,9 +346,6 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
   if (N < 1 || N > puzzle::SamuraiBatch::kPages) {
     throw std::out_of_range("a Samurai book has 1 to 200 pages, not " + std::to_string(N));
   }
-  if (std::string problem = RunOptionsProblem(options, supply_.Banks()); !problem.empty()) {
-    throw std::invalid_argument(problem);
-  }
   StartRun(options);
   StartReport(2 * N);
   supply_.SetUniqueDraws(options.unique);
@@ -353,7 +355,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
   }
   progress_->SetPosition(10);
   progress_->SetCaption("Create Sudoku Puzzles,Please wait");
-  const std::string title = LevelCaption(options.level_item) + " by " + kProgramName;
+  const std::string title = BookTitle(options.level_item);
 
   auto grid_lines = [&](const Sheet& page) {
     // Horizontal lines: top-left, top-right, centre, bottom-left, bottom-right.
@@ -426,9 +428,6 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   if (before_execute) before_execute(project_);
   RunRecording recording(page_stream_file_);
-  // The recording goes straight to its file, so that it never sits in memory beside the
-  // whole document; it is read back once the document is freed.
-  writer_.StreamMode = report::smFile;
   writer_.FileName = recording.Path();
   project_.ExecuteReport("Report1");
   project_.CloseProject();

@@ -26,6 +26,8 @@ inline constexpr const char* kKeywords = "printable sudoku,pdf sudoku,sudoku,sud
 
 // Caption of a level choice 0..5: "Very Easy Sudoku" .. "Extreme Sudoku".
 std::string LevelCaption(int level_item);
+// The title on every page and in a print-ready file: "Hard Sudoku by Quorvel Pro".
+std::string BookTitle(int level_item);
 
 // Why a book cannot be made with `options` from `banks`, or "" when it can. The front ends ask
 // before any work; the builders refuse such options too.
@@ -76,7 +78,8 @@ class BookMaker {
   const std::string& PageStreamFile() const { return page_stream_file_; }
 
  private:
-  // Takes the run's options: the layout and how the PDF is written.
+  // Checks and takes the run's options (the layout and how the PDF is written) before any
+  // work; options that cannot make a book throw std::invalid_argument.
   void StartRun(const puzzle::RunOptions& options);
   // A new project whose report "Report1" holds `pages` pages chained in print order.
   void StartReport(int pages);

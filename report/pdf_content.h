@@ -8,6 +8,8 @@
 
 namespace quorvel::report {
 
+// Locale-independent formats of PDF text: "%.4f" appended, "%.4d", and a backslash before
+// every "(", ")" and "\".
 void AppendFixed4(std::string& out, double v);
 std::string FormatD4(int v);
 std::string EscapeText(std::string_view text);

@@ -19,14 +19,12 @@
 namespace quorvel::report {
 
 // Locale-independent number formats of the PDF text.
+// (AppendFixed4 "%.4f", FormatD4 "%.4d" and EscapeText, a backslash before every "(", ")" and
+// "\", come with pdf_content.h.)
 std::string FormatFixed4(double v);  // "%.4f"
-void AppendFixed4(std::string& out, double v);
-std::string FormatG3(double v);  // "%.3g"
-std::string FormatD4(int v);     // "%.4d"
+std::string FormatG3(double v);      // "%.3g"
 // Colour 0x00BBGGRR as "r g b" in "%.3g"; negative colours are black.
 std::string FormatColor(TColor c);
-// A backslash before every "(", ")" and "\".
-std::string EscapeText(std::string_view text);
 
 enum TFontEncoding {
   feMacRomanEncoding,
