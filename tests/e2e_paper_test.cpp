@@ -67,33 +67,6 @@ std::string SameWordsInPlace(const std::vector<PageWords>& letter,
   return "";
 }
 
-// Every word box of every page, in points, with the page number.
-struct Box {
-  int page;
-  double x0, y0, x1, y1;
-  std::string text;
-};
-std::vector<Box> WordBoxes(const std::string& pdf) {
-  Result r = Shell("pdftotext -bbox " + pdf + " -");
-  std::vector<Box> boxes;
-  std::regex word(
-      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-  int page = 0;
-  size_t at = 0;
-  while ((at = r.out.find("<page ", at)) != std::string::npos) {
-    ++page;
-    size_t end = r.out.find("</page>", at);
-    std::string body = r.out.substr(at, end - at);
-    for (std::sregex_iterator it(body.begin(), body.end(), word), e; it != e; ++it) {
-      const std::smatch& m = *it;
-      boxes.push_back(
-          {page, std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4]), m[5]});
-    }
-    at = end;
-  }
-  return boxes;
-}
-
 // The sizes of every Tf operator of the file's (uncompressed) page contents.
 std::vector<int> FontSizes(const std::string& pdf) {
   std::string bytes = FileBytes(pdf);
@@ -162,17 +135,20 @@ TEST_F(E2E, PapersAndLayouts) {
       // Inside the live area: 0.375 in from the top, bottom and outside edge, the gutter on the
       // binding side (left on odd pages).
       double gutter = layout.pdf_pages > 150 ? 0.5 : 0.375;
-      for (const Box& b : WordBoxes(pdf)) {
-        bool odd = b.page % 2 == 1;
+      std::vector<PageWords> pages = Words(pdf);
+      for (size_t p = 0; p < pages.size(); ++p) {
+        bool odd = p % 2 == 0;  // page p + 1
         double left = (odd ? gutter : 0.375) * 72,
                right = (paper.width - (odd ? 0.375 : gutter)) * 72;
-        EXPECT_GE(b.x0, left - 0.5) << what << " page " << b.page << " " << b.text;
-        EXPECT_LE(b.x1, right + 0.5) << what << " page " << b.page << " " << b.text;
-        EXPECT_GE(b.y0, 0.375 * 72 - 0.5) << what << " page " << b.page << " " << b.text;
-        EXPECT_LE(b.y1, (paper.height - 0.375) * 72 + 0.5) << what << " page " << b.page;
+        for (const Word& w : pages[p]) {
+          EXPECT_GE(w.x0, left - 0.5) << what << " page " << p + 1 << " " << w.text;
+          EXPECT_LE(w.x1, right + 0.5) << what << " page " << p + 1 << " " << w.text;
+          EXPECT_GE(w.y0, 0.375 * 72 - 0.5) << what << " page " << p + 1 << " " << w.text;
+          EXPECT_LE(w.y1, (paper.height - 0.375) * 72 + 0.5) << what << " page " << p + 1;
+        }
       }
       // The same book: every word of the Letter book, in its place in the design.
-      EXPECT_EQ(SameWordsInPlace(letter_words, Words(pdf)), "") << what;
+      EXPECT_EQ(SameWordsInPlace(letter_words, pages), "") << what;
     }
   }
 }

@@ -60,6 +60,7 @@ inline std::string FileBytes(const std::string& path) {
 struct Word {
   double x, y;  // centre, in inches from the top-left corner
   std::string text;
+  double x0, y0, x1, y1;  // the box, in points from the top-left corner
 };
 using PageWords = std::vector<Word>;
 
@@ -76,8 +77,8 @@ inline std::vector<PageWords> Words(const std::string& pdf) {
     PageWords words;
     for (std::sregex_iterator it(body.begin(), body.end(), word), e; it != e; ++it) {
       const std::smatch& m = *it;
-      words.push_back({(std::stod(m[1]) + std::stod(m[3])) / 2 / 72,
-                       (std::stod(m[2]) + std::stod(m[4])) / 2 / 72, m[5]});
+      double x0 = std::stod(m[1]), y0 = std::stod(m[2]), x1 = std::stod(m[3]), y1 = std::stod(m[4]);
+      words.push_back({(x0 + x1) / 2 / 72, (y0 + y1) / 2 / 72, m[5], x0, y0, x1, y1});
     }
     pages.push_back(words);
     at = end;
