@@ -35,8 +35,6 @@ class PuzzleSupply {
   // Switches draws without repeats on or off; either way every bank starts afresh, so that a
   // book's draws never depend on an earlier book's.
   void SetUniqueDraws(bool unique);
-  // The most puzzles draws without repeats can give from bank `bank_index`: all its lines.
-  int UniqueLines(int bank_index) const { return static_cast<int>(banks_.Bank(bank_index).size()); }
   // One complete level pick for bank level 1..5: Clear, then PickPuzzle(level - 1).
   void LevelPick(int bank_level);
 

@@ -101,8 +101,6 @@ class AtomicFileStream : public OutputStream {
   // Throws the file away; the target is unchanged.
   void Discard();
 
-  const std::string& TemporaryName() const { return temporary_; }
-
  private:
   std::string target_;
   std::string temporary_;
