@@ -42,6 +42,7 @@ class TReportControl : public TReportComponent {
   void LoadProperties(ByteReader& in) override;
 
  protected:
+  friend class TReportPage;  // execution clips the page's items and gives them back their bounds
   // The small members first, where the base class leaves room.
   TDisplayOn display_on_ = doParent;
   int anchor_ = 0;

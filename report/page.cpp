@@ -12,8 +12,6 @@
 
 namespace quorvel::report {
 
-using internal::CodeOf;
-using internal::MakeComponent;
 
 // --- Pages --------------------------------------------------------------------------------
 
@@ -35,6 +33,33 @@ void TReportPage::SetOrientation(TOrientation v) {
   orientation_ = v;
 }
 
+namespace {
+
+// Clips every item that reaches outside the printable area to it, 0.01 inch inside the margins.
+template <class Items>
+void ClipToPrintable(TReportWriter& writer, const Items& items) {
+  double left = writer.MarginLeft() + 0.01;
+  double top = writer.MarginTop() + 0.01;
+  double right = writer.PageWidth() - (writer.MarginRight() + 0.01);
+  double bottom = writer.PageHeight() - (writer.MarginBottom() + 0.01);
+  for (const auto& b : items) {
+    TReportControl* item = b.item;
+    double l = item->Left(), t = item->Top();
+    double r = l + item->Width(), btm = t + item->Height();
+    bool outside = l < left - kLengthTolerance || t < top - kLengthTolerance ||
+                   r > right + kLengthTolerance || btm > bottom + kLengthTolerance;
+    if (!outside) continue;
+    double nl = std::max(l, left), nt = std::max(t, top);
+    double nr = std::min(r, right), nb = std::min(btm, bottom);
+    item->SetLeft(nl);
+    item->SetTop(nt);
+    item->SetWidth(nr - nl);
+    item->SetHeight(nb - nt);
+  }
+}
+
+}  // namespace
+
 void TReportPage::Print(TReportWriter& writer) {
   if (!Visible()) return;
   // Every item returns to the bounds it had when execution began, then is clipped to the
@@ -54,85 +79,45 @@ void TReportPage::Print(TReportWriter& writer) {
       b.item->SetHeight(b.height);
     }
   }
-  if (waste_fit_) {
-    double left = writer.MarginLeft() + 0.01;
-    double top = writer.MarginTop() + 0.01;
-    double right = writer.PageWidth() - (writer.MarginRight() + 0.01);
-    double bottom = writer.PageHeight() - (writer.MarginBottom() + 0.01);
-    for (const Bounds& b : initial_bounds_) {
-      TReportControl* item = b.item;
-      double l = item->Left(), t = item->Top();
-      double r = l + item->Width(), btm = t + item->Height();
-      bool outside = l < left - kLengthTolerance || t < top - kLengthTolerance ||
-                     r > right + kLengthTolerance || btm > bottom + kLengthTolerance;
-      if (!outside) continue;
-      double nl = std::max(l, left), nt = std::max(t, top);
-      double nr = std::min(r, right), nb = std::min(btm, bottom);
-      item->SetLeft(nl);
-      item->SetTop(nt);
-      item->SetWidth(nr - nl);
-      item->SetHeight(nb - nt);
-    }
-  }
+  if (waste_fit_) ClipToPrintable(writer, initial_bounds_);
   for (TReportComponent* child : Children()) {
     writer.SetAllowMode(amAll);
     child->Print(writer);
   }
 }
 
-void TReportPage::PrintCopy(TReportWriter& writer) const {
-  // The copy is made through the persistent form, item by item, so that it carries every
-  // property, exactly as a copy of the whole project would.
-  thread_local std::vector<uint8_t> scratch;
-  auto copy_properties = [](const TReportComponent& from, TReportComponent& to) {
-    scratch.clear();
-    ByteWriter out(scratch);
-    from.SaveProperties(out);
-    ByteReader in(scratch);
-    to.LoadProperties(in);
+void TReportPage::PrintUnchanged(TReportWriter& writer) {
+  if (!Visible()) return;
+  // The items are clipped where they stand, printed, and given back the bounds they had, even
+  // when printing fails part-way: the same pages as printing a fresh copy of the page, without
+  // making one.
+  struct Kept {
+    TReportControl* item;
+    double left, top, width, height;
   };
-  TProjectContainer holder;
-  auto owned_page = std::make_unique<TReportPage>(&holder);
-  TReportPage& page = *owned_page;
-  holder.AddOwned(std::move(owned_page));
-  copy_properties(*this, page);
-
-  const std::vector<TReportComponent*>& originals = Components();
-  std::vector<TReportComponent*> copies;
-  copies.reserve(originals.size());
-  page.Owned().order.reserve(originals.size());
-  page.Owned().children.reserve(Children().size());
-  for (const TReportComponent* original : originals) {
-    if (!original->Components().empty()) {
-      throw std::logic_error("a page item that owns other components cannot be printed");
+  std::vector<Kept> kept;
+  kept.reserve(Children().size());
+  for (TReportComponent* child : Children()) {
+    if (TReportControl* item = child->AsControl()) {
+      kept.push_back({item, item->left_, item->top_, item->width_, item->height_});
     }
-    std::unique_ptr<TReportComponent> made = MakeComponent(CodeOf(*original), &page);
-    copy_properties(*original, *made);
-    copies.push_back(made.get());
-    page.AddOwned(std::move(made));
   }
-  // The same parents and child order. Usually the page's children are its own items in the
-  // same order; otherwise items are matched through a map.
-  if (Children() == originals) {
-    for (TReportComponent* copy : copies) copy->SetParent(&page);
-    page.Print(writer);
-    return;
-  }
-  std::unordered_map<const TReportComponent*, TReportComponent*> copy_of;
-  copy_of.reserve(originals.size() + 1);
-  for (size_t i = 0; i < originals.size(); ++i) copy_of[originals[i]] = copies[i];
-  copy_of[this] = &page;
-  auto attach = [&](const TReportComponent& parent) {
-    for (const TReportComponent* child : parent.Children()) {
-      auto it = copy_of.find(child);
-      if (it != copy_of.end()) it->second->SetParent(copy_of.at(&parent));
+  struct Restore {
+    std::vector<Kept>& kept;
+    ~Restore() {
+      for (const Kept& k : kept) {
+        k.item->left_ = k.left;
+        k.item->top_ = k.top;
+        k.item->width_ = k.width;
+        k.item->height_ = k.height;
+      }
     }
-  };
-  attach(*this);
-  for (const TReportComponent* original : originals) {
-    if (copy_of.count(original)) attach(*original);
+  } restore{kept};
+  if (waste_fit_) ClipToPrintable(writer, kept);
+  for (TReportComponent* child : Children()) {
+    writer.SetAllowMode(amAll);
+    child->Print(writer);
   }
-  page.Print(writer);
 }
 
 void TReportPage::SaveProperties(ByteWriter& out) const {

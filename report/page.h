@@ -14,9 +14,9 @@ class TReportPage : public TProjectItem {
   using TProjectItem::TProjectItem;
   const char* ClassName() const override { return "TReportPage"; }
 
-  // Prints a copy of this page and its items, made now and freed after: execution never
-  // changes the document.
-  void PrintCopy(TReportWriter& writer) const;
+  // Prints this page as execution does: its items clipped to the printable area when WasteFit
+  // is set, and afterwards exactly as they were, so that execution never changes the document.
+  void PrintUnchanged(TReportWriter& writer);
 
   double PageWidth() const { return page_width_; }
   double PageHeight() const { return page_height_; }
@@ -65,7 +65,7 @@ class TReportPage : public TProjectItem {
   bool waste_fit_ = false;
   int grid_lines_ = 5;
   double grid_spacing_ = 0.1;
-  std::string goto_name_;  // full name of the goto page while a copy is loaded
+  std::string goto_name_;  // full name of the goto page while a saved project is loaded
   std::vector<Bounds> initial_bounds_;
   bool bounds_taken_ = false;
 };

@@ -60,7 +60,7 @@ void TReport::PrintPages(TReportWriter& writer) {
       if (current->Orientation() != poDefault) writer.SetOrientation(current->Orientation());
       writer.NewPage();
     }
-    current->PrintCopy(writer);
+    current->PrintUnchanged(writer);
     ++printed;
     bool finished = current->Finished();
     TReportPage* next = nullptr;
@@ -215,8 +215,8 @@ bool TReportProject::SelectReport(std::string_view name) {
 void TReportProject::ExecuteReport(std::string_view name) {
   if (!SelectReport(name)) return;
   if (!engine_) throw std::logic_error("The report project has no engine");
-  // Execution prints copies, so that clipping and other changes never touch the document:
-  // each page is copied as it prints and freed after (see TReportPage::PrintCopy).
+  // Clipping never changes the document: each page gives its items back their bounds after
+  // printing them.
   TReport* report = manager_->ActiveReport();
   if (!report) return;
   double saved_units = engine_->UnitsFactor();

@@ -291,6 +291,7 @@ TEST_F(ExecuteTest, LinesTextsAndClipping) {
   auto* edge = CreateItem<TReportHLine>(*page);
   edge->SetLeft(-0.5), edge->SetTop(3.0), edge->SetWidth(9.5);
   page->SetWasteFit(true);
+  const std::vector<uint8_t> before = project.ProjectManager().Save();
 
   project.ExecuteReport("Report1");
   std::vector<std::string> want = {"pen 0 10",   "move 0.5 2", "line 7.5 2",   "pen 0 5",
@@ -314,9 +315,39 @@ TEST_F(ExecuteTest, LinesTextsAndClipping) {
   EXPECT_EQ(lefts[1], "left ab 1");
   EXPECT_EQ(lefts[2], "left c 1.5");
   EXPECT_EQ(lefts[3], "left abcdefghij 1");
-  // The document itself is not clipped: execution prints a copy.
+  // The document itself is not clipped: every item has its bounds back.
   EXPECT_EQ(edge->Left(), -0.5);
   EXPECT_EQ(edge->Width(), 9.5);
+  EXPECT_EQ(project.ProjectManager().Save(), before);
+
+  // A page printed twice prints the same both times.
+  writer.calls.clear();
+  project.ExecuteReport("Report1");
+  std::vector<std::string> again = writer.Only("left");
+  EXPECT_EQ(again, lefts);
+  EXPECT_EQ(project.ProjectManager().Save(), before);
+}
+
+// A writer that fails at its first line.
+class FailingWriter : public LogWriter {
+ public:
+  void LineTo(double, double) override { throw std::runtime_error("disk full"); }
+};
+
+TEST(Execute, AFailedRunLeavesTheDocumentAsItWas) {
+  TReportProject project;
+  FailingWriter writer;
+  project.SetEngine(&writer);
+  project.NewProject();
+  auto* page =
+      static_cast<TReportPage*>(project.ProjectManager().FindByFullName("Report1.Page1"));
+  page->SetWasteFit(true);
+  auto* edge = CreateItem<TReportHLine>(*page);
+  edge->SetLeft(-0.5), edge->SetTop(3.0), edge->SetWidth(9.5);
+  const std::vector<uint8_t> before = project.ProjectManager().Save();
+  EXPECT_THROW(project.ExecuteReport("Report1"), std::runtime_error);
+  EXPECT_EQ(edge->Left(), -0.5);
+  EXPECT_EQ(project.ProjectManager().Save(), before);
 }
 
 TEST_F(ExecuteTest, CopyCarriesPropertiesAndLinks) {
