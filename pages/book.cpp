@@ -241,6 +241,7 @@ Sheet BookMaker::Page(int number) {
 void BookMaker::BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file) {
   StartRun(options);
   supply_.FillBatch(options);
+  StageEnded("picks");
   const int P = options.pages;
   const int U = puzzle::GetPuzzlesPerPage(options.per_page_item);
   const int n = U * P;
@@ -353,6 +354,7 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
     int level = puzzle::GetBankLevel(options.level_item);
     samurai_.Store(k, puzzle::AssembleSamurai(supply_, level));
   }
+  StageEnded("picks");
   progress_->SetPosition(10);
   progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   const std::string title = BookTitle(options.level_item);
@@ -426,17 +428,27 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
 }
 
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
+  StageEnded("document");
   if (before_execute) before_execute(project_);
   RunRecording recording(page_stream_file_);
   writer_.FileName = recording.Path();
   project_.ExecuteReport("Report1");
+  StageEnded("execute");
   project_.CloseProject();
-  last_recording_ = report::ReadWholeFile(recording.Path());
-  if (record_only) return;
+  StageEnded("close");
+  if (record_only) {
+    last_recording_ = report::ReadWholeFile(recording.Path());
+    StageEnded("read back");
+    return;
+  }
+  // The PDF is made from the recording where the system holds it, without a copy.
+  last_recording_.clear();
+  report::MappedFile recorded(recording.Path());
+  StageEnded("read back");
   progress_->SetPosition(second_position);
   progress_->Repaint();
-  render_pdf_.RenderStream(last_recording_, pdf_file);
-  last_recording_.clear();
+  render_pdf_.RenderStream(recorded.data(), recorded.size(), pdf_file);
+  StageEnded("pdf");
   progress_->SetPosition(100);
   progress_->SetCaption("Done");
   if (completed) completed();

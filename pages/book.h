@@ -69,6 +69,9 @@ class BookMaker {
   int layout_page_count = 0;
   // Called with the finished document just before it is executed; lets tests inspect it.
   std::function<void(report::TReportProject&)> before_execute;
+  // Called as each stage of a run ends: "picks", "document", "execute", "close", "read back"
+  // and "pdf"; a benchmark times the stages with it.
+  std::function<void(const char* stage)> stage_ended;
 
   puzzle::PuzzleSupply& Supply() { return supply_; }
   // This maker's random source; a seed counter set here makes its books reproducible.
@@ -87,6 +90,9 @@ class BookMaker {
   Sheet Page(int number);
   // Executes the report into the page-stream file, reads it back and renders the PDF.
   void ClosingSteps(const std::string& pdf_file, int second_position);
+  void StageEnded(const char* stage) {
+    if (stage_ended) stage_ended(stage);
+  }
 
   puzzle::RandomSource random_;
   puzzle::PuzzleSupply supply_;

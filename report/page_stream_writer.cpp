@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -48,15 +49,19 @@ void TPageStreamWriter::Flush() {
   buffer_.clear();
 }
 
-void TPageStreamWriter::PatchI32(uint64_t position, int32_t value) {
+void TPageStreamWriter::Patch(uint64_t position, const void* value, size_t size) {
+  // A field still in the buffer is mended there; one already written out is mended in place.
+  if (position >= flushed_ && position + size <= Position()) {
+    std::memcpy(buffer_.data() + (position - flushed_), value, size);
+    return;
+  }
   Flush();
-  stream_->WriteAt(position, &value, 4);
+  stream_->WriteAt(position, value, size);
 }
 
-void TPageStreamWriter::PatchI16(uint64_t position, int16_t value) {
-  Flush();
-  stream_->WriteAt(position, &value, 2);
-}
+void TPageStreamWriter::PatchI32(uint64_t position, int32_t value) { Patch(position, &value, 4); }
+
+void TPageStreamWriter::PatchI16(uint64_t position, int16_t value) { Patch(position, &value, 2); }
 
 void TPageStreamWriter::Execute(const std::function<void()>& on_before_print,
                                 const std::function<void()>& on_print) {
@@ -167,12 +172,10 @@ void TPageStreamWriter::WriteHeader() {
 
 void TPageStreamWriter::BeginPageFrame() {
   if (hold_ || page_invalid_) return;
-  Flush();
   uint64_t position = Position();
   out_.U8(pgs::kPage);
   out_.I32(static_cast<int32_t>(previous_page_pos_));
   previous_page_pos_ = position;
-  Flush();
   next_field_pos_ = position + 5;
   next_field_pending_ = true;
   out_.I32(0);
@@ -238,7 +241,6 @@ void TPageStreamWriter::BeginPageFrame() {
 void TPageStreamWriter::EndCurrentPage() {
   if (!page_invalid_) out_.U8(pgs::kEndPage);
   if (next_field_pending_) {
-    Flush();
     PatchI32(next_field_pos_, static_cast<int32_t>(Position()));
     next_field_pending_ = false;
   }

@@ -21,7 +21,9 @@ enum TTextBKMode : uint8_t { bkTransparent = 0, bkOpaque = 1 };
 
 class TPageStreamWriter : public TReportWriter {
  public:
-  static constexpr size_t kBufferSize = 16384;
+  // The recording goes out in pieces of about this size; a page's link to the next, mended
+  // when the page ends, is then nearly always still in memory.
+  static constexpr size_t kBufferSize = 256 * 1024;
   static constexpr int kDeviceResolution = 600;
 
   TPageStreamWriter();
@@ -110,6 +112,7 @@ class TPageStreamWriter : public TReportWriter {
 
   void Flush();
   uint64_t Position() const { return flushed_ + buffer_.size(); }
+  void Patch(uint64_t position, const void* value, size_t size);
   void PatchI32(uint64_t position, int32_t value);
   void PatchI16(uint64_t position, int16_t value);
 

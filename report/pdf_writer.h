@@ -65,7 +65,10 @@ class TRenderPDF : public TRenderer {
   // written beside the target and moved into place when complete: a replay error still gives
   // a PDF of the pages replayed so far; a header or file error leaves the target as it was.
   // The error then propagates.
-  void RenderStream(const std::vector<uint8_t>& stream, std::string file_name);
+  void RenderStream(const uint8_t* data, size_t size, std::string file_name);
+  void RenderStream(const std::vector<uint8_t>& stream, std::string file_name) {
+    RenderStream(stream.data(), stream.size(), std::move(file_name));
+  }
   // The same into any output stream.
   void Render(const uint8_t* data, size_t size, OutputStream& out);
 

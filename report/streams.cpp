@@ -1,6 +1,7 @@
 #include "report/streams.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,16 @@ void MemoryStream::WriteAt(uint64_t position, const void* data, size_t size) {
 FileStream::FileStream(const std::string& path) : path_(path) {
   file_ = std::fopen(path.c_str(), "wb+");
   if (!file_) throw FileError("Cannot create file \"" + path + "\". " + SystemReason());
+  UseLargeBuffer();
+}
+
+FileStream::FileStream(std::FILE* file, std::string path) : path_(std::move(path)), file_(file) {
+  UseLargeBuffer();
+}
+
+void FileStream::UseLargeBuffer() {
+  buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+  std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
 }
 
 FileStream::~FileStream() {
@@ -176,22 +187,52 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
-  std::vector<uint8_t> bytes;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    long size = std::ftell(f);
-    if (size > 0) bytes.reserve(static_cast<size_t>(size));
-    std::rewind(f);
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
+  struct stat st {};
+  // One byte more than the file holds, so that the read that finds the end needs no room made.
+  std::vector<uint8_t> bytes(fstat(fd, &st) == 0 && st.st_size > 0 ? st.st_size + 1 : 4096);
+  size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) bytes.resize(2 * got);
+    ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      throw FileError("Cannot read file \"" + path + "\".");
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) throw FileError("Cannot read file \"" + path + "\".");
+  close(fd);
+  bytes.resize(got);
   return bytes;
+}
+
+MappedFile::MappedFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    std::string reason = SystemReason();
+    close(fd);
+    throw FileError("Cannot read file \"" + path + "\". " + reason);
+  }
+  size_ = static_cast<size_t>(st.st_size);
+  if (size_ > 0) {
+    void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p == MAP_FAILED) {
+      std::string reason = SystemReason();
+      close(fd);
+      throw FileError("Cannot read file \"" + path + "\". " + reason);
+    }
+    data_ = static_cast<const uint8_t*>(p);
+  }
+  close(fd);
+}
+
+MappedFile::~MappedFile() {
+  if (data_) munmap(const_cast<uint8_t*>(data_), size_);
 }
 
 void ByteWriter::Raw(const void* data, size_t size) {

@@ -59,7 +59,7 @@ class FileStream : public OutputStream {
  public:
   explicit FileStream(const std::string& path);
   // Takes over `file`, already open for writing; `path` names it in error messages.
-  FileStream(std::FILE* file, std::string path) : path_(std::move(path)), file_(file) {}
+  FileStream(std::FILE* file, std::string path);
   ~FileStream() override;
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
@@ -73,7 +73,12 @@ class FileStream : public OutputStream {
   void SyncAndClose();
 
  private:
+  // Books are megabytes: a large buffer writes them in few calls.
+  static constexpr size_t kBufferSize = 256 * 1024;
+  void UseLargeBuffer();
+
   std::string path_;
+  std::unique_ptr<char[]> buffer_;
   std::FILE* file_ = nullptr;
   uint64_t position_ = 0;
 };
@@ -126,6 +131,22 @@ int CreateUniqueFile(const std::string& prefix, std::string& path);
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reads the whole of `path`.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// A file's bytes mapped read-only into memory for as long as the object lives: a recording of
+// megabytes is read where the system already holds it instead of being copied.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::string& path);
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+};
 
 // Appends little-endian fields to a byte vector.
 class ByteWriter {

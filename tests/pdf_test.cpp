@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <random>
 #include <unistd.h>
 
 #include <clocale>
@@ -218,6 +220,37 @@ TEST(PdfFormat, NumbersColoursAndEscapes) {
   EXPECT_EQ(MapFontName("TimesRoman", true, false), "Times-Bold");
   EXPECT_EQ(MapFontName("Symbol", true, false), "Symbol");
   EXPECT_EQ(MapFontName("Comic Sans", false, true), "Helvetica-Oblique");
+}
+
+// "%.4f" in the C locale is the definition; the formatter has a short way for page coordinates
+// and must agree with it everywhere, ties and their neighbours, signs and huge values included.
+TEST(PdfFormat, Fixed4AgreesWithPrintf) {
+  std::vector<double> values = {0.5,       -0.5,     0.00005,   0.00015,    -0.00005,
+                                -0.0,      1e-300,   -1e-7,     0.99995,    9.99995,
+                                612.0,     791.9999, 94.175,    1.00005,    123456.78905,
+                                999999.99995, 1e6,   -1e6,      2.5e9,      -3.75e12,
+                                1e300,     4503599627370495.5,  0.12345,    72 * 0.35};
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> page(-50, 800);
+  std::uniform_int_distribution<int> ticks(-200000, 8000000);
+  for (int i = 0; i < 200000; ++i) {
+    values.push_back(page(random));
+    // Values on and next to the rounding boundaries, as inch positions times 72 give them.
+    double tie = (ticks(random) + 0.5) / 10000.0;
+    values.push_back(tie);
+    values.push_back(std::nextafter(tie, 0.0));
+    values.push_back(std::nextafter(tie, 1e9));
+    values.push_back(ticks(random) / 3600.0 * 72);
+  }
+  int mismatches = 0;
+  for (double v : values) {
+    char want[400];
+    std::snprintf(want, sizeof want, "%.4f", v);
+    if (FormatFixed4(v) != want && ++mismatches < 10) {
+      ADD_FAILURE() << std::hexfloat << v << ": " << FormatFixed4(v) << " != " << want;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(PdfFormat, NumbersIgnoreTheProcessLocale) {
