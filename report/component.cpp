@@ -197,49 +197,115 @@ void TReportComponent::AddOwned(std::unique_ptr<TReportComponent> component) {
   Owned().order.push_back(component.release());
 }
 
+int& TReportComponent::OwnedTable::CounterFor(std::string_view base) {
+  for (Counter& c : counters) {
+    if (SameName(c.base.view(), base)) return c.next;
+  }
+  counters.push_back({ShortString(base), 1});
+  return counters.back().next;
+}
+
+namespace {
+constexpr int kMostNumbered = 9999;
+
+// base + number, written into `out`; returns its length.
+size_t NumberedName(std::string_view base, int number, char (&out)[64]) {
+  std::string digits = std::to_string(number);
+  if (base.size() + digits.size() > sizeof out) return 0;
+  std::memcpy(out, base.data(), base.size());
+  std::memcpy(out + base.size(), digits.data(), digits.size());
+  return base.size() + digits.size();
+}
+}  // namespace
+
+void TReportComponent::AddOwnedWithFreeName(std::unique_ptr<TReportComponent> component,
+                                            std::string_view base) {
+  OwnedTable& table = Owned();
+  char buffer[64];
+  if (base.size() + 4 > sizeof buffer) {
+    // A base this long takes the general way.
+    std::string name = FreeNameFor(base);
+    TReportComponent* c = component.get();
+    AddOwned(std::move(component));
+    c->SetName(name);
+    return;
+  }
+  TReportComponent* c = component.release();
+  table.order.push_back(c);
+  const size_t position = table.order.size() - 1;
+  // A name of letters and a number is never a reserved word: each candidate is tried with one
+  // search that also registers it.
+  int& next = table.CounterFor(base);
+  for (int n = next; n <= kMostNumbered; ++n) {
+    c->name_ = std::string_view(buffer, NumberedName(base, n, buffer));
+    if (!table.names.Insert(position, table.order)) {
+      next = n + 1;
+      return;
+    }
+  }
+  // All taken: the last candidate collides.
+  c->name_.clear();
+  throw EComponentError("A component named " + std::string(base) + std::to_string(kMostNumbered) +
+                        " already exists");
+}
+
 void TReportComponent::ReleaseOwned(TReportComponent* component) {
   if (!owned_) return;
   auto it = std::find(owned_->order.begin(), owned_->order.end(), component);
-  if (it != owned_->order.end()) owned_->order.erase(it);
-  if (!component->name_.empty()) owned_->names.Erase(component);
+  if (it != owned_->order.end()) {
+    if (!component->name_.empty()) {
+      owned_->names.EraseAt(static_cast<size_t>(it - owned_->order.begin()), owned_->order,
+                            /*leaving=*/true);
+    }
+    owned_->order.erase(it);
+  }
   owned_->counters.clear();
 }
 
+size_t TReportComponent::PositionInOwner() const {
+  const std::vector<TReportComponent*>& order = owner_->Owned().order;
+  if (!order.empty() && order.back() == this) return order.size() - 1;
+  auto it = std::find(order.begin(), order.end(), this);
+  if (it == order.end()) throw std::logic_error("a component is missing from its owner's list");
+  return static_cast<size_t>(it - order.begin());
+}
+
 void TReportComponent::SetName(std::string_view name) {
-  if (name == name_) return;
+  if (name == name_.view()) return;
   if (IsReservedName(name)) return;
   if (!owner_) {
     name_ = name;
     return;
   }
+  OwnedTable& table = owner_->Owned();
+  const size_t position = PositionInOwner();
   if (name_.empty()) {
-    // A first name: one lookup both checks for a collision and registers it.
+    // A first name: one search both checks for a collision and registers it.
     name_ = name;
-    if (owner_->Owned().names.Insert(this)) {
+    if (table.names.Insert(position, table.order)) {
       name_.clear();
       throw EComponentError("A component named " + std::string(name) + " already exists");
     }
     return;
   }
-  OwnedTable& table = owner_->Owned();
   if (!name.empty()) {
-    TReportComponent* other = table.names.Find(name);
+    TReportComponent* other = table.names.Find(name, table.order);
     if (other && other != this) {
       throw EComponentError("A component named " + std::string(name) + " already exists");
     }
   }
-  if (!name_.empty()) {
-    table.names.Erase(this);
-    // A freed name may be lower than a counter: search from 1 again.
-    table.counters.clear();
-  }
+  table.names.EraseAt(position, table.order, /*leaving=*/false);
+  // A freed name may be lower than a counter: search from 1 again.
+  table.counters.clear();
   name_ = name;
-  if (!name_.empty()) table.names.Insert(this);
+  if (!name_.empty()) table.names.Insert(position, table.order);
 }
 
 std::string TReportComponent::FullName() const {
-  if (!owner_ || !owner_->owner_ || dynamic_cast<const TProjectManager*>(owner_)) return name_;
-  return owner_->FullName() + "." + name_;
+  if (!owner_ || !owner_->owner_ || dynamic_cast<const TProjectManager*>(owner_)) {
+    return name_.str();
+  }
+  return owner_->FullName() + "." + name_.str();
 }
 
 void TReportComponent::SetParent(TReportComponent* parent) {
@@ -260,13 +326,14 @@ void TReportComponent::SetParent(TReportComponent* parent) {
 
 TReportComponent* TReportComponent::FindComponent(std::string_view name) const {
   if (!owned_) return nullptr;
-  return owned_->names.Find(name);
+  return owned_->names.Find(name, owned_->order);
 }
 
-std::string TReportComponent::FreeNameFor(const std::string& base) {
-  int& next = Owned().counters.try_emplace(base, 1).first->second;
-  for (int n = next; n <= 9999; ++n) {
-    std::string candidate = base + std::to_string(n);
+std::string TReportComponent::FreeNameFor(std::string_view base) {
+  int& next = Owned().CounterFor(base);
+  for (int n = next; n <= kMostNumbered; ++n) {
+    std::string candidate(base);
+    candidate += std::to_string(n);
     if (!FindComponent(candidate)) {
       // Callers apply the name they get, so the search goes on after it next time.
       next = n + 1;
@@ -274,7 +341,7 @@ std::string TReportComponent::FreeNameFor(const std::string& base) {
     }
   }
   // All taken: the last candidate is applied and collides.
-  return base + "9999";
+  return std::string(base) + std::to_string(kMostNumbered);
 }
 
 TReportPage* TReportComponent::Page() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "report/name_index.h"
+#include "report/short_string.h"
 #include "report/streams.h"
 #include "report/types.h"
 #include "report/writer.h"
@@ -60,7 +61,7 @@ class TReportComponent {
   // True for pages, reports and the project manager: CreateItem on them owns the item.
   virtual bool IsProjectItem() const { return false; }
 
-  const std::string& Name() const { return name_; }
+  std::string_view Name() const { return name_.view(); }
   // Applies a name, checking that no other component of the owner carries it.
   void SetName(std::string_view name);
   std::string FullName() const;
@@ -81,7 +82,7 @@ class TReportComponent {
   const std::vector<TReportComponent*>& Components() const;
   TReportComponent* FindComponent(std::string_view name) const;
   // base + 1, 2, ... up to 9999: the first name no owned component carries.
-  std::string FreeNameFor(const std::string& base);
+  std::string FreeNameFor(std::string_view base);
   // Frees every owned component.
   void FreeComponents();
 
@@ -98,6 +99,8 @@ class TReportComponent {
 
   // Takes ownership of a component constructed with this one as its owner.
   void AddOwned(std::unique_ptr<TReportComponent> component);
+  // The same, naming it base + the first free number, as FreeNameFor and SetName would.
+  void AddOwnedWithFreeName(std::unique_ptr<TReportComponent> component, std::string_view base);
 
  protected:
   void PrintChildren(TReportWriter& writer);
@@ -106,8 +109,10 @@ class TReportComponent {
   friend class TProjectManager;
   friend class TReportPage;
   void ReleaseOwned(TReportComponent* component);
+  // Where this component stands in its owner's list.
+  size_t PositionInOwner() const;
 
-  std::string name_;
+  ShortString name_;
   TReportComponent* owner_ = nullptr;
   TReportComponent* parent_ = nullptr;
   // What a component owns and the children it holds; made on first use, since most items
@@ -116,7 +121,13 @@ class TReportComponent {
     std::vector<TReportComponent*> order;     // owning: freed by FreeComponents
     std::vector<TReportComponent*> children;  // printing order
     NameIndex names;
-    std::unordered_map<std::string, int, NameHash, NameEqual> counters;  // base -> next number
+    // Per name base ("Text", "Page"), the number to try first for the next free name.
+    struct Counter {
+      ShortString base;
+      int next;
+    };
+    std::vector<Counter> counters;
+    int& CounterFor(std::string_view base);
   };
   OwnedTable& Owned();
   std::unique_ptr<OwnedTable> owned_;

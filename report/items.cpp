@@ -111,12 +111,17 @@ TReportText::TReportText(TReportComponent* owner) : TReportCustomText(owner) { w
 double TReportText::Height() const { return std::abs(font_.Size) / 60.0; }
 
 void TReportText::PrintSelf(TReportWriter& writer) {
-  std::string text = text_;
+  std::string_view text = text_.view();
   writer.SelectFont(font_);
   writer.SetFontRotation(rotation_);
   writer.SetTextLineTop(AbsoluteTop());
+  std::string truncated;
   if (truncate_) {
-    while (!text.empty() && writer.TextWidth(text) > Width() + kLengthTolerance) text.pop_back();
+    truncated = text;
+    while (!truncated.empty() && writer.TextWidth(truncated) > Width() + kLengthTolerance) {
+      truncated.pop_back();
+    }
+    text = truncated;
   }
   writer.PrintJustified(text, justify_, AbsoluteLeft(), Width(), 0);
 }
@@ -225,16 +230,14 @@ TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
                        "\"");
   }
   std::unique_ptr<TReportComponent> made = MakeComponent(CodeOfClass(class_name), owner);
-  auto* item = dynamic_cast<TReportControl*>(made.get());
+  TReportControl* item = made->AsControl();
   if (!item) throw EReportClass("Not a positioned item class: \"" + std::string(class_name) + "\"");
-  std::string name;
   if (!requested_name.empty() && !owner->FindComponent(requested_name)) {
-    name = std::string(requested_name);
+    owner->AddOwned(std::move(made));
+    item->SetName(requested_name);
   } else {
-    name = owner->FreeNameFor(ClassBaseName(class_name));
+    owner->AddOwnedWithFreeName(std::move(made), ClassBaseName(class_name));
   }
-  owner->AddOwned(std::move(made));
-  item->SetName(name);
   item->SetParent(&on);
   item->SetLeft(left);
   item->SetTop(top);

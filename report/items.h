@@ -54,8 +54,8 @@ class TReportCustomText : public TReportControl {
  public:
   using TReportControl::TReportControl;
 
-  const std::string& Text() const { return text_; }
-  void SetText(std::string text) { text_ = std::move(text); }
+  std::string_view Text() const { return text_.view(); }
+  void SetText(std::string_view text) { text_ = text; }
   TReportFont& Font() { return font_; }
   const TReportFont& Font() const { return font_; }
   TPrintJustify FontJustify() const { return justify_; }
@@ -67,7 +67,7 @@ class TReportCustomText : public TReportControl {
   void LoadProperties(ByteReader& in) override;
 
  protected:
-  std::string text_;
+  ShortString text_;
   TReportFont font_;
   TPrintJustify justify_ = pjLeft;
 };

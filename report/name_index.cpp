@@ -46,77 +46,94 @@ std::string LowerName(std::string_view s) {
 // --- NameIndex ----------------------------------------------------------------------------
 
 namespace {
-TReportComponent* Tombstone() {
-  static char mark;
-  return reinterpret_cast<TReportComponent*>(&mark);
+uint32_t Hash32(std::string_view name) {
+  size_t h = NameHash()(name);
+  return static_cast<uint32_t>(h ^ (h >> 32));
 }
 }  // namespace
 
-size_t NameIndex::Slot(std::string_view name) const {
-  return NameHash()(name) & (slots_.size() - 1);
-}
-
-TReportComponent* NameIndex::Find(std::string_view name) const {
+TReportComponent* NameIndex::Find(std::string_view name, const Order& order) const {
   if (slots_.empty()) return nullptr;
-  for (size_t i = Slot(name);; i = (i + 1) & (slots_.size() - 1)) {
-    TReportComponent* c = slots_[i];
-    if (!c) return nullptr;
-    if (c != Tombstone() && SameName(c->Name(), name)) return c;
-  }
-}
-
-TReportComponent* NameIndex::Insert(TReportComponent* c) {
-  if ((used_ + 1) * 2 > slots_.size()) Grow(std::max<size_t>(16, (live_ + 1) * 4));
-  size_t first_free = SIZE_MAX;
-  size_t i = Slot(c->Name());
-  for (;; i = (i + 1) & (slots_.size() - 1)) {
-    TReportComponent* s = slots_[i];
-    if (!s) break;
-    if (s == Tombstone()) {
-      if (first_free == SIZE_MAX) first_free = i;
-    } else if (SameName(s->Name(), c->Name())) {
-      return s;
+  const uint32_t hash = Hash32(name);
+  for (size_t i = hash & Mask();; i = (i + 1) & Mask()) {
+    const Slot& s = slots_[i];
+    if (s.position == 0) return nullptr;
+    if (s.hash == hash && SameName(order[s.position - 1]->Name(), name)) {
+      return order[s.position - 1];
     }
   }
-  if (first_free == SIZE_MAX) {
-    first_free = i;
-    ++used_;
+}
+
+TReportComponent* NameIndex::Insert(size_t position, const Order& order) {
+  if ((live_ + 1) * 2 > slots_.size()) Grow(std::max<size_t>(16, slots_.size() * 2));
+  std::string_view name = order[position]->Name();
+  const uint32_t hash = Hash32(name);
+  size_t i = hash & Mask();
+  for (;; i = (i + 1) & Mask()) {
+    const Slot& s = slots_[i];
+    if (s.position == 0) break;
+    if (s.hash == hash && SameName(order[s.position - 1]->Name(), name)) {
+      return order[s.position - 1];
+    }
   }
-  slots_[first_free] = c;
+  slots_[i] = {hash, static_cast<uint32_t>(position + 1)};
   ++live_;
   return nullptr;
 }
 
-void NameIndex::Erase(const TReportComponent* c) {
+void NameIndex::EraseAt(size_t position, const Order& order, bool leaving) {
   if (slots_.empty()) return;
-  for (size_t i = Slot(c->Name());; i = (i + 1) & (slots_.size() - 1)) {
-    TReportComponent* s = slots_[i];
-    if (!s) return;
-    if (s == c) {
-      slots_[i] = Tombstone();
-      --live_;
-      return;
+  const uint32_t wanted = static_cast<uint32_t>(position + 1);
+  size_t i = Hash32(order[position]->Name()) & Mask();
+  for (;; i = (i + 1) & Mask()) {
+    if (slots_[i].position == 0) return;  // not in the index
+    if (slots_[i].position == wanted) break;
+  }
+  // Backward-shift deletion: later members of the same run move up into the gap, so that no
+  // search stops early at it.
+  for (size_t gap = i, j = (i + 1) & Mask();; j = (j + 1) & Mask()) {
+    if (slots_[j].position == 0) {
+      slots_[gap] = {};
+      break;
     }
+    size_t home = slots_[j].hash & Mask();
+    // slots_[j] may fill the gap unless its home lies cyclically in (gap, j].
+    bool stays = gap <= j ? (gap < home && home <= j) : (gap < home || home <= j);
+    if (!stays) {
+      slots_[gap] = slots_[j];
+      gap = j;
+    }
+  }
+  --live_;
+  if (!leaving) return;
+  for (Slot& s : slots_) {
+    if (s.position > wanted) --s.position;
   }
 }
 
 void NameIndex::Clear() {
   slots_.clear();
-  live_ = used_ = 0;
+  live_ = 0;
 }
 
 void NameIndex::Reserve(size_t n) {
   if (n * 2 > slots_.size()) Grow(n * 2);
 }
 
+void NameIndex::Place(Slot slot) {
+  size_t i = slot.hash & Mask();
+  while (slots_[i].position != 0) i = (i + 1) & Mask();
+  slots_[i] = slot;
+}
+
 void NameIndex::Grow(size_t capacity) {
   size_t size = 16;
   while (size < capacity) size *= 2;
-  std::vector<TReportComponent*> old = std::move(slots_);
-  slots_.assign(size, nullptr);
-  live_ = used_ = 0;
-  for (TReportComponent* c : old) {
-    if (c && c != Tombstone()) Insert(c);
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(size, Slot{});
+  // The hashes are kept: growing never reads a name.
+  for (const Slot& s : old) {
+    if (s.position != 0) Place(s);
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,24 +22,34 @@ struct NameEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept;
 };
 
-// The components of one owner by name, without regard to case: an open-addressing table of
-// component pointers that reads the names from the components themselves.
+// The components of one owner by name, without regard to case: an open-addressing table that
+// refers to them by their position in the owner's list and keeps each name's hash, so that
+// neither a search nor growing the table reads a component whose name cannot match.
 class NameIndex {
  public:
-  TReportComponent* Find(std::string_view name) const;
-  // Adds `c` under its current name; returns the component already holding that name instead
-  // (and adds nothing), or null.
-  TReportComponent* Insert(TReportComponent* c);
-  void Erase(const TReportComponent* c);
+  using Order = std::vector<TReportComponent*>;
+
+  TReportComponent* Find(std::string_view name, const Order& order) const;
+  // Adds order[position] under its current name; returns the component already holding that
+  // name instead (and adds nothing), or null.
+  TReportComponent* Insert(size_t position, const Order& order);
+  // Removes order[position] under its current name. When it is `leaving` the list, the
+  // positions after it move down by one.
+  void EraseAt(size_t position, const Order& order, bool leaving);
   void Clear();
   void Reserve(size_t n);
 
  private:
-  size_t Slot(std::string_view name) const;
+  struct Slot {
+    uint32_t hash;
+    uint32_t position;  // 0: empty; else the position in the owner's list + 1
+  };
+  size_t Mask() const { return slots_.size() - 1; }
+  void Place(Slot slot);
   void Grow(size_t capacity);
 
-  std::vector<TReportComponent*> slots_;  // null: empty; Tombstone(): erased
-  size_t live_ = 0, used_ = 0;
+  std::vector<Slot> slots_;
+  size_t live_ = 0;
 };
 
 // Lower-case copy for name comparisons, and a comparison that ignores case.

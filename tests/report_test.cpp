@@ -82,11 +82,11 @@ TEST(Document, ItemNamesPerPage) {
   TReportPage* p1 = report->FirstPage();
   TReportPage* p2 = report->AddPage();
   std::vector<std::string> names;
-  for (int i = 0; i < 3; ++i) names.push_back(CreateItem<TReportText>(*p1, "TitleText")->Name());
-  for (int i = 0; i < 2; ++i) names.push_back(CreateItem<TReportHLine>(*p1)->Name());
-  names.push_back(CreateItem<TReportVLine>(*p1)->Name());
-  names.push_back(CreateItem<TReportText>(*p2, "TitleText")->Name());
-  names.push_back(CreateItem<TReportHLine>(*p2)->Name());
+  for (int i = 0; i < 3; ++i) names.emplace_back(CreateItem<TReportText>(*p1, "TitleText")->Name());
+  for (int i = 0; i < 2; ++i) names.emplace_back(CreateItem<TReportHLine>(*p1)->Name());
+  names.emplace_back(CreateItem<TReportVLine>(*p1)->Name());
+  names.emplace_back(CreateItem<TReportText>(*p2, "TitleText")->Name());
+  names.emplace_back(CreateItem<TReportHLine>(*p2)->Name());
   EXPECT_EQ(names, (std::vector<std::string>{"TitleText", "Text1", "Text2", "HLine1", "HLine2",
                                              "VLine1", "TitleText", "HLine1"}));
   // A taken number is skipped, compared without case.
