@@ -191,7 +191,7 @@ void TPageStreamWriter::BeginPageFrame() {
   out_.U8(0);
 
   out_.U8(pgs::kFontName);
-  out_.String(font_.name);
+  out_.String(font_.name.str());
   out_.U8(pgs::kFontColor);
   out_.I32(font_.color);
   out_.U8(pgs::kFontPitch);
@@ -293,9 +293,9 @@ void TPageStreamWriter::WriteFontChanges() {
   const Font& f = font_;
   Font& l = last_font_;
   bool size_needed = false;
-  if (f.name != l.name) {
+  if (!(f.name == l.name)) {
     out_.U8(pgs::kFontName);
-    out_.String(f.name);
+    out_.String(f.name.str());
     size_needed = true;
   }
   if (f.color != l.color) {

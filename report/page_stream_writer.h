@@ -84,7 +84,7 @@ class TPageStreamWriter : public TReportWriter {
 
  private:
   struct Font {
-    std::string name = "Arial";
+    FontName name = "Arial";  // held once: selecting a font copies and compares no text
     TColor color = 0;
     TFontPitch pitch = fpDefault;
     uint8_t charset = 1;

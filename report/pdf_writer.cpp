@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "report/page_stream_reader.h"
@@ -45,7 +46,7 @@ bool IsCourier(std::string_view base) {
 
 }  // namespace
 
-void AppendFixed4(std::string& out, double v) {
+char* WriteFixed4(char* p, double v) {
   // Page coordinates, a few hundred thousand a book, take a short way: below a million the
   // scaled value is within 2e-6 of the exact one, so unless its fraction is near one half it
   // rounds the same as the exact decimal value of v would.
@@ -56,28 +57,31 @@ void AppendFixed4(std::string& out, double v) {
     const double fraction = scaled - whole;
     if (std::fabs(fraction - 0.5) > 1e-3) {
       const uint64_t n = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-      char buf[32];
-      char* p = buf;
       if (std::signbit(v)) *p++ = '-';
-      p = std::to_chars(p, buf + sizeof buf, n / 10000).ptr;
+      p = std::to_chars(p, p + 24, n / 10000).ptr;
       const unsigned decimals = static_cast<unsigned>(n % 10000);
       p[0] = '.';
       p[1] = static_cast<char>('0' + decimals / 1000);
       p[2] = static_cast<char>('0' + decimals / 100 % 10);
       p[3] = static_cast<char>('0' + decimals / 10 % 10);
       p[4] = static_cast<char>('0' + decimals % 10);
-      out.append(buf, p + 5);
-      return;
+      return p + 5;
     }
   }
   // Room for the largest double written out in full.
   char buf[400];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
-  if (r.ec != std::errc()) {
-    out += "0.0000";
-    return;
+  if (r.ec != std::errc() || r.ptr - buf > kMaxFixed4) {
+    std::memcpy(p, "0.0000", 6);
+    return p + 6;
   }
-  out.append(buf, r.ptr);
+  std::memcpy(p, buf, static_cast<size_t>(r.ptr - buf));
+  return p + (r.ptr - buf);
+}
+
+void AppendFixed4(std::string& out, double v) {
+  char buf[kMaxFixed4];
+  out.append(buf, WriteFixed4(buf, v));
 }
 
 std::string FormatFixed4(double v) {

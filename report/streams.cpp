@@ -257,40 +257,9 @@ void ByteWriter::String(std::string_view s, bool long_lengths) {
   Raw(s.data(), n);
 }
 
-const uint8_t* ByteReader::Take(size_t n) {
-  if (n > size_ - pos_ || pos_ > size_) {
-    throw StreamReadError(
-        "Read beyond the end of the stream (" + std::to_string(n) + " bytes wanted)", pos_);
-  }
-  const uint8_t* p = data_ + pos_;
-  pos_ += n;
-  return p;
-}
-
-uint8_t ByteReader::U8() { return *Take(1); }
-
-int16_t ByteReader::I16() {
-  int16_t v;
-  std::memcpy(&v, Take(2), 2);
-  return v;
-}
-
-int32_t ByteReader::I32() {
-  int32_t v;
-  std::memcpy(&v, Take(4), 4);
-  return v;
-}
-
-float ByteReader::F32() {
-  float v;
-  std::memcpy(&v, Take(4), 4);
-  return v;
-}
-
-double ByteReader::F64() {
-  double v;
-  std::memcpy(&v, Take(8), 8);
-  return v;
+void ByteReader::ThrowPastEnd(size_t wanted) const {
+  throw StreamReadError(
+      "Read beyond the end of the stream (" + std::to_string(wanted) + " bytes wanted)", pos_);
 }
 
 std::string ByteReader::String(bool long_lengths) { return std::string(StringView(long_lengths)); }

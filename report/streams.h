@@ -177,11 +177,12 @@ class ByteReader {
   ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   explicit ByteReader(const std::vector<uint8_t>& v) : ByteReader(v.data(), v.size()) {}
 
-  uint8_t U8();
-  int16_t I16();
-  int32_t I32();
-  float F32();
-  double F64();
+  // Fields are read in line: a recording of megabytes is read field by field.
+  uint8_t U8() { return *Take(1); }
+  int16_t I16() { return Read<int16_t>(); }
+  int32_t I32() { return Read<int32_t>(); }
+  float F32() { return Read<float>(); }
+  double F64() { return Read<double>(); }
   std::string String(bool long_lengths = true);
   // The same, as a view into the data.
   std::string_view StringView(bool long_lengths = true);
@@ -193,7 +194,21 @@ class ByteReader {
   void Seek(size_t position);
 
  private:
-  const uint8_t* Take(size_t n);
+  const uint8_t* Take(size_t n) {
+    if (n > size_ - pos_ || pos_ > size_) [[unlikely]] {
+      ThrowPastEnd(n);
+    }
+    const uint8_t* p = data_ + pos_;
+    pos_ += n;
+    return p;
+  }
+  template <class T>
+  T Read() {
+    T v;
+    std::memcpy(&v, Take(sizeof v), sizeof v);
+    return v;
+  }
+  [[noreturn]] void ThrowPastEnd(size_t wanted) const;
 
   const uint8_t* data_;
   size_t size_;
