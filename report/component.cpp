@@ -1,7 +1,5 @@
 #include "report/component.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <unordered_map>
 
 #include "report/document_private.h"
+#include "report/large_memory.h"
 
 namespace quorvel::report {
 
@@ -38,46 +37,37 @@ constexpr bool kPooled = true;
 #endif
 constexpr size_t kGrain = 16;
 constexpr size_t kMaxPooled = 512;
+// Tables: powers of two from 1 KiB to 1 MiB.
+constexpr int kFirstTableShift = 10;
+constexpr int kLastTableShift = 20;
 
 struct ComponentPool {
   struct FreeNode {
     FreeNode* next;
   };
-  // A small book takes its components from 64 KiB blocks. Once the pool holds 2 MiB, blocks
-  // are 2 MiB, aligned so that the system can back each with one huge page: a large book
+  // A small book takes its components and tables from 64 KiB blocks. Once the pool holds
+  // 512 KiB, blocks are 2 MiB, aligned so that the system can back each with one huge page: a large book
   // touches tens of megabytes of components, and one fault per block instead of one per 4 KiB
-  // page is much of its run time. When the last component is freed (a project closes), the
-  // blocks go back to the system, so that rendering the PDF does not keep the document's memory.
+  // page is much of its run time. When the last component and table are freed (a project
+  // closes), the blocks go back to the system, so that rendering the PDF does not keep the document's memory.
   static constexpr size_t kSmallBlock = 64 * 1024;
   static constexpr size_t kHugeBlock = 2 * 1024 * 1024;
+  static constexpr size_t kHugeAfter = 512 * 1024;
   FreeNode* free[kMaxPooled / kGrain + 1] = {};
+  FreeNode* free_tables[kLastTableShift + 1] = {};
   std::vector<std::pair<void*, size_t>> blocks;
   size_t pooled = 0;           // bytes in all blocks
-  size_t live = 0;             // components handed out and not given back
+  size_t live = 0;             // components and tables handed out and not given back
   std::byte* fresh = nullptr;  // the unused rest of the newest block
   size_t fresh_left = 0;
 
   ~ComponentPool() { Release(); }
 
-  static void* Map(size_t size, bool huge) {
-    size_t span = huge ? 2 * size : size;
-    void* p = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    if (!huge) return p;
-    // The aligned block inside the double span; the rest goes back at once.
-    auto start = reinterpret_cast<uintptr_t>(p);
-    uintptr_t aligned = (start + size - 1) & ~(uintptr_t{size} - 1);
-    if (aligned > start) munmap(p, aligned - start);
-    size_t tail = start + span - (aligned + size);
-    if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
-    madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
-    return reinterpret_cast<void*>(aligned);
-  }
-
   void Release() {
-    for (auto [block, size] : blocks) munmap(block, size);
+    for (auto [block, size] : blocks) UnmapLarge(block, size);
     blocks.clear();
     std::fill(std::begin(free), std::end(free), nullptr);
+    std::fill(std::begin(free_tables), std::end(free_tables), nullptr);
     pooled = 0;
     fresh = nullptr;
     fresh_left = 0;
@@ -90,11 +80,45 @@ struct ComponentPool {
       ++live;
       return n;
     }
-    size_t bytes = cls * kGrain;
+    return Carve(cls * kGrain);
+  }
+  void Give(void* p, size_t size) {
+    size_t cls = (size + kGrain - 1) / kGrain;
+    auto* n = static_cast<FreeNode*>(p);
+    n->next = free[cls];
+    free[cls] = n;
+    if (--live == 0) Release();
+  }
+
+  static int TableShift(size_t bytes) {
+    int shift = kFirstTableShift;
+    while ((size_t{1} << shift) < bytes) ++shift;
+    return shift;
+  }
+  void* TakeTable(size_t bytes) {
+    int shift = TableShift(bytes);
+    if (FreeNode* n = free_tables[shift]) {
+      free_tables[shift] = n->next;
+      ++live;
+      return n;
+    }
+    return Carve(size_t{1} << shift);
+  }
+  void GiveTable(void* p, size_t bytes) {
+    int shift = TableShift(bytes);
+    auto* n = static_cast<FreeNode*>(p);
+    n->next = free_tables[shift];
+    free_tables[shift] = n;
+    if (--live == 0) Release();
+  }
+
+  // `bytes` from the newest block's unused rest, or from a new block.
+  void* Carve(size_t bytes) {
     if (fresh_left < bytes) {
-      bool huge = pooled >= kHugeBlock;
+      bool huge = pooled >= kHugeAfter;
       size_t block_size = huge ? kHugeBlock : kSmallBlock;
-      void* block = Map(block_size, huge);
+      if (bytes > block_size) block_size = (bytes + kSmallBlock - 1) / kSmallBlock * kSmallBlock;
+      void* block = MapLarge(block_size, huge);
       blocks.emplace_back(block, block_size);
       pooled += block_size;
       fresh = static_cast<std::byte*>(block);
@@ -107,13 +131,6 @@ struct ComponentPool {
     ++live;
     return p;
   }
-  void Give(void* p, size_t size) {
-    size_t cls = (size + kGrain - 1) / kGrain;
-    auto* n = static_cast<FreeNode*>(p);
-    n->next = free[cls];
-    free[cls] = n;
-    if (--live == 0) Release();
-  }
 };
 
 ComponentPool& Pool() {
@@ -122,6 +139,32 @@ ComponentPool& Pool() {
 }
 
 }  // namespace
+
+namespace internal {
+
+// Small tables come from the ordinary allocator: the few long-lived owners (the project's
+// container and its manager) have small tables, and the pool can give its blocks back once the
+// document's components and large tables are gone.
+bool PooledTable(size_t bytes) {
+  return kPooled && bytes >= (size_t{1} << kFirstTableShift) &&
+         bytes <= (size_t{1} << kLastTableShift);
+}
+
+void* TakeTableMemory(size_t bytes) {
+  if (!PooledTable(bytes)) return ::operator new(bytes);
+  return Pool().TakeTable(bytes);
+}
+
+void GiveTableMemory(void* p, size_t bytes) noexcept {
+  if (!p) return;
+  if (!PooledTable(bytes)) {
+    ::operator delete(p);
+    return;
+  }
+  Pool().GiveTable(p, bytes);
+}
+
+}  // namespace internal
 
 void* TReportComponent::operator new(size_t size) {
   if (!kPooled || size > kMaxPooled) return ::operator new(size);
@@ -154,28 +197,28 @@ TReportComponent::OwnedTable& TReportComponent::Owned() {
   return *owned_;
 }
 
-const std::vector<TReportComponent*>& TReportComponent::Components() const {
-  static const std::vector<TReportComponent*> kNone;
+const ComponentList& TReportComponent::Components() const {
+  static const ComponentList kNone;
   return owned_ ? owned_->order : kNone;
 }
 
-const std::vector<TReportComponent*>& TReportComponent::Children() const {
-  static const std::vector<TReportComponent*> kNone;
+const ComponentList& TReportComponent::Children() const {
+  static const ComponentList kNone;
   return owned_ ? owned_->children : kNone;
 }
 
 void TReportComponent::FreeComponents() {
   if (!owned_) return;
-  std::vector<TReportComponent*> owned = std::move(owned_->order);
+  ComponentList owned = std::move(owned_->order);
   owned_->order.clear();
   owned_->names.Clear();
   owned_->counters.clear();
   // Detach first so that freeing many children never searches the lists one by one. Usually
   // the children are exactly the owned components, which needs no look at each child.
-  std::vector<TReportComponent*>& children = owned_->children;
+  ComponentList& children = owned_->children;
   bool all_owned = children == owned;
   if (all_owned) {
-    children.clear();
+    ComponentList().swap(children);
   } else {
     children.erase(std::remove_if(children.begin(), children.end(),
                                   [this](TReportComponent* c) {
@@ -263,7 +306,7 @@ void TReportComponent::ReleaseOwned(TReportComponent* component) {
 }
 
 size_t TReportComponent::PositionInOwner() const {
-  const std::vector<TReportComponent*>& order = owner_->Owned().order;
+  const ComponentList& order = owner_->Owned().order;
   if (!order.empty() && order.back() == this) return order.size() - 1;
   auto it = std::find(order.begin(), order.end(), this);
   if (it == order.end()) throw std::logic_error("a component is missing from its owner's list");

@@ -12,6 +12,7 @@
 
 #include "report/name_index.h"
 #include "report/short_string.h"
+#include "report/table_allocator.h"
 #include "report/streams.h"
 #include "report/types.h"
 #include "report/writer.h"
@@ -73,13 +74,13 @@ class TReportComponent {
   void SetParent(TReportComponent* parent);
   int ChildCount() const { return static_cast<int>(Children().size()); }
   TReportComponent* Child(int index) const { return Children().at(index); }
-  const std::vector<TReportComponent*>& Children() const;
+  const ComponentList& Children() const;
 
   bool Visible() const { return visible_; }
   void SetVisible(bool v) { visible_ = v; }
 
   // Components owned by this one, in creation order, and lookup by name (case ignored).
-  const std::vector<TReportComponent*>& Components() const;
+  const ComponentList& Components() const;
   TReportComponent* FindComponent(std::string_view name) const;
   // base + 1, 2, ... up to 9999: the first name no owned component carries.
   std::string FreeNameFor(std::string_view base);
@@ -118,8 +119,8 @@ class TReportComponent {
   // What a component owns and the children it holds; made on first use, since most items
   // have neither.
   struct OwnedTable {
-    std::vector<TReportComponent*> order;     // owning: freed by FreeComponents
-    std::vector<TReportComponent*> children;  // printing order
+    ComponentList order;     // owning: freed by FreeComponents
+    ComponentList children;  // printing order
     NameIndex names;
     // Per name base ("Text", "Page"), the number to try first for the next free name.
     struct Counter {

@@ -112,7 +112,8 @@ void NameIndex::EraseAt(size_t position, const Order& order, bool leaving) {
 }
 
 void NameIndex::Clear() {
-  slots_.clear();
+  // The memory goes back too, so that the pool empties when the document is freed.
+  decltype(slots_)().swap(slots_);
   live_ = 0;
 }
 
@@ -129,7 +130,7 @@ void NameIndex::Place(Slot slot) {
 void NameIndex::Grow(size_t capacity) {
   size_t size = 16;
   while (size < capacity) size *= 2;
-  std::vector<Slot> old = std::move(slots_);
+  std::vector<Slot, TableAllocator<Slot>> old = std::move(slots_);
   slots_.assign(size, Slot{});
   // The hashes are kept: growing never reads a name.
   for (const Slot& s : old) {

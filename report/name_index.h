@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "report/table_allocator.h"
+
 namespace quorvel::report {
 
 class TReportComponent;
@@ -27,7 +29,7 @@ struct NameEqual {
 // neither a search nor growing the table reads a component whose name cannot match.
 class NameIndex {
  public:
-  using Order = std::vector<TReportComponent*>;
+  using Order = ComponentList;
 
   TReportComponent* Find(std::string_view name, const Order& order) const;
   // Adds order[position] under its current name; returns the component already holding that
@@ -48,7 +50,7 @@ class NameIndex {
   void Place(Slot slot);
   void Grow(size_t capacity);
 
-  std::vector<Slot> slots_;
+  std::vector<Slot, TableAllocator<Slot>> slots_;
   size_t live_ = 0;
 };
 

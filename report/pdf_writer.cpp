@@ -139,7 +139,10 @@ std::string MapFontName(std::string_view name, bool bold, bool italic) {
 // One page: its size, content and graphics-state memory.
 struct TRenderPDF::Page {
   double width = 8.5, height = 11.0;
+  // The content while the page is made; then `stored`, kept with the others until the file is
+  // written, and the string goes on to the next page.
   std::string content;
+  std::string_view stored;
   TColor text_color = 0, stroke_color = 0, fill_color = 0x00FFFFFF;
   bool text_written = false, stroke_written = false, fill_written = false;
   bool dash_written = false, width_written = false;
@@ -196,6 +199,7 @@ void TRenderPDF::BeginDocument() {
   }
   codes_used_ = {};
   pages_.clear();
+  contents_.Clear();
   pages_.push_back(std::make_unique<Page>());
   page_ = pages_.back().get();
   fonts_.clear();
@@ -209,8 +213,10 @@ void TRenderPDF::BeginPage() {
     first_page_unused_ = false;
   } else {
     auto next = std::make_unique<Page>();
-    // Pages of a book are much alike: room for as much as the last one took spares copies.
-    next->content.reserve(page_->content.size() + page_->content.size() / 8);
+    // The page's string, with its room, is used again for the next.
+    page_->stored = contents_.Add(page_->content);
+    next->content = std::move(page_->content);
+    next->content.clear();
     next->text_color = page_->text_color;
     next->stroke_color = page_->stroke_color;
     next->fill_color = page_->fill_color;
@@ -436,6 +442,10 @@ void TRenderPDF::Polygon(const std::vector<Point>& points) {
 }
 
 void TRenderPDF::EndDocument() {
+  if (page_) {
+    page_->stored = contents_.Add(page_->content);
+    std::string().swap(page_->content);
+  }
   // The file goes out in pieces: the object text collects in `file`, the page contents go
   // straight from their pages; `written` counts what went out, for the cross-reference table.
   std::string file;
@@ -531,11 +541,10 @@ void TRenderPDF::EndDocument() {
     line(">>");
     end_object();
     begin_object(2 * k + 3);
-    line("<< /Length " + std::to_string(page.content.size()) + " >>");
+    line("<< /Length " + std::to_string(page.stored.size()) + " >>");
     line("stream");
     flush();
-    emit(page.content.data(), page.content.size());
-    std::string().swap(page.content);
+    emit(page.stored.data(), page.stored.size());
     line("endstream");
     end_object();
   }
@@ -684,6 +693,7 @@ void TRenderPDF::EndDocument() {
   page_ = nullptr;
   fonts_.clear();
   flush();
+  contents_.Clear();
   document_ended_ = true;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "report/embedded_font.h"
+#include "report/large_memory.h"
 #include "report/pdf_content.h"
 #include "report/renderer.h"
 #include "report/streams.h"
@@ -117,6 +118,7 @@ class TRenderPDF : public TRenderer {
   std::string print_font_path_;
   std::array<bool, 256> codes_used_{};
   std::vector<std::unique_ptr<Page>> pages_;
+  LargeByteStore contents_;  // the finished pages' contents
   Page* page_ = nullptr;
   bool first_page_unused_ = true;
   bool document_ended_ = false;  // EndDocument wrote the whole file

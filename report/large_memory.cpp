@@ -1,0 +1,47 @@
+#include "report/large_memory.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+namespace quorvel::report {
+
+void* MapLarge(size_t size, bool huge) {
+  size_t span = huge ? 2 * size : size;
+  void* p = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) throw std::bad_alloc();
+  if (!huge) return p;
+  // The aligned block inside the double span; the rest goes back at once.
+  auto start = reinterpret_cast<uintptr_t>(p);
+  uintptr_t aligned = (start + size - 1) & ~(uintptr_t{size} - 1);
+  if (aligned > start) munmap(p, aligned - start);
+  size_t tail = start + span - (aligned + size);
+  if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
+  madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+  return reinterpret_cast<void*>(aligned);
+}
+
+void UnmapLarge(void* block, size_t size) noexcept { munmap(block, size); }
+
+std::string_view LargeByteStore::Add(std::string_view bytes) {
+  if (blocks_.empty() || blocks_.back().size - blocks_.back().used < bytes.size()) {
+    // A string larger than a block gets a block of its own size.
+    size_t size = bytes.size() <= kBlock ? kBlock : (bytes.size() + kBlock - 1) / kBlock * kBlock;
+    blocks_.reserve(blocks_.size() + 1);
+    blocks_.push_back({static_cast<char*>(MapLarge(size, size == kBlock)), size, 0});
+  }
+  Block& b = blocks_.back();
+  char* at = b.data + b.used;
+  if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
+  b.used += bytes.size();
+  return std::string_view(at, bytes.size());
+}
+
+void LargeByteStore::Clear() noexcept {
+  for (const Block& b : blocks_) UnmapLarge(b.data, b.size);
+  blocks_.clear();
+}
+
+}  // namespace quorvel::report

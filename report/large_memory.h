@@ -1,0 +1,39 @@
+// Memory for the large, short-lived parts of a run (the document's components and tables, the
+// PDF's page contents) straight from the system in blocks that it can back with huge pages:
+// on the virtual machines books are made on, each 4 KiB page fault costs some ten
+// microseconds, and a large book touches tens of megabytes.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace quorvel::report {
+
+// `size` bytes of zeroed memory; with `huge`, aligned to `size` (a power of two) and advised as
+// huge pages. Throws std::bad_alloc.
+void* MapLarge(size_t size, bool huge);
+void UnmapLarge(void* block, size_t size) noexcept;
+
+// Byte strings kept one after another in 2 MiB blocks until the store is freed.
+class LargeByteStore {
+ public:
+  LargeByteStore() = default;
+  ~LargeByteStore() { Clear(); }
+  LargeByteStore(const LargeByteStore&) = delete;
+  LargeByteStore& operator=(const LargeByteStore&) = delete;
+
+  // A copy of `bytes`, valid until Clear.
+  std::string_view Add(std::string_view bytes);
+  void Clear() noexcept;
+
+ private:
+  static constexpr size_t kBlock = 2 * 1024 * 1024;
+  struct Block {
+    char* data;
+    size_t size, used;
+  };
+  std::vector<Block> blocks_;
+};
+
+}  // namespace quorvel::report
