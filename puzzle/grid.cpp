@@ -1,5 +1,7 @@
 #include "puzzle/grid.h"
 
+#include <array>
+#include <numeric>
 #include <string>
 #include <utility>
 
@@ -52,10 +54,19 @@ void TQJ::LoadBankLine(std::string_view line) {
 
 void TQJ::Scramble(int count) {
   random_->Reseed();
-  for (int i = 0; i < count; ++i) ApplyMove();
+  // Relabelling digits commutes with moving cells, so the relabellings are gathered in one
+  // table and applied to the grid once at the end.
+  std::array<int, 10> label;
+  std::iota(label.begin(), label.end(), 0);
+  for (int i = 0; i < count; ++i) ApplyMove(label);
+  for (auto& row : cells_) {
+    for (TNode& cell : row) {
+      if (cell.Value >= 1 && cell.Value <= 9) cell.Value = label[static_cast<size_t>(cell.Value)];
+    }
+  }
 }
 
-void TQJ::ApplyMove() {
+void TQJ::ApplyMove(std::array<int, 10>& label) {
   int kind = static_cast<int>(random_->Below(7)) + 1;
   int a = static_cast<int>(random_->Below(3)) + 1;
   int t = static_cast<int>(random_->Below(2)) + 1;
@@ -79,13 +90,12 @@ void TQJ::ApplyMove() {
     int d1 = static_cast<int>(random_->Below(9)) + 1;
     int d2 = static_cast<int>(random_->Below(9)) + 1;
     if (d2 == d1) d2 = (d1 == 9) ? 1 : d1 + 1;
-    for (auto& row : cells_) {
-      for (TNode& cell : row) {
-        if (cell.Value == d1) {
-          cell.Value = d2;
-        } else if (cell.Value == d2) {
-          cell.Value = d1;
-        }
+    // Every cell showing d1 shows d2 and the other way round.
+    for (int& shown : label) {
+      if (shown == d1) {
+        shown = d2;
+      } else if (shown == d2) {
+        shown = d1;
       }
     }
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -71,7 +72,9 @@ class TQJ {
   std::string PuzzleString() const;
 
  private:
-  void ApplyMove();
+  // One random move: a swap of two columns or two rows within a stack or band, or of two
+  // digits, which goes into `label` (the digit each stored digit shows).
+  void ApplyMove(std::array<int, 10>& label);
 
   TNode cells_[9][9];
   RandomSource* random_ = &DefaultRandomSource();

@@ -27,10 +27,14 @@ void UnmapLarge(void* block, size_t size) noexcept { munmap(block, size); }
 
 std::string_view LargeByteStore::Add(std::string_view bytes) {
   if (blocks_.empty() || blocks_.back().size - blocks_.back().used < bytes.size()) {
-    // A string larger than a block gets a block of its own size.
-    size_t size = bytes.size() <= kBlock ? kBlock : (bytes.size() + kBlock - 1) / kBlock * kBlock;
+    // A small book's pages fit in 64 KiB blocks; past 512 KiB, blocks are 2 MiB huge pages. A
+    // string larger than a block gets a block of its own size.
+    const bool huge = held_ >= kHugeAfter;
+    const size_t block = huge ? kBlock : kSmallBlock;
+    size_t size = bytes.size() <= block ? block : (bytes.size() + block - 1) / block * block;
     blocks_.reserve(blocks_.size() + 1);
-    blocks_.push_back({static_cast<char*>(MapLarge(size, size == kBlock)), size, 0});
+    blocks_.push_back({static_cast<char*>(MapLarge(size, huge && size == kBlock)), size, 0});
+    held_ += size;
   }
   Block& b = blocks_.back();
   char* at = b.data + b.used;
@@ -42,6 +46,7 @@ std::string_view LargeByteStore::Add(std::string_view bytes) {
 void LargeByteStore::Clear() noexcept {
   for (const Block& b : blocks_) UnmapLarge(b.data, b.size);
   blocks_.clear();
+  held_ = 0;
 }
 
 }  // namespace quorvel::report

@@ -15,7 +15,7 @@ namespace quorvel::report {
 void* MapLarge(size_t size, bool huge);
 void UnmapLarge(void* block, size_t size) noexcept;
 
-// Byte strings kept one after another in 2 MiB blocks until the store is freed.
+// Byte strings kept one after another in large blocks until the store is freed.
 class LargeByteStore {
  public:
   LargeByteStore() = default;
@@ -28,12 +28,15 @@ class LargeByteStore {
   void Clear() noexcept;
 
  private:
+  static constexpr size_t kSmallBlock = 64 * 1024;
   static constexpr size_t kBlock = 2 * 1024 * 1024;
+  static constexpr size_t kHugeAfter = 512 * 1024;
   struct Block {
     char* data;
     size_t size, used;
   };
   std::vector<Block> blocks_;
+  size_t held_ = 0;  // bytes in all blocks
 };
 
 }  // namespace quorvel::report
