@@ -8,6 +8,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "report/large_memory.h"
+
 namespace quorvel::pages {
 namespace {
 
@@ -429,6 +431,10 @@ void BookMaker::BuildSamuraiPages(const puzzle::RunOptions& options, const std::
 
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   StageEnded("document");
+  // Memory kept between freeing the document and writing the PDF goes back when the run ends.
+  struct GiveBackKept {
+    ~GiveBackKept() { report::ReleaseKeptLarge(); }
+  } give_back_kept;
   if (before_execute) before_execute(project_);
   RunRecording recording(page_stream_file_);
   writer_.FileName = recording.Path();

@@ -8,7 +8,34 @@
 
 namespace quorvel::report {
 
+namespace {
+
+constexpr size_t kKeptSize = 2 * 1024 * 1024;
+constexpr size_t kMostKept = 4;
+
+// Blocks kept per thread, as the pool that gives most of them back is.
+struct KeptBlocks {
+  void* blocks[kMostKept] = {};
+  size_t count = 0;
+  ~KeptBlocks() { Release(); }
+  void Release() noexcept {
+    for (size_t i = 0; i < count; ++i) munmap(blocks[i], kKeptSize);
+    count = 0;
+  }
+};
+
+KeptBlocks& Kept() {
+  thread_local KeptBlocks kept;
+  return kept;
+}
+
+}  // namespace
+
 void* MapLarge(size_t size, bool huge) {
+  if (huge && size == kKeptSize) {
+    KeptBlocks& kept = Kept();
+    if (kept.count > 0) return kept.blocks[--kept.count];
+  }
   size_t span = huge ? 2 * size : size;
   void* p = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) throw std::bad_alloc();
@@ -23,13 +50,27 @@ void* MapLarge(size_t size, bool huge) {
   return reinterpret_cast<void*>(aligned);
 }
 
-void UnmapLarge(void* block, size_t size) noexcept { munmap(block, size); }
+void UnmapLarge(void* block, size_t size) noexcept {
+  KeptBlocks& kept = Kept();
+  // Only blocks aligned as huge ones are kept; a 2 MiB block made without huge pages is not.
+  if (size == kKeptSize && reinterpret_cast<uintptr_t>(block) % kKeptSize == 0 &&
+      kept.count < kMostKept) {
+    kept.blocks[kept.count++] = block;
+    return;
+  }
+  munmap(block, size);
+}
+
+void ReleaseKeptLarge() noexcept { Kept().Release(); }
+
+bool HaveKeptLarge() noexcept { return Kept().count > 0; }
 
 std::string_view LargeByteStore::Add(std::string_view bytes) {
   if (blocks_.empty() || blocks_.back().size - blocks_.back().used < bytes.size()) {
-    // A small book's pages fit in 64 KiB blocks; past 512 KiB, blocks are 2 MiB huge pages. A
-    // string larger than a block gets a block of its own size.
-    const bool huge = held_ >= kHugeAfter;
+    // A small book's pages fit in 64 KiB blocks; past 512 KiB, or when the document left
+    // blocks behind, blocks are 2 MiB huge pages. A string larger than a block gets a block of
+    // its own size.
+    const bool huge = held_ >= kHugeAfter || HaveKeptLarge();
     const size_t block = huge ? kBlock : kSmallBlock;
     size_t size = bytes.size() <= block ? block : (bytes.size() + block - 1) / block * block;
     blocks_.reserve(blocks_.size() + 1);

@@ -10,10 +10,16 @@
 
 namespace quorvel::report {
 
-// `size` bytes of zeroed memory; with `huge`, aligned to `size` (a power of two) and advised as
-// huge pages. Throws std::bad_alloc.
+// `size` bytes of memory, contents unspecified; with `huge`, aligned to `size` (a power of two)
+// and advised as huge pages. Throws std::bad_alloc.
 void* MapLarge(size_t size, bool huge);
+// Gives a block back. A few 2 MiB blocks are kept for the next MapLarge instead: when a run
+// frees its document, the PDF's page contents take the same memory without new page faults.
 void UnmapLarge(void* block, size_t size) noexcept;
+// Gives the kept blocks back to the system; a run calls it when it ends.
+void ReleaseKeptLarge() noexcept;
+// Whether a kept 2 MiB block is waiting.
+bool HaveKeptLarge() noexcept;
 
 // Byte strings kept one after another in large blocks until the store is freed.
 class LargeByteStore {
