@@ -296,10 +296,8 @@ void TReportComponent::ReleaseOwned(TReportComponent* component) {
   if (!owned_) return;
   auto it = std::find(owned_->order.begin(), owned_->order.end(), component);
   if (it != owned_->order.end()) {
-    if (!component->name_.empty()) {
-      owned_->names.EraseAt(static_cast<size_t>(it - owned_->order.begin()), owned_->order,
-                            /*leaving=*/true);
-    }
+    owned_->names.EraseAt(static_cast<size_t>(it - owned_->order.begin()), owned_->order,
+                          /*leaving=*/true);
     owned_->order.erase(it);
   }
   owned_->counters.clear();

@@ -85,10 +85,16 @@ void NameIndex::EraseAt(size_t position, const Order& order, bool leaving) {
   if (slots_.empty()) return;
   const uint32_t wanted = static_cast<uint32_t>(position + 1);
   size_t i = Hash32(order[position]->Name()) & Mask();
-  for (;; i = (i + 1) & Mask()) {
-    if (slots_[i].position == 0) return;  // not in the index
-    if (slots_[i].position == wanted) break;
+  while (slots_[i].position != 0 && slots_[i].position != wanted) i = (i + 1) & Mask();
+  // An unnamed component is not in the index, but the positions after it still move.
+  if (slots_[i].position == wanted) RemoveSlot(i);
+  if (!leaving) return;
+  for (Slot& s : slots_) {
+    if (s.position > wanted) --s.position;
   }
+}
+
+void NameIndex::RemoveSlot(size_t i) {
   // Backward-shift deletion: later members of the same run move up into the gap, so that no
   // search stops early at it.
   for (size_t gap = i, j = (i + 1) & Mask();; j = (j + 1) & Mask()) {
@@ -105,10 +111,6 @@ void NameIndex::EraseAt(size_t position, const Order& order, bool leaving) {
     }
   }
   --live_;
-  if (!leaving) return;
-  for (Slot& s : slots_) {
-    if (s.position > wanted) --s.position;
-  }
 }
 
 void NameIndex::Clear() {

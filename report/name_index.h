@@ -48,6 +48,7 @@ class NameIndex {
   };
   size_t Mask() const { return slots_.size() - 1; }
   void Place(Slot slot);
+  void RemoveSlot(size_t i);
   void Grow(size_t capacity);
 
   std::vector<Slot, TableAllocator<Slot>> slots_;

@@ -115,10 +115,17 @@ TEST(Document, NamesSurviveRenamesFreesAndGrowth) {
   TReportPage* page = project.ProjectManager().Reports()[0]->FirstPage();
   std::map<std::string, TReportText*> live;
   std::vector<TReportText*> items;
+  std::vector<TReportText*> unnamed;
   for (int i = 0; i < 600; ++i) {
     TReportText* t = CreateItem<TReportText>(*page, "TitleText");
     items.push_back(t);
     live[LowerName(t->Name())] = t;
+    // Now and then an item whose requested name is reserved, which stays unnamed.
+    if (i % 50 == 0) unnamed.push_back(CreateItem<TReportText>(*page, "End"));
+  }
+  for (TReportText* t : unnamed) {
+    EXPECT_EQ(t->Name(), "");
+    delete t;
   }
   for (int i = 0; i < 600; i += 3) {
     live.erase(LowerName(items[i]->Name()));
