@@ -10,7 +10,8 @@ namespace {
 
 std::vector<std::string> HardPuzzles() {
   std::vector<std::string> out;
-  for (std::string line : quorvel::banks::BuiltInBanks().Bank(4)) {
+  for (std::string_view bank_line : quorvel::banks::BuiltInBanks().Bank(4)) {
+    std::string line(bank_line);
     for (char& ch : line) {
       if (ch >= 'A' && ch <= 'I') ch = '0';
     }

@@ -6,25 +6,37 @@
 namespace quorvel::puzzle {
 
 struct BankSet::Texts {
+  std::array<std::vector<std::string>, 5> owned;  // the lines of a set made from lines
   std::array<std::string_view, 5> texts;
   std::array<std::once_flag, 5> split;
-  std::array<std::vector<std::string>, 5> lines;
+  std::array<std::vector<std::string_view>, 5> lines;
 };
+
+BankSet::BankSet(std::array<std::vector<std::string>, 5> banks)
+    : texts_(std::make_shared<Texts>()) {
+  texts_->owned = std::move(banks);
+  for (size_t i = 0; i < 5; ++i) {
+    std::call_once(texts_->split[i], [&] {
+      texts_->lines[i].assign(texts_->owned[i].begin(), texts_->owned[i].end());
+    });
+  }
+}
 
 BankSet::BankSet(std::array<std::string_view, 5> texts) : texts_(std::make_shared<Texts>()) {
   texts_->texts = texts;
 }
 
-const std::vector<std::string>& BankSet::Bank(int index) const {
+const std::vector<std::string_view>& BankSet::Bank(int index) const {
   if (index < 0 || index >= 5) throw std::out_of_range("bank index " + std::to_string(index));
+  static const std::vector<std::string_view> kEmpty;
+  if (!texts_) return kEmpty;
   size_t i = static_cast<size_t>(index);
-  if (!texts_) return banks_[i];
   std::call_once(texts_->split[i], [&] { texts_->lines[i] = SplitLines(texts_->texts[i]); });
   return texts_->lines[i];
 }
 
-std::vector<std::string> BankSet::SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> BankSet::SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);

@@ -14,22 +14,25 @@ namespace quorvel::puzzle {
 class BankSet {
  public:
   BankSet() = default;
-  explicit BankSet(std::array<std::vector<std::string>, 5> banks) : banks_(std::move(banks)) {}
+  // Banks of the given lines.
+  explicit BankSet(std::array<std::vector<std::string>, 5> banks);
   // Banks from the texts of bank files (which must outlive the set), each split into lines when
-  // it is first asked for: a book uses one bank, and a small book need not read all five.
+  // it is first asked for: a book uses one bank, and a small book need not read all five. The
+  // lines are views into the texts, not copies.
   explicit BankSet(std::array<std::string_view, 5> texts);
 
-  // Splits the text of a bank file into its lines (blank lines and a trailing CR are dropped).
-  static std::vector<std::string> SplitLines(std::string_view text);
+  // Splits the text of a bank file into its lines (blank lines and a trailing CR are dropped);
+  // the lines are views into `text`.
+  static std::vector<std::string_view> SplitLines(std::string_view text);
 
   // Bank of index 0..4 (`tk0`..`tk4`).
-  const std::vector<std::string>& Bank(int index) const;
+  const std::vector<std::string_view>& Bank(int index) const;
   static std::string Name(int index) { return "tk" + std::to_string(index); }
 
  private:
   struct Texts;
-  std::array<std::vector<std::string>, 5> banks_;
-  std::shared_ptr<Texts> texts_;  // set for banks split on first use
+  // Shared, so that copies of the set keep the texts their lines point into.
+  std::shared_ptr<Texts> texts_;
 };
 
 }  // namespace quorvel::puzzle

@@ -32,7 +32,7 @@ void PuzzleSupply::SetUniqueDraws(bool unique) {
 
 void PuzzleSupply::PickPuzzle(int bank_index) {
   random_.Reseed();
-  const std::vector<std::string>& bank = banks_.Bank(bank_index);
+  const std::vector<std::string_view>& bank = banks_.Bank(bank_index);
   if (bank.empty()) throw std::runtime_error("bank " + BankSet::Name(bank_index) + " is empty");
   if (unique_) {
     // One step of a Fisher-Yates shuffle: a random line of those left, which then leaves.

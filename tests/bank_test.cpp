@@ -21,12 +21,12 @@ TEST(Banks, EveryLineIsAValidGradedPuzzleAndNoPuzzleRepeats) {
   const puzzle::BankSet& banks = banks::BuiltInBanks();
   for (int level = 1; level <= 5; ++level) {
     BankSpec spec = SpecFor(level);
-    const std::vector<std::string>& bank = banks.Bank(level - 1);
+    const std::vector<std::string_view>& bank = banks.Bank(level - 1);
     ASSERT_EQ(bank.size(), 2500u) << "tk" << level - 1;
     std::set<std::string> patterns;
     std::map<std::string, size_t> forms;
     for (size_t i = 0; i < bank.size(); ++i) {
-      const std::string& line = bank[i];
+      const std::string line(bank[i]);
       std::string where = "tk" + std::to_string(level - 1) + " line " + std::to_string(i + 1);
       ASSERT_EQ(line.size(), 81u) << where;
       std::string puzzle = line, solution = line, pattern = line;

@@ -431,7 +431,7 @@ TEST(SupplyDraws, UniqueDrawsTakeEveryLineOnceAndAreReproducible) {
   o.level_item = 3;
   o.unique = true;
   std::set<std::string> bank_forms, batch_forms;
-  for (const std::string& line : six.Bank(2)) bank_forms.insert(CanonicalForm(line));
+  for (std::string_view line : six.Bank(2)) bank_forms.insert(CanonicalForm(line));
   ASSERT_EQ(bank_forms.size(), 6u);
   std::vector<std::string> batch = Batch(supply, o, 5);
   for (const std::string& s : batch) {
