@@ -185,11 +185,38 @@ TReportComponent::TReportComponent(TReportComponent* owner) : owner_(owner) {}
 TReportComponent::~TReportComponent() {
   FreeComponents();
   for (TReportComponent* child : Children()) child->parent_ = nullptr;
-  if (parent_) {
-    auto& siblings = parent_->owned_->children;
-    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
-  }
+  if (parent_) parent_->owned_->RemoveChild(this);
   if (owner_) owner_->ReleaseOwned(this);
+}
+
+void TReportComponent::OwnedTable::SeparateChildren() {
+  if (!children_are_owned) return;
+  children.assign(order.begin(), order.begin() + static_cast<ptrdiff_t>(owned_children));
+  children_are_owned = false;
+  owned_children = 0;
+}
+
+void TReportComponent::OwnedTable::AppendChild(TReportComponent* c) {
+  if (children_are_owned && owned_children < order.size() && order[owned_children] == c) {
+    ++owned_children;
+    return;
+  }
+  SeparateChildren();
+  children.push_back(c);
+}
+
+void TReportComponent::OwnedTable::RemoveChild(TReportComponent* c) {
+  SeparateChildren();
+  children.erase(std::find(children.begin(), children.end(), c));
+}
+
+TReportComponent* TReportComponent::Child(int index) const {
+  std::span<TReportComponent* const> children = Children();
+  if (index < 0 || static_cast<size_t>(index) >= children.size()) {
+    throw std::out_of_range("child " + std::to_string(index) + " of " +
+                            std::to_string(children.size()));
+  }
+  return children[static_cast<size_t>(index)];
 }
 
 TReportComponent::OwnedTable& TReportComponent::Owned() {
@@ -202,9 +229,9 @@ const ComponentList& TReportComponent::Components() const {
   return owned_ ? owned_->order : kNone;
 }
 
-const ComponentList& TReportComponent::Children() const {
-  static const ComponentList kNone;
-  return owned_ ? owned_->children : kNone;
+std::span<TReportComponent* const> TReportComponent::Children() const {
+  if (!owned_) return {};
+  return owned_->Children();
 }
 
 void TReportComponent::FreeComponents() {
@@ -215,11 +242,13 @@ void TReportComponent::FreeComponents() {
   owned_->counters.clear();
   // Detach first so that freeing many children never searches the lists one by one. Usually
   // the children are exactly the owned components, which needs no look at each child.
-  ComponentList& children = owned_->children;
-  bool all_owned = children == owned;
-  if (all_owned) {
-    ComponentList().swap(children);
+  if (owned_->children_are_owned) {
+    // The children were the first owned components; any after them have other parents, and
+    // leave their children lists as they are freed.
+    for (size_t i = 0; i < owned_->owned_children; ++i) owned[i]->parent_ = nullptr;
+    owned_->owned_children = 0;
   } else {
+    ComponentList& children = owned_->children;
     children.erase(std::remove_if(children.begin(), children.end(),
                                   [this](TReportComponent* c) {
                                     if (c->owner_ != this) return false;
@@ -227,11 +256,14 @@ void TReportComponent::FreeComponents() {
                                     return true;
                                   }),
                    children.end());
+    if (children.empty()) {
+      ComponentList().swap(children);
+      owned_->children_are_owned = true;
+    }
   }
   for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
     TReportComponent* c = *it;
     c->owner_ = nullptr;
-    if (all_owned) c->parent_ = nullptr;
     delete c;
   }
 }
@@ -296,8 +328,13 @@ void TReportComponent::ReleaseOwned(TReportComponent* component) {
   if (!owned_) return;
   auto it = std::find(owned_->order.begin(), owned_->order.end(), component);
   if (it != owned_->order.end()) {
-    owned_->names.EraseAt(static_cast<size_t>(it - owned_->order.begin()), owned_->order,
-                          /*leaving=*/true);
+    const size_t position = static_cast<size_t>(it - owned_->order.begin());
+    // A child among the first owned components has left the children already, which made
+    // them a list of their own; this keeps them right even if it had not.
+    if (owned_->children_are_owned && position < owned_->owned_children) {
+      owned_->SeparateChildren();
+    }
+    owned_->names.EraseAt(position, owned_->order, /*leaving=*/true);
     owned_->order.erase(it);
   }
   owned_->counters.clear();
@@ -352,8 +389,7 @@ std::string TReportComponent::FullName() const {
 void TReportComponent::SetParent(TReportComponent* parent) {
   if (parent == parent_) return;
   if (parent_) {
-    auto& siblings = parent_->owned_->children;
-    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+    parent_->owned_->RemoveChild(this);
     parent_ = nullptr;
   }
   if (!parent) return;
@@ -361,7 +397,7 @@ void TReportComponent::SetParent(TReportComponent* parent) {
     throw EReportClass(std::string("Class cannot accept children classes: \"") +
                        parent->ClassName() + "\"");
   }
-  parent->Owned().children.push_back(this);
+  parent->Owned().AppendChild(this);
   parent_ = parent;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -73,8 +74,9 @@ class TReportComponent {
   // A parent that accepts no children throws EReportClass and the object stays detached.
   void SetParent(TReportComponent* parent);
   int ChildCount() const { return static_cast<int>(Children().size()); }
-  TReportComponent* Child(int index) const { return Children().at(index); }
-  const ComponentList& Children() const;
+  // Throws std::out_of_range for an index outside 0..ChildCount() - 1.
+  TReportComponent* Child(int index) const;
+  std::span<TReportComponent* const> Children() const;
 
   bool Visible() const { return visible_; }
   void SetVisible(bool v) { visible_ = v; }
@@ -119,8 +121,20 @@ class TReportComponent {
   // What a component owns and the children it holds; made on first use, since most items
   // have neither.
   struct OwnedTable {
-    ComponentList order;     // owning: freed by FreeComponents
-    ComponentList children;  // printing order
+    ComponentList order;  // owning: freed by FreeComponents
+    // The children in printing order. Nearly always they are the first of the owned
+    // components, in the same order (a page's items): then only their count is kept, and a
+    // list of their own is made when they part ways.
+    size_t owned_children = 0;
+    bool children_are_owned = true;
+    ComponentList children;  // when !children_are_owned
+    std::span<TReportComponent* const> Children() const {
+      if (children_are_owned) return {order.data(), owned_children};
+      return {children.data(), children.size()};
+    }
+    void AppendChild(TReportComponent* c);
+    void RemoveChild(TReportComponent* c);
+    void SeparateChildren();
     NameIndex names;
     // Per name base ("Text", "Page"), the number to try first for the next free name.
     struct Counter {

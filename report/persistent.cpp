@@ -139,7 +139,6 @@ void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
     if (n > 0) {
       c->Owned().names.Reserve(static_cast<size_t>(n));
       c->Owned().order.reserve(static_cast<size_t>(n));
-      c->Owned().children.reserve(static_cast<size_t>(n));
     }
     for (int32_t i = 0; i < n; ++i) load(*c);
   };

@@ -150,6 +150,41 @@ TEST(Document, NamesSurviveRenamesFreesAndGrowth) {
   EXPECT_EQ(page->ChildCount(), static_cast<int>(live.size()) + 2);
 }
 
+TEST(Document, ChildListsFollowMovesAndFrees) {
+  TReportProject project;
+  project.NewProject();
+  TReport* report = project.ProjectManager().Reports()[0];
+  TReportPage* p1 = report->FirstPage();
+  TReportPage* p2 = report->AddPage();
+  auto names = [](const TReportComponent& c) {
+    std::vector<std::string> out;
+    for (const TReportComponent* child : c.Children()) out.emplace_back(child->Name());
+    return out;
+  };
+  using Names = std::vector<std::string>;
+  TReportText* a = CreateItem<TReportText>(*p1);
+  TReportText* b = CreateItem<TReportText>(*p1);
+  CreateItem<TReportText>(*p1);
+  CreateItem<TReportHLine>(*p2);
+  EXPECT_EQ(names(*p1), (Names{"Text1", "Text2", "Text3"}));
+  a->SetParent(p2);  // still owned by page 1
+  EXPECT_EQ(names(*p1), (Names{"Text2", "Text3"}));
+  EXPECT_EQ(names(*p2), (Names{"HLine1", "Text1"}));
+  EXPECT_EQ(p2->Child(1), a);
+  EXPECT_THROW(p2->Child(2), std::out_of_range);
+  EXPECT_THROW(p2->Child(-1), std::out_of_range);
+  delete b;
+  EXPECT_EQ(names(*p1), (Names{"Text3"}));
+  CreateItem<TReportText>(*p1);  // the free number 2 again
+  EXPECT_EQ(names(*p1), (Names{"Text3", "Text2"}));
+  // Freeing page 1's items takes the one printed on page 2 out of page 2's list too.
+  p1->FreeComponents();
+  EXPECT_EQ(p1->ChildCount(), 0);
+  EXPECT_EQ(names(*p2), (Names{"HLine1"}));
+  CreateItem<TReportText>(*p1);
+  EXPECT_EQ(names(*p1), (Names{"Text1"}));
+}
+
 TEST(Document, ItemsThatRefuseChildren) {
   TReportProject project;
   project.NewProject();
