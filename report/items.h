@@ -120,11 +120,13 @@ class TReportGraphic : public TReportControl {
  private:
   void SolidifyIfWide();
 
+  // The width first, so that the one-byte members end the class and a line's own flag can
+  // follow them in the same word.
+  double line_width_ = 1.0;
   TColor pen_color_ = 0;
   TPenStyle line_style_ = psSolid;
   TPenMode pen_mode_ = pmCopy;
   TLineWidthType line_width_type_ = wtPixels;
-  double line_width_ = 1.0;
 };
 
 class TReportLine : public TReportGraphic {
