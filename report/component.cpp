@@ -60,10 +60,12 @@ struct ComponentPool {
   size_t live = 0;             // components and tables handed out and not given back
   std::byte* fresh = nullptr;  // the unused rest of the newest block
   size_t fresh_left = 0;
+  HugeBlockReadier readier;
 
   ~ComponentPool() { Release(); }
 
   void Release() {
+    readier.Stop();
     for (auto [block, size] : blocks) UnmapLarge(block, size);
     blocks.clear();
     std::fill(std::begin(free), std::end(free), nullptr);
@@ -118,7 +120,7 @@ struct ComponentPool {
       bool huge = pooled >= kHugeAfter;
       size_t block_size = huge ? kHugeBlock : kSmallBlock;
       if (bytes > block_size) block_size = (bytes + kSmallBlock - 1) / kSmallBlock * kSmallBlock;
-      void* block = MapLarge(block_size, huge);
+      void* block = huge && block_size == kHugeBlock ? readier.Take() : MapLarge(block_size, huge);
       blocks.emplace_back(block, block_size);
       pooled += block_size;
       fresh = static_cast<std::byte*>(block);

@@ -3,8 +3,12 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace quorvel::report {
 
@@ -64,6 +68,86 @@ void UnmapLarge(void* block, size_t size) noexcept {
 void ReleaseKeptLarge() noexcept { Kept().Release(); }
 
 bool HaveKeptLarge() noexcept { return Kept().count > 0; }
+
+struct HugeBlockReadier::State {
+  std::mutex mutex;
+  std::condition_variable wake;  // the helper waits here for work or the end
+  std::condition_variable done;  // Stop waits here for a block in the making
+  std::thread helper;
+  void* ready = nullptr;
+  bool wanted = false;  // a block is to be made ready
+  bool making = false;  // the helper is making one
+  bool ending = false;
+
+  void Run() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      wake.wait(lock, [&] { return ending || (wanted && !ready); });
+      if (ending) return;
+      wanted = false;
+      making = true;
+      lock.unlock();
+      void* block = nullptr;
+      try {
+        block = MapLarge(kBlock, true);
+        // One write a 4 KiB page: a huge page is cleared at the first, and memory the system
+        // could not give as a huge page is still all made present.
+        auto* bytes = static_cast<volatile char*>(block);
+        for (size_t at = 0; at < kBlock; at += 4096) bytes[at] = 0;
+      } catch (const std::bad_alloc&) {
+        // Take maps the block itself.
+      }
+      lock.lock();
+      making = false;
+      ready = block;
+      done.notify_all();
+    }
+  }
+};
+
+HugeBlockReadier::HugeBlockReadier() : state_(std::make_unique<State>()) {}
+
+HugeBlockReadier::~HugeBlockReadier() {
+  Stop();
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->ending = true;
+  }
+  state_->wake.notify_one();
+  if (state_->helper.joinable()) state_->helper.join();
+}
+
+void* HugeBlockReadier::Take() {
+  void* block = nullptr;
+  {
+    std::lock_guard lock(state_->mutex);
+    if (!state_->helper.joinable()) {
+      try {
+        state_->helper = std::thread([state = state_.get()] { state->Run(); });
+      } catch (const std::system_error&) {
+        // No helper thread: every block is made here.
+        return MapLarge(kBlock, true);
+      }
+    }
+    block = state_->ready;
+    state_->ready = nullptr;
+    state_->wanted = true;
+  }
+  state_->wake.notify_one();
+  return block ? block : MapLarge(kBlock, true);
+}
+
+void HugeBlockReadier::Stop() noexcept {
+  void* spare = nullptr;
+  {
+    std::unique_lock lock(state_->mutex);
+    state_->wanted = false;
+    state_->done.wait(lock, [&] { return !state_->making; });
+    spare = state_->ready;
+    state_->ready = nullptr;
+  }
+  if (spare) UnmapLarge(spare, kBlock);
+}
 
 std::string_view LargeByteStore::Add(std::string_view bytes) {
   if (blocks_.empty() || blocks_.back().size - blocks_.back().used < bytes.size()) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,28 @@ void UnmapLarge(void* block, size_t size) noexcept;
 void ReleaseKeptLarge() noexcept;
 // Whether a kept 2 MiB block is waiting.
 bool HaveKeptLarge() noexcept;
+
+// 2 MiB huge-page blocks made ready one ahead on a helper thread: the system clears each new
+// huge page when it is first touched, which on virtual machines can take milliseconds a block,
+// and the other core can do that while the current block fills.
+class HugeBlockReadier {
+ public:
+  static constexpr size_t kBlock = 2 * 1024 * 1024;
+  HugeBlockReadier();
+  ~HugeBlockReadier();
+  HugeBlockReadier(const HugeBlockReadier&) = delete;
+  HugeBlockReadier& operator=(const HugeBlockReadier&) = delete;
+
+  // A block (as MapLarge(kBlock, true) gives), the ready one if there is one; the next is then
+  // made ready. Throws std::bad_alloc.
+  void* Take();
+  // Makes no more blocks ready; one made ready and not taken is given back with UnmapLarge.
+  void Stop() noexcept;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Byte strings kept one after another in large blocks until the store is freed.
 class LargeByteStore {
