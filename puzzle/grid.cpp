@@ -1,5 +1,6 @@
 #include "puzzle/grid.h"
 
+#include <algorithm>
 #include <array>
 #include <numeric>
 #include <string>
@@ -54,44 +55,46 @@ void TQJ::LoadBankLine(std::string_view line) {
 
 void TQJ::Scramble(int count) {
   random_->Reseed();
-  // Relabelling digits commutes with moving cells, so the relabellings are gathered in one
-  // table and applied to the grid once at the end.
-  std::array<int, 10> label;
-  std::iota(label.begin(), label.end(), 0);
-  for (int i = 0; i < count; ++i) ApplyMove(label);
-  for (auto& row : cells_) {
-    for (TNode& cell : row) {
-      if (cell.Value >= 1 && cell.Value <= 9) cell.Value = label[static_cast<size_t>(cell.Value)];
+  // Row swaps, column swaps and digit relabellings commute with one another, so each kind is
+  // gathered into one permutation and the grid is rewritten once at the end.
+  Moves moves;
+  std::iota(moves.row_from.begin(), moves.row_from.end(), 0);
+  std::iota(moves.col_from.begin(), moves.col_from.end(), 0);
+  std::iota(moves.label.begin(), moves.label.end(), 0);
+  for (int i = 0; i < count; ++i) ApplyMove(moves);
+  TNode before[9][9];
+  std::copy(&cells_[0][0], &cells_[0][0] + 81, &before[0][0]);
+  for (size_t r = 0; r < 9; ++r) {
+    for (size_t c = 0; c < 9; ++c) {
+      const TNode& from = before[moves.row_from[r]][moves.col_from[c]];
+      TNode& cell = cells_[r][c];
+      cell.Value = from.Value >= 1 && from.Value <= 9 ? moves.label[static_cast<size_t>(from.Value)]
+                                                      : from.Value;
+      cell.Given = from.Given;
     }
   }
 }
 
-void TQJ::ApplyMove(std::array<int, 10>& label) {
+void TQJ::ApplyMove(Moves& moves) {
   int kind = static_cast<int>(random_->Below(7)) + 1;
   int a = static_cast<int>(random_->Below(3)) + 1;
   int t = static_cast<int>(random_->Below(2)) + 1;
   // The t-th smallest of the two positions of {1, 2, 3} other than a.
   int b = (a == 1) ? t + 1 : (a == 2 ? (t == 1 ? 1 : 3) : t);
   if (kind <= 3) {
-    int x = 3 * (kind - 1) + a;
-    int y = 3 * (kind - 1) + b;
-    for (int r = 1; r <= 9; ++r) {
-      std::swap(Cell(r, x).Value, Cell(r, y).Value);
-      std::swap(Cell(r, x).Given, Cell(r, y).Given);
-    }
+    // Columns x and y change places.
+    std::swap(moves.col_from[static_cast<size_t>(3 * (kind - 1) + a - 1)],
+              moves.col_from[static_cast<size_t>(3 * (kind - 1) + b - 1)]);
   } else if (kind <= 6) {
-    int x = 3 * (kind - 4) + a;
-    int y = 3 * (kind - 4) + b;
-    for (int c = 1; c <= 9; ++c) {
-      std::swap(Cell(x, c).Value, Cell(y, c).Value);
-      std::swap(Cell(x, c).Given, Cell(y, c).Given);
-    }
+    // Rows x and y change places.
+    std::swap(moves.row_from[static_cast<size_t>(3 * (kind - 4) + a - 1)],
+              moves.row_from[static_cast<size_t>(3 * (kind - 4) + b - 1)]);
   } else {
     int d1 = static_cast<int>(random_->Below(9)) + 1;
     int d2 = static_cast<int>(random_->Below(9)) + 1;
     if (d2 == d1) d2 = (d1 == 9) ? 1 : d1 + 1;
     // Every cell showing d1 shows d2 and the other way round.
-    for (int& shown : label) {
+    for (int& shown : moves.label) {
       if (shown == d1) {
         shown = d2;
       } else if (shown == d2) {

@@ -72,9 +72,15 @@ class TQJ {
   std::string PuzzleString() const;
 
  private:
+  // The moves of a scramble so far: the row and column (0-based) each row and column takes its
+  // cells from, and the digit each digit becomes.
+  struct Moves {
+    std::array<size_t, 9> row_from, col_from;
+    std::array<int, 10> label;
+  };
   // One random move: a swap of two columns or two rows within a stack or band, or of two
-  // digits, which goes into `label` (the digit each stored digit shows).
-  void ApplyMove(std::array<int, 10>& label);
+  // digits.
+  void ApplyMove(Moves& moves);
 
   TNode cells_[9][9];
   RandomSource* random_ = &DefaultRandomSource();
