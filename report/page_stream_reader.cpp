@@ -271,7 +271,7 @@ int TPageStreamReader::ReplayPage() {
       case pgs::kLeftText:
       case pgs::kRightText: {
         float y = Length();
-        std::string text = Str();
+        std::string_view text = StrView();
         float x = Length();
         if (text.empty()) break;
         if (code == pgs::kCenterText) {
@@ -286,7 +286,7 @@ int TPageStreamReader::ReplayPage() {
       case pgs::kBlockText:
       case pgs::kOldBlockText: {
         float y = Length();
-        std::string text = Str();
+        std::string_view text = StrView();
         float x = Length();
         float width = Length();
         if (!text.empty()) renderer_.PrintBlock(text, x, y, width);

@@ -49,6 +49,8 @@ class TPageStreamReader {
   // Replays the page at the current position; returns its page number.
   int ReplayPage();
   std::string Str() { return in_.String(header_.version >= 2016); }
+  // The same as a view into the recording, which outlives the replay.
+  std::string_view StrView() { return in_.StringView(header_.version >= 2016); }
   // A coordinate, size or width in inches: finite and within what a PDF can hold (at least
   // `smallest`); anything else is a StreamReadError at its byte offset.
   float Length(float smallest = -200);

@@ -29,7 +29,16 @@ class PdfContent {
     out_ += '/';
     out_ += font;
     out_ += ' ';
-    out_ += FormatD4(size);
+    if (size >= 0 && size < 10000) {
+      // "%.4d" of the common sizes, without a string made for it.
+      const char digits[4] = {static_cast<char>('0' + size / 1000),
+                              static_cast<char>('0' + size / 100 % 10),
+                              static_cast<char>('0' + size / 10 % 10),
+                              static_cast<char>('0' + size % 10)};
+      out_.append(digits, 4);
+    } else {
+      out_ += FormatD4(size);
+    }
     out_ += " Tf\r\n";
   }
   void Td(double x, double y) { PointOp(x, y, " Td\r\n"); }

@@ -239,8 +239,9 @@ void TRenderPDF::FontChanged(const RenderFont& font) {
     // Appended rather than "F" + number: GCC 12 warns falsely about the concatenation.
     std::string resource = "F";
     resource += std::to_string(fonts_.size() + 1);
-    fonts_.push_back(
-        {base, std::move(resource), PrintReady ? &print_font_->widths : &StandardFontWidths(base)});
+    const bool courier = IsCourier(base);
+    fonts_.push_back({base, std::move(resource),
+                      PrintReady ? &print_font_->widths : &StandardFontWidths(base), courier});
     index = static_cast<int>(fonts_.size()) - 1;
   }
   font_index_ = index;
@@ -264,7 +265,7 @@ void TRenderPDF::PrintText(std::string_view text, double x, double y, double sta
   double sx = rotation_ == 0 ? x - shift : x - shift * std::cos(angle);
   double sy = rotation_ == 0 ? y : y + shift * std::sin(angle);
   // The string is written with a space on each side; the start moves left to make up for it.
-  double pad = (IsCourier(font.base) ? 0.65 : 0.275) * font_size_ / 72.0;
+  double pad = (font.courier ? 0.65 : 0.275) * font_size_ / 72.0;
   if (PrintReady) {
     for (char ch : text) codes_used_[static_cast<unsigned char>(ch)] = true;
   }

@@ -101,6 +101,7 @@ class TRenderPDF : public TRenderer {
     std::string base;
     std::string resource;
     const std::array<uint16_t, 256>* widths;
+    bool courier;  // text is placed with Courier's wider padding
   };
 
   // The current page's content, written as operators.
