@@ -275,9 +275,17 @@ void TReportComponent::AddOwned(std::unique_ptr<TReportComponent> component) {
 }
 
 int& TReportComponent::OwnedTable::CounterFor(std::string_view base) {
-  for (Counter& c : counters) {
-    if (SameName(c.base.view(), base)) return c.next;
+  // Items of one class usually come in runs: the counter used last is tried first.
+  if (last_counter < counters.size() && counters[last_counter].base.view() == base) {
+    return counters[last_counter].next;
   }
+  for (size_t i = 0; i < counters.size(); ++i) {
+    if (SameName(counters[i].base.view(), base)) {
+      last_counter = i;
+      return counters[i].next;
+    }
+  }
+  last_counter = counters.size();
   counters.push_back({ShortString(base), 1});
   return counters.back().next;
 }

@@ -142,6 +142,7 @@ class TReportComponent {
       int next;
     };
     std::vector<Counter> counters;
+    size_t last_counter = 0;
     int& CounterFor(std::string_view base);
   };
   OwnedTable& Owned();

@@ -221,6 +221,25 @@ TReportVLine::TReportVLine(TReportComponent* owner) : TReportLine(owner) {
 
 // --- Item creation ------------------------------------------------------------------------
 
+namespace {
+// The base of an item class's generated names ("Text" for TReportText), without working it
+// out from the class name for each of a book's items.
+std::string ItemBaseName(uint8_t code, std::string_view class_name) {
+  switch (code) {
+    case internal::kText:
+      return "Text";
+    case internal::kHLine:
+      return "HLine";
+    case internal::kVLine:
+      return "VLine";
+    case internal::kLine:
+      return "Line";
+    default:
+      return ClassBaseName(class_name);
+  }
+}
+}  // namespace
+
 TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
                            std::string_view requested_name, double left, double top, double width,
                            double height) {
@@ -229,14 +248,15 @@ TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
     throw EReportClass(std::string("Class cannot accept children classes: \"") + on.ClassName() +
                        "\"");
   }
-  std::unique_ptr<TReportComponent> made = MakeComponent(CodeOfClass(class_name), owner);
+  const uint8_t code = CodeOfClass(class_name);
+  std::unique_ptr<TReportComponent> made = MakeComponent(code, owner);
   TReportControl* item = made->AsControl();
   if (!item) throw EReportClass("Not a positioned item class: \"" + std::string(class_name) + "\"");
   if (!requested_name.empty() && !owner->FindComponent(requested_name)) {
     owner->AddOwned(std::move(made));
     item->SetName(requested_name);
   } else {
-    owner->AddOwnedWithFreeName(std::move(made), ClassBaseName(class_name));
+    owner->AddOwnedWithFreeName(std::move(made), ItemBaseName(code, class_name));
   }
   item->SetParent(&on);
   item->SetLeft(left);

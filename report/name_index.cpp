@@ -28,6 +28,8 @@ bool NameEqual::operator()(std::string_view a, std::string_view b) const noexcep
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Names are nearly always compared with themselves in the same letter case.
+  if (a == b) return true;
   for (size_t i = 0; i < a.size(); ++i) {
     unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
     if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
