@@ -242,6 +242,7 @@ void TReportComponent::FreeComponents() {
   owned_->order.clear();
   owned_->names.Clear();
   owned_->counters.clear();
+  owned_->last_found = nullptr;
   // Detach first so that freeing many children never searches the lists one by one. Usually
   // the children are exactly the owned components, which needs no look at each child.
   if (owned_->children_are_owned) {
@@ -293,13 +294,16 @@ int& TReportComponent::OwnedTable::CounterFor(std::string_view base) {
 namespace {
 constexpr int kMostNumbered = 9999;
 
-// base + number, written into `out`; returns its length.
-size_t NumberedName(std::string_view base, int number, char (&out)[64]) {
-  std::string digits = std::to_string(number);
-  if (base.size() + digits.size() > sizeof out) return 0;
-  std::memcpy(out, base.data(), base.size());
-  std::memcpy(out + base.size(), digits.data(), digits.size());
-  return base.size() + digits.size();
+// The decimal digits of 1..kMostNumbered into `out`; returns their count.
+size_t Digits(int number, char* out) {
+  char reversed[8];
+  size_t n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + number % 10);
+    number /= 10;
+  } while (number > 0);
+  for (size_t i = 0; i < n; ++i) out[i] = reversed[n - 1 - i];
+  return n;
 }
 }  // namespace
 
@@ -318,12 +322,18 @@ void TReportComponent::AddOwnedWithFreeName(std::unique_ptr<TReportComponent> co
   TReportComponent* c = component.release();
   table.order.push_back(c);
   const size_t position = table.order.size() - 1;
+  std::memcpy(buffer, base.data(), base.size());
+  NameHasher base_hash;
+  base_hash.Add(base);
   // A name of letters and a number is never a reserved word: each candidate is tried with one
   // search that also registers it.
   int& next = table.CounterFor(base);
   for (int n = next; n <= kMostNumbered; ++n) {
-    c->name_ = std::string_view(buffer, NumberedName(base, n, buffer));
-    if (!table.names.Insert(position, table.order)) {
+    const size_t digits = Digits(n, buffer + base.size());
+    c->name_ = std::string_view(buffer, base.size() + digits);
+    NameHasher hash = base_hash;
+    hash.Add(std::string_view(buffer + base.size(), digits));
+    if (!table.names.Insert(position, table.order, hash.Hash32())) {
       next = n + 1;
       return;
     }
@@ -336,6 +346,7 @@ void TReportComponent::AddOwnedWithFreeName(std::unique_ptr<TReportComponent> co
 
 void TReportComponent::ReleaseOwned(TReportComponent* component) {
   if (!owned_) return;
+  if (owned_->last_found == component) owned_->last_found = nullptr;
   auto it = std::find(owned_->order.begin(), owned_->order.end(), component);
   if (it != owned_->order.end()) {
     const size_t position = static_cast<size_t>(it - owned_->order.begin());
@@ -413,7 +424,11 @@ void TReportComponent::SetParent(TReportComponent* parent) {
 
 TReportComponent* TReportComponent::FindComponent(std::string_view name) const {
   if (!owned_) return nullptr;
-  return owned_->names.Find(name, owned_->order);
+  // Names are unique per owner, so a component that still carries the name is the answer.
+  if (owned_->last_found && SameName(owned_->last_found->Name(), name)) return owned_->last_found;
+  TReportComponent* found = owned_->names.Find(name, owned_->order);
+  if (found) owned_->last_found = found;
+  return found;
 }
 
 std::string TReportComponent::FreeNameFor(std::string_view base) {

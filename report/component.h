@@ -143,6 +143,9 @@ class TReportComponent {
     };
     std::vector<Counter> counters;
     size_t last_counter = 0;
+    // The component the last search by name found: pages ask for the same taken name ("the
+    // title's name, or the next free one") for each of their items. Forgotten when it leaves.
+    TReportComponent* last_found = nullptr;
     int& CounterFor(std::string_view base);
   };
   OwnedTable& Owned();

@@ -224,7 +224,7 @@ TReportVLine::TReportVLine(TReportComponent* owner) : TReportLine(owner) {
 namespace {
 // The base of an item class's generated names ("Text" for TReportText), without working it
 // out from the class name for each of a book's items.
-std::string ItemBaseName(uint8_t code, std::string_view class_name) {
+std::string_view ItemBaseName(uint8_t code, std::string_view class_name, std::string& other) {
   switch (code) {
     case internal::kText:
       return "Text";
@@ -235,7 +235,8 @@ std::string ItemBaseName(uint8_t code, std::string_view class_name) {
     case internal::kLine:
       return "Line";
     default:
-      return ClassBaseName(class_name);
+      other = ClassBaseName(class_name);
+      return other;
   }
 }
 }  // namespace
@@ -256,7 +257,8 @@ TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
     owner->AddOwned(std::move(made));
     item->SetName(requested_name);
   } else {
-    owner->AddOwnedWithFreeName(std::move(made), ItemBaseName(code, class_name));
+    std::string other;
+    owner->AddOwnedWithFreeName(std::move(made), ItemBaseName(code, class_name, other));
   }
   item->SetParent(&on);
   item->SetLeft(left);

@@ -13,13 +13,9 @@
 namespace quorvel::report {
 
 size_t NameHash::operator()(std::string_view s) const noexcept {
-  size_t h = 1469598103934665603ULL;  // FNV-1a over the lower-cased bytes
-  for (char ch : s) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-    h = (h ^ c) * 1099511628211ULL;
-  }
-  return h;
+  NameHasher hasher;
+  hasher.Add(s);
+  return hasher.Hash();
 }
 
 bool NameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
@@ -49,8 +45,9 @@ std::string LowerName(std::string_view s) {
 
 namespace {
 uint32_t Hash32(std::string_view name) {
-  size_t h = NameHash()(name);
-  return static_cast<uint32_t>(h ^ (h >> 32));
+  NameHasher hasher;
+  hasher.Add(name);
+  return hasher.Hash32();
 }
 }  // namespace
 
@@ -67,9 +64,12 @@ TReportComponent* NameIndex::Find(std::string_view name, const Order& order) con
 }
 
 TReportComponent* NameIndex::Insert(size_t position, const Order& order) {
+  return Insert(position, order, Hash32(order[position]->Name()));
+}
+
+TReportComponent* NameIndex::Insert(size_t position, const Order& order, uint32_t hash) {
   if ((live_ + 1) * 2 > slots_.size()) Grow(std::max<size_t>(16, slots_.size() * 2));
   std::string_view name = order[position]->Name();
-  const uint32_t hash = Hash32(name);
   size_t i = hash & Mask();
   for (;; i = (i + 1) & Mask()) {
     const Slot& s = slots_[i];

@@ -14,6 +14,23 @@ namespace quorvel::report {
 
 class TReportComponent;
 
+// A name's hash, without regard to case, made piece by piece: a base and then its number.
+class NameHasher {
+ public:
+  void Add(std::string_view piece) {
+    for (char ch : piece) {
+      unsigned char c = static_cast<unsigned char>(ch);
+      if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+      state_ = (state_ ^ c) * 1099511628211ULL;  // FNV-1a
+    }
+  }
+  size_t Hash() const { return state_; }
+  uint32_t Hash32() const { return static_cast<uint32_t>(state_ ^ (state_ >> 32)); }
+
+ private:
+  size_t state_ = 1469598103934665603ULL;
+};
+
 // Hashing and equality of names without regard to case, usable with string_view keys.
 struct NameHash {
   using is_transparent = void;
@@ -33,8 +50,10 @@ class NameIndex {
 
   TReportComponent* Find(std::string_view name, const Order& order) const;
   // Adds order[position] under its current name; returns the component already holding that
-  // name instead (and adds nothing), or null.
+  // name instead (and adds nothing), or null. `hash` is the name's NameHasher::Hash32 when the
+  // caller has it.
   TReportComponent* Insert(size_t position, const Order& order);
+  TReportComponent* Insert(size_t position, const Order& order, uint32_t hash);
   // Removes order[position] under its current name. When it is `leaving` the list, the
   // positions after it move down by one.
   void EraseAt(size_t position, const Order& order, bool leaving);

@@ -143,6 +143,15 @@ TEST(Document, NamesSurviveRenamesFreesAndGrowth) {
     EXPECT_EQ(page->FindComponent(name), item) << name;
   }
   EXPECT_EQ(page->FindComponent("Text3"), nullptr);  // freed: items[3] was Text3
+  // A component just found, then renamed or freed, is not found by its old name.
+  ASSERT_EQ(page->FindComponent("text5"), items[5]);
+  items[5]->SetName("Moved");
+  EXPECT_EQ(page->FindComponent("Text5"), nullptr);
+  EXPECT_EQ(page->FindComponent("MOVED"), items[5]);
+  live.erase("text5");
+  delete items[5];
+  items[5] = nullptr;
+  EXPECT_EQ(page->FindComponent("Moved"), nullptr);
   EXPECT_EQ(page->FindComponent("RENAMED8"), items[8]);
   // Freed and renamed numbers are free again, the lowest first: Text1 was renamed.
   EXPECT_EQ(CreateItem<TReportText>(*page)->Name(), "Text1");
