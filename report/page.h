@@ -1,5 +1,5 @@
-// A report page: its paper, its place in the print order (GotoPage), and printing a copy of
-// itself and its items.
+// A report page: its paper, its place in the print order (GotoPage), and printing itself and
+// its items without changing them.
 #pragma once
 
 #include <string>
