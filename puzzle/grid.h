@@ -2,8 +2,8 @@
 // by random symmetry moves, reads out solutions and answers candidate questions.
 #pragma once
 
-#include <stdexcept>
 #include <array>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 

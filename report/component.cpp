@@ -46,10 +46,11 @@ struct ComponentPool {
     FreeNode* next;
   };
   // A small book takes its components and tables from 64 KiB blocks. Once the pool holds
-  // 512 KiB, blocks are 2 MiB, aligned so that the system can back each with one huge page: a large book
-  // touches tens of megabytes of components, and one fault per block instead of one per 4 KiB
-  // page is much of its run time. When the last component and table are freed (a project
-  // closes), the blocks go back to the system, so that rendering the PDF does not keep the document's memory.
+  // 512 KiB, blocks are 2 MiB, aligned so that the system can back each with one huge page
+  // (made ready one ahead on a helper thread): a large book touches tens of megabytes of
+  // components, and one fault per block instead of one per 4 KiB page is much of its run time.
+  // When the last component and table are freed (a project closes), the blocks go back, so
+  // that rendering the PDF does not keep the document's memory.
   static constexpr size_t kSmallBlock = 64 * 1024;
   static constexpr size_t kHugeBlock = 2 * 1024 * 1024;
   static constexpr size_t kHugeAfter = 512 * 1024;

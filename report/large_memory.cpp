@@ -2,8 +2,8 @@
 
 #include <sys/mman.h>
 
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>

@@ -12,7 +12,6 @@
 
 namespace quorvel::report {
 
-
 // --- Pages --------------------------------------------------------------------------------
 
 void TReportPage::SetPageWidth(double v) {

@@ -31,10 +31,9 @@ class PdfContent {
     out_ += ' ';
     if (size >= 0 && size < 10000) {
       // "%.4d" of the common sizes, without a string made for it.
-      const char digits[4] = {static_cast<char>('0' + size / 1000),
-                              static_cast<char>('0' + size / 100 % 10),
-                              static_cast<char>('0' + size / 10 % 10),
-                              static_cast<char>('0' + size % 10)};
+      const char digits[4] = {
+          static_cast<char>('0' + size / 1000), static_cast<char>('0' + size / 100 % 10),
+          static_cast<char>('0' + size / 10 % 10), static_cast<char>('0' + size % 10)};
       out_.append(digits, 4);
     } else {
       out_ += FormatD4(size);
@@ -112,7 +111,9 @@ class PdfContent {
       for (char c : s) *end_++ = c;
       return *this;
     }
-    void AppendTo(std::string& out) const { out.append(buffer_, static_cast<size_t>(end_ - buffer_)); }
+    void AppendTo(std::string& out) const {
+      out.append(buffer_, static_cast<size_t>(end_ - buffer_));
+    }
 
    private:
     char buffer_[6 * kMaxFixed4 + 64];

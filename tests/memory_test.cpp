@@ -11,9 +11,8 @@ namespace {
 
 TEST(ShortString, HoldsAnyLengthAndSurvivesCopiesAndSelfAssignment) {
   const std::string long_text = "Extreme Sudoku by Quorvel Pro";
-  for (const std::string& text :
-       {std::string(), std::string("5"), std::string(15, 'x'), std::string(16, 'y'), long_text,
-        std::string("a\0b", 3)}) {
+  for (const std::string& text : {std::string(), std::string("5"), std::string(15, 'x'),
+                                  std::string(16, 'y'), long_text, std::string("a\0b", 3)}) {
     ShortString s(text);
     EXPECT_EQ(s.view(), text);
     EXPECT_EQ(s.size(), text.size());

@@ -70,7 +70,8 @@ class BookTest : public ::testing::Test {
         for (report::TReportComponent* c : page->Children()) {
           if (auto* t = dynamic_cast<const TReportText*>(c)) {
             ++s.texts;
-            TextInfo info{std::string(t->Text()), t->Left(), t->Top(), t->Font().Size, t->FontJustify(), {}};
+            TextInfo info{std::string(t->Text()), t->Left(),        t->Top(),
+                          t->Font().Size,         t->FontJustify(), {}};
             info.font.Size = t->Font().Size;
             s.text_items.push_back(info);
           } else if (dynamic_cast<const report::TReportHLine*>(c)) {

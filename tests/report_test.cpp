@@ -390,8 +390,7 @@ TEST(Execute, AFailedRunLeavesTheDocumentAsItWas) {
   FailingWriter writer;
   project.SetEngine(&writer);
   project.NewProject();
-  auto* page =
-      static_cast<TReportPage*>(project.ProjectManager().FindByFullName("Report1.Page1"));
+  auto* page = static_cast<TReportPage*>(project.ProjectManager().FindByFullName("Report1.Page1"));
   page->SetWasteFit(true);
   auto* edge = CreateItem<TReportHLine>(*page);
   edge->SetLeft(-0.5), edge->SetTop(3.0), edge->SetWidth(9.5);
