@@ -17,28 +17,37 @@ namespace {
 constexpr size_t kKeptSize = 2 * 1024 * 1024;
 constexpr size_t kMostKept = 4;
 
+// Set once the thread's kept blocks are gone at its end: blocks given back after that (by a
+// pool freed later at thread exit) go straight back to the system.
+thread_local bool kept_gone = false;
+
 // Blocks kept per thread, as the pool that gives most of them back is.
 struct KeptBlocks {
   void* blocks[kMostKept] = {};
   size_t count = 0;
-  ~KeptBlocks() { Release(); }
+  ~KeptBlocks() {
+    Release();
+    kept_gone = true;
+  }
   void Release() noexcept {
     for (size_t i = 0; i < count; ++i) munmap(blocks[i], kKeptSize);
     count = 0;
   }
 };
 
-KeptBlocks& Kept() {
+// The thread's kept blocks, or null at its end.
+KeptBlocks* Kept() {
+  if (kept_gone) return nullptr;
   thread_local KeptBlocks kept;
-  return kept;
+  return &kept;
 }
 
 }  // namespace
 
 void* MapLarge(size_t size, bool huge) {
   if (huge && size == kKeptSize) {
-    KeptBlocks& kept = Kept();
-    if (kept.count > 0) return kept.blocks[--kept.count];
+    KeptBlocks* kept = Kept();
+    if (kept && kept->count > 0) return kept->blocks[--kept->count];
   }
   size_t span = huge ? 2 * size : size;
   void* p = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -55,19 +64,24 @@ void* MapLarge(size_t size, bool huge) {
 }
 
 void UnmapLarge(void* block, size_t size) noexcept {
-  KeptBlocks& kept = Kept();
+  KeptBlocks* kept = Kept();
   // Only blocks aligned as huge ones are kept; a 2 MiB block made without huge pages is not.
-  if (size == kKeptSize && reinterpret_cast<uintptr_t>(block) % kKeptSize == 0 &&
-      kept.count < kMostKept) {
-    kept.blocks[kept.count++] = block;
+  if (kept && size == kKeptSize && reinterpret_cast<uintptr_t>(block) % kKeptSize == 0 &&
+      kept->count < kMostKept) {
+    kept->blocks[kept->count++] = block;
     return;
   }
   munmap(block, size);
 }
 
-void ReleaseKeptLarge() noexcept { Kept().Release(); }
+void ReleaseKeptLarge() noexcept {
+  if (KeptBlocks* kept = Kept()) kept->Release();
+}
 
-bool HaveKeptLarge() noexcept { return Kept().count > 0; }
+bool HaveKeptLarge() noexcept {
+  KeptBlocks* kept = Kept();
+  return kept && kept->count > 0;
+}
 
 struct HugeBlockReadier::State {
   std::mutex mutex;
