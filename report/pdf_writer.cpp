@@ -53,10 +53,11 @@ char* WriteFixed4(char* p, double v) {
   const double magnitude = std::fabs(v);
   if (magnitude < 1e6) {
     const double scaled = magnitude * 10000.0;
-    const double whole = std::floor(scaled);
-    const double fraction = scaled - whole;
+    // Below 10^10 the conversion is exact and rounds down, as floor would, without a call.
+    const uint64_t whole = static_cast<uint64_t>(scaled);
+    const double fraction = scaled - static_cast<double>(whole);
     if (std::fabs(fraction - 0.5) > 1e-3) {
-      const uint64_t n = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+      const uint64_t n = whole + (fraction > 0.5 ? 1 : 0);
       if (std::signbit(v)) *p++ = '-';
       p = std::to_chars(p, p + 24, n / 10000).ptr;
       const unsigned decimals = static_cast<unsigned>(n % 10000);
