@@ -51,9 +51,6 @@ struct ComponentPool {
   // components, and one fault per block instead of one per 4 KiB page is much of its run time.
   // When the last component and table are freed (a project closes), the blocks go back, so
   // that rendering the PDF does not keep the document's memory.
-  static constexpr size_t kSmallBlock = 64 * 1024;
-  static constexpr size_t kHugeBlock = 2 * 1024 * 1024;
-  static constexpr size_t kHugeAfter = 512 * 1024;
   FreeNode* free[kMaxPooled / kGrain + 1] = {};
   FreeNode* free_tables[kLastTableShift + 1] = {};
   std::vector<std::pair<void*, size_t>> blocks;
@@ -118,7 +115,7 @@ struct ComponentPool {
   // `bytes` from the newest block's unused rest, or from a new block.
   void* Carve(size_t bytes) {
     if (fresh_left < bytes) {
-      bool huge = pooled >= kHugeAfter;
+      bool huge = pooled >= kHugeFrom;
       size_t block_size = huge ? kHugeBlock : kSmallBlock;
       if (bytes > block_size) block_size = (bytes + kSmallBlock - 1) / kSmallBlock * kSmallBlock;
       void* block = huge && block_size == kHugeBlock ? readier.Take() : MapLarge(block_size, huge);

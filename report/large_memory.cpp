@@ -14,7 +14,6 @@ namespace quorvel::report {
 
 namespace {
 
-constexpr size_t kKeptSize = 2 * 1024 * 1024;
 constexpr size_t kMostKept = 4;
 
 // Set once the thread's kept blocks are gone at its end: blocks given back after that (by a
@@ -30,7 +29,7 @@ struct KeptBlocks {
     kept_gone = true;
   }
   void Release() noexcept {
-    for (size_t i = 0; i < count; ++i) munmap(blocks[i], kKeptSize);
+    for (size_t i = 0; i < count; ++i) munmap(blocks[i], kHugeBlock);
     count = 0;
   }
 };
@@ -45,7 +44,7 @@ KeptBlocks* Kept() {
 }  // namespace
 
 void* MapLarge(size_t size, bool huge) {
-  if (huge && size == kKeptSize) {
+  if (huge && size == kHugeBlock) {
     KeptBlocks* kept = Kept();
     if (kept && kept->count > 0) return kept->blocks[--kept->count];
   }
@@ -66,7 +65,7 @@ void* MapLarge(size_t size, bool huge) {
 void UnmapLarge(void* block, size_t size) noexcept {
   KeptBlocks* kept = Kept();
   // Only blocks aligned as huge ones are kept; a 2 MiB block made without huge pages is not.
-  if (kept && size == kKeptSize && reinterpret_cast<uintptr_t>(block) % kKeptSize == 0 &&
+  if (kept && size == kHugeBlock && reinterpret_cast<uintptr_t>(block) % kHugeBlock == 0 &&
       kept->count < kMostKept) {
     kept->blocks[kept->count++] = block;
     return;
@@ -103,11 +102,11 @@ struct HugeBlockReadier::State {
       lock.unlock();
       void* block = nullptr;
       try {
-        block = MapLarge(kBlock, true);
+        block = MapLarge(kHugeBlock, true);
         // One write a 4 KiB page: a huge page is cleared at the first, and memory the system
         // could not give as a huge page is still all made present.
         auto* bytes = static_cast<volatile char*>(block);
-        for (size_t at = 0; at < kBlock; at += 4096) bytes[at] = 0;
+        for (size_t at = 0; at < kHugeBlock; at += 4096) bytes[at] = 0;
       } catch (const std::bad_alloc&) {
         // Take maps the block itself.
       }
@@ -140,7 +139,7 @@ void* HugeBlockReadier::Take() {
         state_->helper = std::thread([state = state_.get()] { state->Run(); });
       } catch (const std::system_error&) {
         // No helper thread: every block is made here.
-        return MapLarge(kBlock, true);
+        return MapLarge(kHugeBlock, true);
       }
     }
     block = state_->ready;
@@ -148,7 +147,7 @@ void* HugeBlockReadier::Take() {
     state_->wanted = true;
   }
   state_->wake.notify_one();
-  return block ? block : MapLarge(kBlock, true);
+  return block ? block : MapLarge(kHugeBlock, true);
 }
 
 void HugeBlockReadier::Stop() noexcept {
@@ -160,7 +159,7 @@ void HugeBlockReadier::Stop() noexcept {
     spare = state_->ready;
     state_->ready = nullptr;
   }
-  if (spare) UnmapLarge(spare, kBlock);
+  if (spare) UnmapLarge(spare, kHugeBlock);
 }
 
 std::string_view LargeByteStore::Add(std::string_view bytes) {
@@ -168,11 +167,11 @@ std::string_view LargeByteStore::Add(std::string_view bytes) {
     // A small book's pages fit in 64 KiB blocks; past 512 KiB, or when the document left
     // blocks behind, blocks are 2 MiB huge pages. A string larger than a block gets a block of
     // its own size.
-    const bool huge = held_ >= kHugeAfter || HaveKeptLarge();
-    const size_t block = huge ? kBlock : kSmallBlock;
+    const bool huge = held_ >= kHugeFrom || HaveKeptLarge();
+    const size_t block = huge ? kHugeBlock : kSmallBlock;
     size_t size = bytes.size() <= block ? block : (bytes.size() + block - 1) / block * block;
     blocks_.reserve(blocks_.size() + 1);
-    blocks_.push_back({static_cast<char*>(MapLarge(size, huge && size == kBlock)), size, 0});
+    blocks_.push_back({static_cast<char*>(MapLarge(size, huge && size == kHugeBlock)), size, 0});
     held_ += size;
   }
   Block& b = blocks_.back();

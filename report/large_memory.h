@@ -11,6 +11,12 @@
 
 namespace quorvel::report {
 
+// The block sizes of large memory: small blocks while an owner holds little, then 2 MiB
+// blocks, each one huge page, once it holds kHugeFrom bytes.
+inline constexpr size_t kSmallBlock = 64 * 1024;
+inline constexpr size_t kHugeBlock = 2 * 1024 * 1024;
+inline constexpr size_t kHugeFrom = 512 * 1024;
+
 // `size` bytes of memory, contents unspecified; with `huge`, aligned to `size` (a power of two)
 // and advised as huge pages. Throws std::bad_alloc.
 void* MapLarge(size_t size, bool huge);
@@ -27,13 +33,12 @@ bool HaveKeptLarge() noexcept;
 // and the other core can do that while the current block fills.
 class HugeBlockReadier {
  public:
-  static constexpr size_t kBlock = 2 * 1024 * 1024;
   HugeBlockReadier();
   ~HugeBlockReadier();
   HugeBlockReadier(const HugeBlockReadier&) = delete;
   HugeBlockReadier& operator=(const HugeBlockReadier&) = delete;
 
-  // A block (as MapLarge(kBlock, true) gives), the ready one if there is one; the next is then
+  // A block (as MapLarge(kHugeBlock, true) gives), the ready one if there is one; the next is then
   // made ready. Throws std::bad_alloc.
   void* Take();
   // Makes no more blocks ready; one made ready and not taken is given back with UnmapLarge.
@@ -57,9 +62,6 @@ class LargeByteStore {
   void Clear() noexcept;
 
  private:
-  static constexpr size_t kSmallBlock = 64 * 1024;
-  static constexpr size_t kBlock = 2 * 1024 * 1024;
-  static constexpr size_t kHugeAfter = 512 * 1024;
   struct Block {
     char* data;
     size_t size, used;

@@ -51,16 +51,26 @@ uint32_t Hash32(std::string_view name) {
 }
 }  // namespace
 
-TReportComponent* NameIndex::Find(std::string_view name, const Order& order) const {
-  if (slots_.empty()) return nullptr;
-  const uint32_t hash = Hash32(name);
+size_t NameIndex::Probe(std::string_view name, uint32_t hash, const Order& order,
+                        TReportComponent*& holder) const {
   for (size_t i = hash & Mask();; i = (i + 1) & Mask()) {
     const Slot& s = slots_[i];
-    if (s.position == 0) return nullptr;
+    if (s.position == 0) {
+      holder = nullptr;
+      return i;
+    }
     if (s.hash == hash && SameName(order[s.position - 1]->Name(), name)) {
-      return order[s.position - 1];
+      holder = order[s.position - 1];
+      return i;
     }
   }
+}
+
+TReportComponent* NameIndex::Find(std::string_view name, const Order& order) const {
+  if (slots_.empty()) return nullptr;
+  TReportComponent* holder;
+  Probe(name, Hash32(name), order, holder);
+  return holder;
 }
 
 TReportComponent* NameIndex::Insert(size_t position, const Order& order) {
@@ -69,15 +79,9 @@ TReportComponent* NameIndex::Insert(size_t position, const Order& order) {
 
 TReportComponent* NameIndex::Insert(size_t position, const Order& order, uint32_t hash) {
   if ((live_ + 1) * 2 > slots_.size()) Grow(std::max<size_t>(16, slots_.size() * 2));
-  std::string_view name = order[position]->Name();
-  size_t i = hash & Mask();
-  for (;; i = (i + 1) & Mask()) {
-    const Slot& s = slots_[i];
-    if (s.position == 0) break;
-    if (s.hash == hash && SameName(order[s.position - 1]->Name(), name)) {
-      return order[s.position - 1];
-    }
-  }
+  TReportComponent* holder;
+  const size_t i = Probe(order[position]->Name(), hash, order, holder);
+  if (holder) return holder;
   slots_[i] = {hash, static_cast<uint32_t>(position + 1)};
   ++live_;
   return nullptr;

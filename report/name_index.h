@@ -66,6 +66,10 @@ class NameIndex {
     uint32_t position;  // 0: empty; else the position in the owner's list + 1
   };
   size_t Mask() const { return slots_.size() - 1; }
+  // The slot of the component holding `name` (then `holder` is it), or the empty slot where
+  // the search ended (then `holder` is null). The table must not be empty.
+  size_t Probe(std::string_view name, uint32_t hash, const Order& order,
+               TReportComponent*& holder) const;
   void Place(Slot slot);
   void RemoveSlot(size_t i);
   void Grow(size_t capacity);

@@ -59,6 +59,13 @@ void ClipToPrintable(TReportWriter& writer, const Items& items) {
 
 }  // namespace
 
+void TReportPage::PrintItems(TReportWriter& writer) {
+  for (TReportComponent* child : Children()) {
+    writer.SetAllowMode(amAll);
+    child->Print(writer);
+  }
+}
+
 void TReportPage::Print(TReportWriter& writer) {
   if (!Visible()) return;
   // Every item returns to the bounds it had when execution began, then is clipped to the
@@ -79,10 +86,7 @@ void TReportPage::Print(TReportWriter& writer) {
     }
   }
   if (waste_fit_) ClipToPrintable(writer, initial_bounds_);
-  for (TReportComponent* child : Children()) {
-    writer.SetAllowMode(amAll);
-    child->Print(writer);
-  }
+  PrintItems(writer);
 }
 
 void TReportPage::PrintUnchanged(TReportWriter& writer) {
@@ -113,10 +117,7 @@ void TReportPage::PrintUnchanged(TReportWriter& writer) {
     }
   } restore{kept};
   if (waste_fit_) ClipToPrintable(writer, kept);
-  for (TReportComponent* child : Children()) {
-    writer.SetAllowMode(amAll);
-    child->Print(writer);
-  }
+  PrintItems(writer);
 }
 
 void TReportPage::SaveProperties(ByteWriter& out) const {

@@ -49,6 +49,8 @@ class TReportPage : public TProjectItem {
 
  private:
   friend class TProjectManager;
+  // Prints the items in order, each allowed everywhere unless it says otherwise.
+  void PrintItems(TReportWriter& writer);
   struct Bounds {
     TReportControl* item;
     double left, top, width, height;
