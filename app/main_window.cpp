@@ -15,6 +15,7 @@
 #include "app/page_painter.h"
 #include "banks/builtin_banks.h"
 #include "pages/locations.h"
+#include "pages/output_name.h"
 #include "puzzle/random.h"
 
 namespace quorvel::app {
@@ -403,13 +404,17 @@ void TForm1::StartRun(bool samurai) {
   QString file = dialogs_->SaveFile(this, documents_);
   if (file.isEmpty()) return;
   // The same name rules as the command line: a bad name is refused before any work.
-  std::string problem = report::OutputNameProblem(file.toStdString());
+  std::string problem = pages::OutputNameProblem(file.toStdString());
   if (!problem.empty()) {
     dialogs_->ShowError(this, QString::fromStdString(problem));
     return;
   }
   file = QString::fromStdString(report::WithExtension(file.toStdString()));
-  if (QFileInfo::exists(file) && !dialogs_->ConfirmOverwrite(this)) return;
+  // A link that leads nowhere is an existing file too.
+  const bool existed = pages::NameTaken(file.toStdString());
+  if (existed && !dialogs_->ConfirmOverwrite(this)) return;
+  // Only a replacement the user agreed to: a file that appears meanwhile is left alone.
+  maker_->Renderer().ReplaceExisting = existed;
   output_file_ = file;
   pb->setValue(0);
   gpb->setTitle(QStringLiteral("Create Sudoku Puzzles ..."));

@@ -1,25 +1,29 @@
 #include "cli/book_cli.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
-#include <filesystem>
 #include <iostream>
 
 #include "banks/builtin_banks.h"
 #include "pages/book.h"
 #include "pages/locations.h"
+#include "pages/output_name.h"
 #include "pages/paper.h"
 #include "puzzle/random.h"
 #include "quorvel/version.h"
 #include "report/embedded_font.h"
+#include "report/pdf_writer.h"
+#include "report/temporary_files.h"
 
 namespace quorvel::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kLevelNames = "very-easy, easy, standard, hard, expert, extreme or 0..5";
 
@@ -61,12 +65,26 @@ class TerminalProgress : public report::Progress {
     auto now = std::chrono::steady_clock::now();
     if (!force && now - last_ < std::chrono::milliseconds(50)) return;
     last_ = now;
-    constexpr int kWidth = 30;
-    int filled = position_ * kWidth / 100;
-    err_ << "\r\x1b[K[" << std::string(static_cast<size_t>(filled), '#')
-         << std::string(static_cast<size_t>(kWidth - filled), ' ') << "] " << position_ << "% "
-         << caption_ << std::flush;
+    // The line stays narrower than the terminal, so that a redraw never wraps: the caption is
+    // cut first, then the bar.
+    const int columns = TerminalColumns();
+    const std::string percent = std::to_string(position_) + "% ";
+    int width = std::clamp(columns - 1 - 3 - static_cast<int>(percent.size()), 0, 30);
+    int room = columns - 1 - (width + 3 + static_cast<int>(percent.size()));
+    std::string caption = caption_.substr(0, static_cast<size_t>(std::max(room, 0)));
+    int filled = position_ * width / 100;
+    err_ << "\r\x1b[K";
+    if (room >= 0) {
+      err_ << "[" << std::string(static_cast<size_t>(filled), '#')
+           << std::string(static_cast<size_t>(width - filled), ' ') << "] " << percent;
+    }
+    err_ << caption << std::flush;
     drawn_ = true;
+  }
+  static int TerminalColumns() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
   }
 
   std::ostream& err_;
@@ -84,6 +102,10 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   std::string level = "very-easy";
   int per_page = 1;
   uint32_t seed = 0;
+  // An empty value ("--seed ''") is refused like any other bad value.
+  const CLI::Validator non_empty(
+      [](std::string& value) { return value.empty() ? std::string("an empty value") : std::string(); },
+      "", "NONEMPTY");
   CLI::App app{"Makes a printable Sudoku book as a PDF file: puzzle pages, then answer pages.",
                "quorvel-book"};
   app.footer(
@@ -93,11 +115,14 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                        "Print the program's name and version and exit");
   app.add_flag("--samurai", options.run.samurai, "Samurai Sudoku: five overlapping grids a page");
   app.add_option("--level", level, std::string("Sudoku level: ") + kLevelNames)
+      ->check(non_empty)
       ->default_str("very-easy");
   app.add_option("--pages", options.run.pages, "Number of puzzle pages")
+      ->check(non_empty)
       ->check(CLI::Range(1, 200))
       ->default_str("20");
   app.add_option("--per-page", per_page, "Puzzles per page (Standard Sudoku)")
+      ->check(non_empty)
       ->check(CLI::IsMember({1, 2, 4}))
       ->default_str("1");
   app.add_flag("--candidates", options.run.candidates,
@@ -107,12 +132,14 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                  std::string("Paper: ") + pages::kPaperForms +
                      "; pages other than the classic "
                      "Letter book keep the design, scaled inside margins with a gutter")
+      ->check(non_empty)
       ->default_str("letter");
   app.add_flag("--print-ready", options.run.print_ready,
                "For print-on-demand services: the font embedded, grey colours, PDF/X-1a");
   app.add_flag("--unique", options.run.unique,
                "Every puzzle of the book different: no bank line is used twice");
-  auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed");
+  auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed")
+                          ->check(non_empty);
   app.add_flag("--force", options.force, "Overwrite an existing output file");
   app.add_option("-o,--output", options.output,
                  "Output PDF file (\".pdf\" is added unless the name ends in it)")
@@ -122,14 +149,22 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     exit_code = 2;
     return std::nullopt;
   };
+  // --help and --version fail when what they print cannot be written.
+  auto print = [&](const CLI::Error& e, const char* what) {
+    exit_code = app.exit(e, out, err);
+    out.flush();
+    if (!out) {
+      err << "quorvel-book: cannot write the " << what << ": " << std::strerror(errno) << "\n";
+      exit_code = 1;
+    }
+    return std::nullopt;
+  };
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
-    exit_code = app.exit(e, out, err);
-    return std::nullopt;
+    return print(e, "help");
   } catch (const CLI::CallForVersion& e) {
-    exit_code = app.exit(e, out, err);
-    return std::nullopt;
+    return print(e, "version");
   } catch (const CLI::ParseError& e) {
     std::string message = e.what();
     for (char& c : message) {
@@ -156,13 +191,14 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       !problem.empty()) {
     return fail(problem);
   }
-  std::string problem = report::OutputNameProblem(options.output);
+  std::string problem = pages::OutputNameProblem(options.output);
   if (!problem.empty()) return fail(problem);
   options.output = report::WithExtension(options.output);
-  std::error_code ec;
-  if (fs::exists(options.output, ec) && !options.force) {
+  if (pages::NameTaken(options.output) && !options.force) {
     return fail(options.output + " exists; use --force to overwrite it");
   }
+  report::SourceDateEpoch(&problem);
+  if (!problem.empty()) return fail(problem);
   exit_code = 0;
   return options;
 }
@@ -191,11 +227,21 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
           << " pages; print-on-demand services need at least 24\n";
     }
   }
+  // Ctrl-C and the other signals that end a run remove its temporary files and say so.
+  const bool on_terminal = isatty(STDERR_FILENO);
+  report::SetInterruptMessage(
+      std::string(on_terminal ? "\n" : "") + "quorvel-book: interrupted; " +
+      (pages::NameTaken(options->output) ? options->output + " is as it was"
+                                         : std::string("no book was written")) +
+      "\n");
+  report::InstallInterruptCleanup();
   try {
     pages::BookMaker maker(banks::BuiltInBanks(), page_stream_file);
     if (options->seed) maker.Random().SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));
+    // Without --force a file that appears under the name meanwhile is never replaced.
+    maker.Renderer().ReplaceExisting = options->force;
     std::optional<TerminalProgress> progress;
-    if (isatty(STDERR_FILENO)) {
+    if (on_terminal) {
       progress.emplace(err);
       maker.SetProgress(&*progress);
     }

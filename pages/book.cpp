@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "report/large_memory.h"
@@ -100,33 +102,42 @@ constexpr Slot kSlots[4] = {
 };
 
 // A run's own recording: a new file with a unique name beside the page-stream file, so that
-// runs at the same time never read each other's pages. When the run ends, whether it finished
-// or failed part-way, what it recorded takes the page-stream file's name.
+// runs at the same time never read each other's pages. It is written, read back and mapped
+// through the one descriptor it was made with, never opened again by name. When the run ends,
+// whether it finished or failed part-way, what it recorded takes the page-stream file's name.
 class RunRecording {
  public:
   explicit RunRecording(const std::string& page_stream_file) : final_(page_stream_file) {
-    int fd = report::CreateUniqueFile(final_ + ".", path_);
-    if (fd < 0) {
-      throw report::FileError("Cannot create file \"" + final_ + ".XXXXXX\". " +
-                              std::strerror(errno));
-    }
-    close(fd);
+    size_t slash = final_.find_last_of('/');
+    std::string folder = slash == std::string::npos ? std::string() : final_.substr(0, slash + 1);
+    report::RemoveStaleTemporaryFiles(folder);
+    file_.emplace(folder, final_.substr(folder.size()) + ".", final_);
   }
   ~RunRecording() {
     struct stat st {};
-    if (stat(path_.c_str(), &st) == 0 && st.st_size > 0 &&
-        std::rename(path_.c_str(), final_.c_str()) == 0) {
-      return;
-    }
-    unlink(path_.c_str());
+    if (fstat(file_->Descriptor(), &st) == 0 && st.st_size > 0) file_->MoveTo(final_, true);
   }
   RunRecording(const RunRecording&) = delete;
   RunRecording& operator=(const RunRecording&) = delete;
-  const std::string& Path() const { return path_; }
+
+  // A stream writing the recording; closing it leaves the recording's own descriptor open.
+  std::unique_ptr<report::FileStream> Writer() const {
+    int fd = dup(file_->Descriptor());
+    std::FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (!file) {
+      if (fd >= 0) close(fd);
+      throw report::FileError("Cannot write file \"" + file_->Path() + "\". " +
+                              std::strerror(errno));
+    }
+    return std::make_unique<report::FileStream>(file, file_->Path());
+  }
+  int Descriptor() const { return file_->Descriptor(); }
+  // The name the recording has once the run ends.
+  const std::string& FinalName() const { return final_; }
 
  private:
   std::string final_;
-  std::string path_;
+  std::optional<report::TemporaryFile> file_;
 };
 
 std::string Heading(int number) { return "Sudoku #" + std::to_string(number); }
@@ -184,7 +195,7 @@ BookMaker::BookMaker(const puzzle::BankSet& banks, std::string page_stream_file)
   project_.SetEngine(&writer_);
   // Each run's recording goes straight to its file, so that it never sits in memory beside the
   // whole document; it is read back once the document is freed.
-  writer_.StreamMode = report::smFile;
+  writer_.StreamMode = report::smUser;
   writer_.Copies = 2;
   render_pdf_.EmbedFonts = true;
   render_pdf_.FontEncoding = report::fePDFDocEncoding;
@@ -437,22 +448,31 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   } give_back_kept;
   if (before_execute) before_execute(project_);
   RunRecording recording(page_stream_file_);
-  writer_.FileName = recording.Path();
-  project_.ExecuteReport("Report1");
+  {
+    std::unique_ptr<report::FileStream> stream = recording.Writer();
+    writer_.Stream = stream.get();
+    struct Detach {
+      report::TPageStreamWriter& writer;
+      ~Detach() { writer.Stream = nullptr; }
+    } detach{writer_};
+    project_.ExecuteReport("Report1");
+    stream->Close();
+  }
   StageEnded("execute");
   project_.CloseProject();
   StageEnded("close");
   if (record_only) {
-    last_recording_ = report::ReadWholeFile(recording.Path());
+    last_recording_ = report::ReadWholeFile(recording.Descriptor(), recording.FinalName());
     StageEnded("read back");
     return;
   }
   // The PDF is made from the recording where the system holds it, without a copy.
   last_recording_.clear();
-  report::MappedFile recorded(recording.Path());
+  report::MappedFile recorded(recording.Descriptor(), recording.FinalName());
   StageEnded("read back");
   progress_->SetPosition(second_position);
   progress_->Repaint();
+  render_pdf_.SourceName = recording.FinalName();
   render_pdf_.RenderStream(recorded.data(), recorded.size(), pdf_file);
   StageEnded("pdf");
   progress_->SetPosition(100);

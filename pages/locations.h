@@ -7,10 +7,12 @@ namespace quorvel::pages {
 
 inline constexpr const char* kPageStreamName = "tessalyquorvel.pgs";
 
-// $XDG_RUNTIME_DIR when it is set, otherwise a folder of the user's own with mode 0700 under
-// the system's temporary folder (created when missing). Never a shared, world-writable folder,
-// where another user could create or link the file first. Ends with "/". Throws when the
-// folder exists but belongs to someone else or is open to others.
+// $XDG_RUNTIME_DIR when it is an absolute path to a folder of the user's own that no one else
+// may write to; otherwise a folder of the user's own with mode 0700 under the system's
+// temporary folder ($TMPDIR or /tmp): "quorvel-UID", made when missing and repaired to 0700,
+// or, when another user or a file has that name, "quorvel-UID-XXXXXX", made once under a name
+// no one can take first. Never a shared, world-writable folder, where another user could
+// create or swap the file first. Ends with "/". Throws when no such folder can be made.
 std::string PrivateTempFolder();
 
 // PrivateTempFolder() + "tessalyquorvel.pgs".

@@ -7,8 +7,10 @@
 namespace quorvel::report {
 namespace {
 
-[[noreturn]] void UnexpectedCode(int code) {
-  throw ReportFileError("Unexpected code [" + std::to_string(code) + "] found in report file.");
+// `at` is where the code was read.
+[[noreturn]] void UnexpectedCode(int code, size_t at) {
+  throw ReportFileError("Unexpected code [" + std::to_string(code) + "] found in report file.",
+                        at);
 }
 
 // The largest length in inches a recording may hold: PDF readers take numbers up to 32767
@@ -35,7 +37,8 @@ void TPageStreamReader::ReadHeader() {
       break;
     default:
       throw ReportFileError("Unexpected header code [" + std::to_string(code) +
-                            "] found in report file.");
+                            "] found in report file.",
+                            0);
   }
   if (header_.version > 2009) header_.title = Str();
   header_.page_count = in_.I16();
@@ -73,11 +76,14 @@ void TPageStreamReader::Replay(int page) {
       size_t at = first_page_pos_;
       for (int n = 1; n < page; ++n) {
         in_.Seek(at);
-        if (in_.U8() != pgs::kPage) throw ReportFileError("Unexpected code found in report file.");
+        if (in_.U8() != pgs::kPage) {
+          throw ReportFileError("Unexpected code found in report file.", at);
+        }
         in_.I32();
         int32_t next = in_.I32();
         if (next <= 0 || static_cast<size_t>(next) <= at) {
-          throw ReportFileError("Page " + std::to_string(page) + " is not in the report file.");
+          throw ReportFileError("Page " + std::to_string(page) + " is not in the report file.",
+                                at);
         }
         at = static_cast<size_t>(next);
       }
@@ -118,7 +124,9 @@ void TPageStreamReader::SkipGraphic() {
 }
 
 int TPageStreamReader::ReplayPage() {
-  if (in_.U8() != pgs::kPage) throw ReportFileError("Unexpected code found in report file.");
+  if (in_.U8() != pgs::kPage) {
+    throw ReportFileError("Unexpected code found in report file.", in_.Position() - 1);
+  }
   in_.I32();  // previous page
   in_.I32();  // next page
   int number = in_.I16();
@@ -341,7 +349,7 @@ int TPageStreamReader::ReplayPage() {
       case pgs::kPolygon:
       case pgs::kPolyline: {
         int n = in_.I16();
-        if (n < 0) UnexpectedCode(code);
+        if (n < 0) UnexpectedCode(code, in_.Position() - 3);
         std::vector<Point> points;
         for (int i = 0; i <= n; ++i) points.push_back(ReadPoint());
         if (code == pgs::kPolygon) {
@@ -369,7 +377,7 @@ int TPageStreamReader::ReplayPage() {
         break;
       default:
         // Graphics, page variables and the older whole-object records are not replayed.
-        UnexpectedCode(code);
+        UnexpectedCode(code, in_.Position() - 1);
     }
   }
 }

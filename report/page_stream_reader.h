@@ -12,10 +12,19 @@
 
 namespace quorvel::report {
 
-// A recording this reader cannot replay: a bad header code, page code or record code.
+// A recording this reader cannot replay: a bad header code, page code or record code, at a
+// byte offset (the message is the reader's own and does not say it).
 class ReportFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  ReportFileError(const std::string& what, uint64_t offset)
+      : std::runtime_error(what), offset_(offset) {}
+  // `error` with `note` added to its message.
+  ReportFileError(const ReportFileError& error, const std::string& note)
+      : std::runtime_error(error.what() + note), offset_(error.offset_) {}
+  uint64_t offset() const { return offset_; }
+
+ private:
+  uint64_t offset_;
 };
 
 struct PageStreamHeader {

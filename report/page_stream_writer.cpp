@@ -103,8 +103,13 @@ void TPageStreamWriter::Execute(const std::function<void()>& on_before_print,
     case smTempFile: {
       int fd = CreateUniqueFile(TempFolder() + "quorvel", FileName);
       if (fd < 0) throw FileError("Cannot create a temporary file in " + TempFolder());
-      close(fd);
-      file_ = std::make_unique<FileStream>(FileName);
+      // Written through the descriptor it was made with, never opened again by name.
+      std::FILE* file = fdopen(fd, "wb+");
+      if (!file) {
+        close(fd);
+        throw FileError("Cannot create a temporary file in " + TempFolder());
+      }
+      file_ = std::make_unique<FileStream>(file, FileName);
       stream_ = file_.get();
       break;
     }

@@ -22,15 +22,12 @@ const char* const kEncodingNames[] = {"MacRomanEncoding", "MacExpertEncoding", "
                                       "PDFDocEncoding", "StandardEncoding"};
 
 // The local time, or the time SOURCE_DATE_EPOCH names (in UTC), for files that are to come
-// out the same from run to run.
+// out the same from run to run. A value that is not a date of four-digit years is not used.
 std::string LocalTimestamp() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
-  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-  char* end = nullptr;
-  long long fixed = epoch && *epoch ? std::strtoll(epoch, &end, 10) : -1;
-  if (fixed >= 0 && end && *end == '\0') {
-    now = static_cast<std::time_t>(fixed);
+  if (std::optional<int64_t> fixed = SourceDateEpoch()) {
+    now = static_cast<std::time_t>(*fixed);
     gmtime_r(&now, &local);
   } else {
     localtime_r(&now, &local);
@@ -45,6 +42,23 @@ bool IsCourier(std::string_view base) {
 }
 
 }  // namespace
+
+std::optional<int64_t> SourceDateEpoch(std::string* problem) {
+  const char* value = std::getenv("SOURCE_DATE_EPOCH");
+  if (!value) return std::nullopt;
+  std::string_view text(value);
+  int64_t seconds = 0;
+  auto r = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  const bool digits_only = !text.empty() && text.find_first_not_of("0123456789") == text.npos;
+  if (!digits_only || r.ec != std::errc() || seconds > kLastSourceDateEpoch) {
+    if (problem) {
+      *problem = "SOURCE_DATE_EPOCH must be a whole number of seconds from 0 to " +
+                 std::to_string(kLastSourceDateEpoch) + ", not \"" + std::string(text) + "\"";
+    }
+    return std::nullopt;
+  }
+  return seconds;
+}
 
 char* WriteFixed4(char* p, double v) {
   // Page coordinates, a few hundred thousand a book, take a short way: below a million the
@@ -164,18 +178,42 @@ std::string TRenderPDF::OutputName(std::string file_name) const {
       std::string_view(FileExtension).substr(dot, end == std::string::npos ? end : end - dot));
 }
 
+std::string TRenderPDF::PartialName(const std::string& target) {
+  size_t slash = target.find_last_of('/');
+  size_t dot = target.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
+      dot == (slash == std::string::npos ? 0 : slash + 1)) {
+    return target + ".partial";
+  }
+  return target.substr(0, dot) + ".partial" + target.substr(dot);
+}
+
 void TRenderPDF::RenderStream(const uint8_t* data, size_t size, std::string file_name) {
-  AtomicFileStream file(OutputName(std::move(file_name)));
+  AtomicFileStream file(OutputName(std::move(file_name)), ReplaceExisting);
+  // A damaged recording: the complete PDF of the pages replayed so far is kept apart from the
+  // target, which stays as it was; a recording whose header cannot be read gives nothing.
+  auto keep_partial = [&](const std::string& at) {
+    std::string note = at + (SourceName.empty() ? std::string() : " of " + SourceName) + "; " +
+                       file.Target() + " was not written";
+    if (!document_ended_) return note;
+    const std::string partial = PartialName(file.Target());
+    try {
+      file.CommitAs(partial);
+      note += "; the " + std::to_string(last_page_count_) +
+              " pages read before the fault are in " + partial;
+    } catch (const FileError&) {
+      // That name is taken too: the pages are not kept.
+    }
+    return note;
+  };
   try {
     Render(data, size, file);
   } catch (const FileError&) {
     throw;  // the half-written file is thrown away; the target stays as it was
-  } catch (...) {
-    // A damaged recording still gives a complete PDF of the pages replayed so far, which
-    // takes the target's place like any other; a recording whose header cannot be read
-    // gives nothing.
-    if (document_ended_) file.Commit();
-    throw;
+  } catch (const StreamReadError& e) {
+    throw StreamReadError(e, keep_partial(""));
+  } catch (const ReportFileError& e) {
+    throw ReportFileError(e, keep_partial(" (at byte offset " + std::to_string(e.offset()) + ")"));
   }
   file.Commit();
 }
@@ -691,6 +729,7 @@ void TRenderPDF::EndDocument() {
   line(std::to_string(xref));
   line("%%EOF");
 
+  last_page_count_ = static_cast<int>(pages_.size());
   pages_.clear();
   page_ = nullptr;
   fonts_.clear();

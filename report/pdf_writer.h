@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,13 @@ struct TPdfDocInfo {
 // Helvetica.
 std::string MapFontName(std::string_view name, bool bold, bool italic);
 
+// The last second of the year 9999, the latest date a PDF date holds.
+inline constexpr int64_t kLastSourceDateEpoch = 253402300799;
+// The time SOURCE_DATE_EPOCH fixes for the creation date, in seconds from 1970 (UTC): nothing
+// when it is not set, or when it is not a decimal number from 0 to kLastSourceDateEpoch, in
+// which case `problem` (when given) says so.
+std::optional<int64_t> SourceDateEpoch(std::string* problem = nullptr);
+
 class TRenderPDF : public TRenderer {
  public:
   TRenderPDF();
@@ -62,10 +70,17 @@ class TRenderPDF : public TRenderer {
   bool PrintReady = false;
   std::string PrintFontFile;
 
+  // Whether RenderStream replaces an existing file (through its links); off, the file is
+  // moved into place only while its name is free, and a name taken meanwhile fails the run.
+  bool ReplaceExisting = true;
+  // The recording's name in error messages ("" for none).
+  std::string SourceName;
+
   // Renders the page stream into `file_name` (".pdf" appended unless it ends so). The file is
-  // written beside the target and moved into place when complete: a replay error still gives
-  // a PDF of the pages replayed so far; a header or file error leaves the target as it was.
-  // The error then propagates.
+  // written beside the target and moved into place when complete; a header or file error
+  // leaves the target as it was. A replay error never touches the target either: the PDF of
+  // the pages replayed so far goes to PartialName(target) when that name is free, and the
+  // message says so. The error then propagates.
   void RenderStream(const uint8_t* data, size_t size, std::string file_name);
   void RenderStream(const std::vector<uint8_t>& stream, std::string file_name) {
     RenderStream(stream.data(), stream.size(), std::move(file_name));
@@ -94,6 +109,8 @@ class TRenderPDF : public TRenderer {
 
   // The name with the first extension of FileExtension appended unless it ends with it.
   std::string OutputName(std::string file_name) const;
+  // Where the pages of a failed replay go: "book.pdf" gives "book.partial.pdf".
+  static std::string PartialName(const std::string& target);
 
  private:
   struct Page;
@@ -123,6 +140,7 @@ class TRenderPDF : public TRenderer {
   Page* page_ = nullptr;
   bool first_page_unused_ = true;
   bool document_ended_ = false;  // EndDocument wrote the whole file
+  int last_page_count_ = 0;      // of the file EndDocument wrote last
   std::vector<FontObject> fonts_;
   int font_index_ = -1;
   int font_size_ = 12;

@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 namespace quorvel::report {
 namespace {
@@ -78,13 +77,35 @@ void FileStream::SyncAndClose() {
   if (!reason.empty()) throw FileError("Cannot write file \"" + path_ + "\". " + reason);
 }
 
-AtomicFileStream::AtomicFileStream(std::string target) : target_(std::move(target)) {
+std::string LinkTarget(const std::string& path) {
+  std::string at = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+    std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n = readlink(at.c_str(), buf.data(), buf.size());
+    if (n < 0 || static_cast<size_t>(n) >= buf.size()) return at;
+    std::string to(buf.data(), static_cast<size_t>(n));
+    if (to.empty()) return at;
+    if (to[0] != '/') {
+      // Relative to the folder holding the link.
+      size_t slash = at.find_last_of('/');
+      if (slash != std::string::npos) to = at.substr(0, slash + 1) + to;
+    }
+    at = to;
+  }
+  return at;
+}
+
+AtomicFileStream::AtomicFileStream(std::string target, bool replace)
+    : target_(replace ? LinkTarget(target) : std::move(target)), replace_(replace) {
   size_t slash = target_.find_last_of('/');
   std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  // What killed runs left in this folder goes before this run adds its own.
+  RemoveStaleTemporaryFiles(folder);
   // A hidden name, so that a file manager showing the folder does not offer a half-made book.
-  int fd = CreateUniqueFile(folder + "." + base + ".", temporary_);
-  if (fd < 0) throw FileError("Cannot create file \"" + target_ + "\". " + SystemReason());
+  temporary_ = std::make_unique<TemporaryFile>(folder, "." + base + ".", target_);
   // The finished file gets the mode an ordinary new file would have, or the mode of the file
   // it replaces.
   struct stat old {};
@@ -96,19 +117,24 @@ AtomicFileStream::AtomicFileStream(std::string target) : target_(std::move(targe
     umask(mask);
     mode = 0666 & ~mask;
   }
+  const int fd = temporary_->Descriptor();
   std::FILE* file = fchmod(fd, mode) == 0 ? fdopen(fd, "wb+") : nullptr;
   if (!file) {
     std::string reason = SystemReason();
-    close(fd);
-    unlink(temporary_.c_str());
+    temporary_.reset();
     throw FileError("Cannot create file \"" + target_ + "\". " + reason);
   }
+  temporary_->ReleaseDescriptor();
   file_ = std::make_unique<FileStream>(file, target_);
 }
 
 AtomicFileStream::~AtomicFileStream() { Discard(); }
 
-void AtomicFileStream::Commit() {
+void AtomicFileStream::Commit() { MoveTo(target_, replace_); }
+
+void AtomicFileStream::CommitAs(const std::string& other) { MoveTo(other, false); }
+
+void AtomicFileStream::MoveTo(const std::string& name, bool replace) {
   if (done_) throw FileError("File \"" + target_ + "\" was already finished.");
   try {
     file_->SyncAndClose();
@@ -116,10 +142,15 @@ void AtomicFileStream::Commit() {
     Discard();
     throw;
   }
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    std::string reason = SystemReason();
+  if (!temporary_->MoveTo(name, replace)) {
+    int error = errno;
     Discard();
-    throw FileError("Cannot write file \"" + target_ + "\". " + reason);
+    if (error == EEXIST) {
+      throw FileError("Cannot write file \"" + name +
+                      "\": a file of that name appeared while this one was made; it is left as "
+                      "it is and nothing was written");
+    }
+    throw FileError("Cannot write file \"" + name + "\". " + std::strerror(error));
   }
   done_ = true;
 }
@@ -132,7 +163,7 @@ void AtomicFileStream::Discard() {
   } catch (const FileError&) {
     // The file is thrown away, so what it could not write does not matter.
   }
-  unlink(temporary_.c_str());
+  temporary_->Remove();
 }
 
 std::string WithExtension(std::string name, std::string_view extension) {
@@ -151,26 +182,6 @@ std::string WithExtension(std::string name, std::string_view extension) {
   return name;
 }
 
-std::string OutputNameProblem(const std::string& name, std::string_view extension) {
-  namespace fs = std::filesystem;
-  if (name.empty()) return "the output file name is empty";
-  if (name.back() == '/') return "the output name " + name + " ends in \"/\"; name a file";
-  std::error_code ec;
-  if (fs::is_directory(name, ec)) return name + " is a folder; name a file";
-  std::string file = WithExtension(name, extension);
-  if (fs::is_directory(file, ec)) return file + " is a folder; name a file";
-  fs::path path(file);
-  fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
-  if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    return "the folder " + folder.string() + " cannot be written";
-  }
-  if (fs::exists(path, ec) && access(path.c_str(), W_OK) != 0) {
-    return file + " is read-only";
-  }
-  return std::string();
-}
-
 int CreateUniqueFile(const std::string& prefix, std::string& path) {
   std::string pattern = prefix + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -186,49 +197,70 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
   out.Close();
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
+namespace {
+
+// Reads all of `fd` from its start.
+std::vector<uint8_t> ReadAll(int fd, const std::string& name) {
   struct stat st {};
   // One byte more than the file holds, so that the read that finds the end needs no room made.
   std::vector<uint8_t> bytes(fstat(fd, &st) == 0 && st.st_size > 0 ? st.st_size + 1 : 4096);
   size_t got = 0;
   for (;;) {
     if (got == bytes.size()) bytes.resize(2 * got);
-    ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+    ssize_t n = pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      throw FileError("Cannot read file \"" + path + "\".");
-    }
+    if (n < 0) throw FileError("Cannot read file \"" + name + "\". " + SystemReason());
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
-  close(fd);
   bytes.resize(got);
   return bytes;
 }
 
+}  // namespace
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
+  try {
+    std::vector<uint8_t> bytes = ReadAll(fd, path);
+    close(fd);
+    return bytes;
+  } catch (...) {
+    close(fd);
+    throw;
+  }
+}
+
+std::vector<uint8_t> ReadWholeFile(int fd, const std::string& name) { return ReadAll(fd, name); }
+
 MappedFile::MappedFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
+  try {
+    Map(fd, path);
+  } catch (...) {
+    close(fd);
+    throw;
+  }
+  close(fd);
+}
+
+MappedFile::MappedFile(int fd, const std::string& name) { Map(fd, name); }
+
+void MappedFile::Map(int fd, const std::string& name) {
   struct stat st {};
   if (fstat(fd, &st) != 0) {
-    std::string reason = SystemReason();
-    close(fd);
-    throw FileError("Cannot read file \"" + path + "\". " + reason);
+    throw FileError("Cannot read file \"" + name + "\". " + SystemReason());
   }
   size_ = static_cast<size_t>(st.st_size);
   if (size_ > 0) {
     void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (p == MAP_FAILED) {
-      std::string reason = SystemReason();
-      close(fd);
-      throw FileError("Cannot read file \"" + path + "\". " + reason);
+      throw FileError("Cannot read file \"" + name + "\". " + SystemReason());
     }
     data_ = static_cast<const uint8_t*>(p);
   }
-  close(fd);
 }
 
 MappedFile::~MappedFile() {

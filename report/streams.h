@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "report/temporary_files.h"
+
 namespace quorvel::report {
 
 // A read past the end of the data, or a malformed field, at a byte offset.
@@ -19,6 +21,9 @@ class StreamReadError : public std::runtime_error {
  public:
   StreamReadError(const std::string& what, uint64_t offset)
       : std::runtime_error(what + " at byte offset " + std::to_string(offset)), offset_(offset) {}
+  // `error` with `note` added to its message ("of FILE", "; the pages so far are in ...").
+  StreamReadError(const StreamReadError& error, const std::string& note)
+      : std::runtime_error(error.what() + note), offset_(error.offset_) {}
   uint64_t offset() const { return offset_; }
 
  private:
@@ -85,11 +90,14 @@ class FileStream : public OutputStream {
 
 // A file written under a new temporary name beside its target and moved over the target only
 // by Commit, once it is complete and on the disk. Until then an existing file of the target's
-// name stays as it was; a write that fails or is abandoned leaves no file behind.
+// name stays as it was; a write that fails or is abandoned, or a run ended by a signal, leaves
+// no file behind.
 class AtomicFileStream : public OutputStream {
  public:
-  // Creates the temporary file in the target's folder; throws FileError when it cannot.
-  explicit AtomicFileStream(std::string target);
+  // Creates the temporary file in the target's folder; throws FileError when it cannot. With
+  // `replace`, a target that is a symbolic link has the file it points to replaced; without,
+  // Commit moves the file into place only while the target's name is free.
+  explicit AtomicFileStream(std::string target, bool replace = true);
   // Removes the temporary file unless it was committed.
   ~AtomicFileStream() override;
   AtomicFileStream(const AtomicFileStream&) = delete;
@@ -100,28 +108,33 @@ class AtomicFileStream : public OutputStream {
   void WriteAt(uint64_t position, const void* data, size_t size) override {
     file_->WriteAt(position, data, size);
   }
-  // Flushes, syncs and renames the file over the target; throws FileError when any step fails
-  // (the target is then unchanged and the temporary file removed).
+  // Flushes, syncs and moves the file to the target; throws FileError when any step fails (the
+  // target is then unchanged and the temporary file removed).
   void Commit();
+  // The same, to `other` instead of the target, and only while that name is free.
+  void CommitAs(const std::string& other);
   // Throws the file away; the target is unchanged.
   void Discard();
+  // The file the stream becomes: the target, or the end of its links.
+  const std::string& Target() const { return target_; }
 
  private:
+  void MoveTo(const std::string& name, bool replace);
+
   std::string target_;
-  std::string temporary_;
+  bool replace_;
+  std::unique_ptr<TemporaryFile> temporary_;
   std::unique_ptr<FileStream> file_;
   bool done_ = false;
 };
 
-// The output-name rule shared by every front end: `extension` (".pdf") is added unless the
-// name already ends in it, in any case; a name ending in "." gets the extension's letters.
-std::string WithExtension(std::string name, std::string_view extension = ".pdf");
+// The file a chain of symbolic links from `path` ends at (`path` itself when it is no link);
+// the end need not exist. Gives up after 40 links, returning the last one.
+std::string LinkTarget(const std::string& path);
 
-// Why a book cannot be written to `name` (before WithExtension), or "" when it can: an empty
-// name, a name ending in "/", an existing folder, a missing or unwritable folder, or an
-// existing file that cannot be written. Whether an existing file may be replaced at all is the
-// caller's question.
-std::string OutputNameProblem(const std::string& name, std::string_view extension = ".pdf");
+// The name with `extension` (".pdf") added unless it already ends in it, in any case; a name
+// ending in "." gets the extension's letters.
+std::string WithExtension(std::string name, std::string_view extension = ".pdf");
 
 // Creates a new, empty file named `prefix` and six characters that make the name unique, open
 // to its owner only; returns its open descriptor and sets `path`, or returns -1 with errno set.
@@ -131,12 +144,16 @@ int CreateUniqueFile(const std::string& prefix, std::string& path);
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reads the whole of `path`.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
+// Reads the whole file open as `fd` from its start; `name` names it in errors.
+std::vector<uint8_t> ReadWholeFile(int fd, const std::string& name);
 
 // A file's bytes mapped read-only into memory for as long as the object lives: a recording of
 // megabytes is read where the system already holds it instead of being copied.
 class MappedFile {
  public:
   explicit MappedFile(const std::string& path);
+  // The file open as `fd` (which stays open, and the caller's); `name` names it in errors.
+  MappedFile(int fd, const std::string& name);
   ~MappedFile();
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
@@ -144,6 +161,7 @@ class MappedFile {
   size_t size() const { return size_; }
 
  private:
+  void Map(int fd, const std::string& name);
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
 };

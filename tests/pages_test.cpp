@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <set>
@@ -259,39 +265,116 @@ TEST_F(BookTest, SamuraiPagesAndProgress) {
   EXPECT_EQ(pages_.size(), 14u);
 }
 
-TEST(Locations, PrivateFolderForThePageStream) {
-  const char* saved = std::getenv("XDG_RUNTIME_DIR");
-  std::string keep = saved ? saved : "";
-  unsetenv("XDG_RUNTIME_DIR");
-  // A temporary folder of the test's own, so that the user's real folder is never touched.
-  const char* saved_tmp = std::getenv("TMPDIR");
-  std::string keep_tmp = saved_tmp ? saved_tmp : "";
-  fs::path tmp = fs::temp_directory_path() / ("quorvel_loc_" + std::to_string(getpid()));
-  fs::create_directories(tmp);
-  setenv("TMPDIR", tmp.c_str(), 1);
-  std::string folder = PrivateTempFolder();
-  struct stat st {};
-  ASSERT_EQ(lstat(folder.c_str(), &st), 0);
-  EXPECT_TRUE(S_ISDIR(st.st_mode));
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  EXPECT_EQ(st.st_uid, getuid());
-  EXPECT_EQ(PageStreamFilePath(), folder + "tessalyquorvel.pgs");
-  // A folder open to others is refused.
-  chmod(folder.c_str(), 0755);
-  EXPECT_THROW(PrivateTempFolder(), std::runtime_error);
-  chmod(folder.c_str(), 0700);
-  setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
-  EXPECT_EQ(PageStreamFilePath(), "/run/user/4242/tessalyquorvel.pgs");
-  EXPECT_EQ(folder, tmp.string() + "/quorvel-" + std::to_string(getuid()) + "/");
-  if (saved) {
-    setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
-  } else {
-    unsetenv("XDG_RUNTIME_DIR");
+// The environment a test sets, put back as it was when the test ends.
+class ScopedEnv {
+ public:
+  explicit ScopedEnv(const char* name) : name_(name) {
+    const char* v = std::getenv(name);
+    if (v) saved_ = v;
   }
-  if (saved_tmp) {
-    setenv("TMPDIR", keep_tmp.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
+  ~ScopedEnv() {
+    if (saved_) {
+      setenv(name_, saved_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  void Set(const std::string& value) const { setenv(name_, value.c_str(), 1); }
+  void Unset() const { unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+TEST(Locations, PrivateFolderForThePageStream) {
+  ScopedEnv runtime("XDG_RUNTIME_DIR"), tmpdir("TMPDIR");
+  // A temporary folder of the test's own, so that the user's real folder is never touched.
+  fs::path tmp = fs::temp_directory_path() / ("quorvel_loc_" + std::to_string(getpid()));
+  fs::remove_all(tmp);
+  fs::create_directories(tmp);
+  tmpdir.Set(tmp.string());
+  const std::string fixed = tmp.string() + "/quorvel-" + std::to_string(getuid());
+  auto mode_of = [](const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+  };
+
+  // XDG_RUNTIME_DIR is used only when it is an absolute folder of this user's that no one
+  // else can write to; every other value falls back to the temporary folder.
+  runtime.Unset();
+  EXPECT_EQ(PrivateTempFolder(), fixed + "/");
+  fs::create_directories(tmp / "runtime");
+  chmod((tmp / "runtime").c_str(), 0700);
+  fs::create_symlink(tmp / "runtime", tmp / "link");
+  struct Case {
+    std::string value;
+    mode_t mode;
+    bool used;
+  };
+  for (const Case& c : {Case{(tmp / "runtime").string(), 0700, true},
+                        Case{(tmp / "runtime").string() + "/", 0755, true},
+                        Case{(tmp / "runtime").string(), 0777, false},
+                        Case{(tmp / "runtime").string(), 0770, false},
+                        Case{(tmp / "link").string(), 0700, false},
+                        Case{"relative/folder", 0700, false},
+                        Case{"", 0700, false},
+                        Case{"/run/user/4242/nonexistent", 0700, false}}) {
+    chmod((tmp / "runtime").c_str(), c.mode);
+    runtime.Set(c.value);
+    EXPECT_EQ(PrivateTempFolder(), c.used ? (tmp / "runtime").string() + "/" : fixed + "/")
+        << c.value << " mode " << std::oct << c.mode;
+    EXPECT_EQ(mode_of((tmp / "runtime").string()), c.mode) << "never changed";
+  }
+  runtime.Unset();
+  EXPECT_EQ(PageStreamFilePath(), fixed + "/tessalyquorvel.pgs");
+
+  // The program's own folder is made 0700 whatever the umask, and repaired when its mode is
+  // another.
+  fs::remove_all(fixed);
+  mode_t old_mask = umask(0277);
+  EXPECT_EQ(PrivateTempFolder(), fixed + "/");
+  umask(old_mask);
+  EXPECT_EQ(mode_of(fixed), 0700u);
+  for (mode_t wrong : {0500, 0755, 0777}) {
+    chmod(fixed.c_str(), wrong);
+    EXPECT_EQ(PrivateTempFolder(), fixed + "/");
+    EXPECT_EQ(mode_of(fixed), 0700u);
+  }
+
+  // A fixed name that is a file, a link, or (as root) another user's folder cannot lock this
+  // user out: a folder of a name no one could take first is made, once, and found again.
+  struct Taken {
+    std::string what;
+    std::function<bool()> take;  // false: cannot be set up here
+  };
+  const std::vector<Taken> taken = {
+      {"a file", [&] { return static_cast<bool>(std::ofstream(fixed) << "x"); }},
+      {"a link to a folder of ours",
+       [&] {
+         fs::create_symlink(tmp / "runtime", fixed);
+         return true;
+       }},
+      {"another user's folder", [&] {
+         fs::create_directory(fixed);
+         chmod(fixed.c_str(), 0700);
+         return getuid() == 0 && chown(fixed.c_str(), 4242, 4242) == 0;
+       }}};
+  for (const Taken& t : taken) {
+    fs::remove_all(fixed);
+    for (const auto& entry : fs::directory_iterator(tmp)) {
+      if (entry.path().filename().string().rfind("quorvel-", 0) == 0) fs::remove_all(entry);
+    }
+    if (!t.take()) {
+      std::cout << "[ SKIPPED  ] " << t.what << ": needs root to make another user's folder\n";
+      continue;
+    }
+    std::string folder = PrivateTempFolder();
+    EXPECT_EQ(folder.rfind(fixed + "-", 0), 0u) << t.what << ": " << folder;
+    EXPECT_EQ(folder.size(), fixed.size() + 8) << folder;
+    EXPECT_EQ(mode_of(folder.substr(0, folder.size() - 1)), 0700u);
+    EXPECT_EQ(PrivateTempFolder(), folder) << t.what << ": the same folder next time";
   }
   fs::remove_all(tmp);
 }

@@ -539,15 +539,33 @@ TEST(PdfWriter, FailuresLeaveTheOldFile) {
   EXPECT_EQ(FileText(old), "the old book");
   EXPECT_EQ(files(), 1);
 
-  // A replay failure still gives a complete PDF of the pages replayed so far, in place.
+  // A replay failure gives a complete PDF of the pages replayed so far, never in the old
+  // book's place: under a name of its own that the message gives, and only while it is free.
   Bytes b = RecordDocument(3);
   b.resize(b.size() - 40);
-  EXPECT_THROW(pdf.RenderStream(b, old.string()), StreamReadError);
-  std::string file = FileText(old);
-  EXPECT_NE(file.find("/Count 3"), std::string::npos);
-  EXPECT_EQ(file.substr(file.size() - 7), "%%EOF\r\n");
-  EXPECT_EQ(testing::PdfSyntaxProblem(file), "");
-  EXPECT_EQ(files(), 1);
+  pdf.SourceName = "run.pgs";
+  const fs::path partial = dir / "book.partial.pdf";
+  for (bool partial_free : {true, false}) {
+    try {
+      pdf.RenderStream(b, old.string());
+      ADD_FAILURE() << "a damaged recording must fail";
+    } catch (const StreamReadError& e) {
+      std::string message = e.what();
+      EXPECT_NE(message.find(" at byte offset "), std::string::npos) << message;
+      EXPECT_NE(message.find(" of run.pgs; " + old.string() + " was not written"),
+                std::string::npos)
+          << message;
+      EXPECT_EQ(message.find(partial.string()) != std::string::npos, partial_free) << message;
+    }
+    EXPECT_EQ(FileText(old), "the old book");
+    std::string file = FileText(partial);
+    EXPECT_NE(file.find("/Count 3"), std::string::npos);
+    EXPECT_EQ(file.substr(file.size() - 7), "%%EOF\r\n");
+    EXPECT_EQ(testing::PdfSyntaxProblem(file), "");
+    EXPECT_EQ(files(), 2);
+  }
+  EXPECT_EQ(TRenderPDF::PartialName("a/b.c/book"), "a/b.c/book.partial");
+  EXPECT_EQ(TRenderPDF::PartialName(".pdf"), ".pdf.partial");
   fs::remove_all(dir);
 }
 
