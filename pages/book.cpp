@@ -111,7 +111,7 @@ class RunRecording {
     size_t slash = final_.find_last_of('/');
     std::string folder = slash == std::string::npos ? std::string() : final_.substr(0, slash + 1);
     report::RemoveStaleTemporaryFiles(folder);
-    file_.emplace(folder, final_.substr(folder.size()) + ".", final_);
+    file_.emplace(folder, final_.substr(folder.size()), final_);
   }
   ~RunRecording() {
     struct stat st {};

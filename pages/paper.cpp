@@ -117,9 +117,20 @@ std::string PaperProblem(const puzzle::RunOptions& o) {
                            std::chars_format::general, 6);
     return std::string(buf, r.ptr);
   };
-  return "the paper is too small for " + LayoutName(o) + ": its text would be under " +
-         inches(kSmallestTextPoints) + " pt; the smallest paper of this shape is " +
-         inches(k * o.paper_width) + "x" + inches(k * o.paper_height) + " in";
+  const std::string problem = "the paper is too small for " + LayoutName(o) +
+                              ": its text would be under " + inches(kSmallestTextPoints) + " pt";
+  // Only a paper that the program takes and that fits is offered.
+  const std::string suggestion = inches(k * o.paper_width) + "x" + inches(k * o.paper_height);
+  if (std::optional<Paper> larger = ParsePaper(suggestion)) {
+    puzzle::RunOptions fits = o;
+    fits.paper_width = larger->width;
+    fits.paper_height = larger->height;
+    if (Scale(fits) >= smallest_scale - 1e-9) {
+      return problem + "; the smallest paper of this shape is " + suggestion + " in";
+    }
+  }
+  return problem + "; no paper of this shape up to " + inches(kMaxPaperWidth) + "x" +
+         inches(kMaxPaperHeight) + " in is large enough";
 }
 
 }  // namespace quorvel::pages

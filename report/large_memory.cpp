@@ -1,5 +1,7 @@
 #include "report/large_memory.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/mman.h>
 
 #include <condition_variable>
@@ -135,9 +137,16 @@ void* HugeBlockReadier::Take() {
   {
     std::lock_guard lock(state_->mutex);
     if (!state_->helper.joinable()) {
+      // The helper starts with every signal blocked, so that signals go to the thread that
+      // makes the book, whose handlers know its files.
+      sigset_t all, saved;
+      sigfillset(&all);
+      pthread_sigmask(SIG_BLOCK, &all, &saved);
       try {
         state_->helper = std::thread([state = state_.get()] { state->Run(); });
+        pthread_sigmask(SIG_SETMASK, &saved, nullptr);
       } catch (const std::system_error&) {
+        pthread_sigmask(SIG_SETMASK, &saved, nullptr);
         // No helper thread: every block is made here.
         return MapLarge(kHugeBlock, true);
       }

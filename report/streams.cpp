@@ -105,7 +105,7 @@ AtomicFileStream::AtomicFileStream(std::string target, bool replace)
   // What killed runs left in this folder goes before this run adds its own.
   RemoveStaleTemporaryFiles(folder);
   // A hidden name, so that a file manager showing the folder does not offer a half-made book.
-  temporary_ = std::make_unique<TemporaryFile>(folder, "." + base + ".", target_);
+  temporary_ = std::make_unique<TemporaryFile>(folder, "." + base, target_);
   // The finished file gets the mode an ordinary new file would have, or the mode of the file
   // it replaces.
   struct stat old {};

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <stdio.h>
 #include <sys/file.h>
@@ -123,12 +124,21 @@ TemporaryFile::TemporaryFile(const std::string& folder, std::string_view prefix,
                         suffix + std::string(kUniqueLength, 'X');
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  fd_ = mkostemp(name.data(), O_CLOEXEC);
-  if (fd_ < 0) {
-    throw FileError("Cannot create file \"" + for_name + "\". " + std::strerror(errno));
+  {
+    // A signal between making the file and noting it would leave the file behind.
+    sigset_t block, saved;
+    sigemptyset(&block);
+    for (int s : kSignals) sigaddset(&block, s);
+    pthread_sigmask(SIG_BLOCK, &block, &saved);
+    fd_ = mkostemp(name.data(), O_CLOEXEC);
+    const int error = errno;
+    if (fd_ >= 0) slot_ = Register(name.data());
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    if (fd_ < 0) {
+      throw FileError("Cannot create file \"" + for_name + "\". " + std::strerror(error));
+    }
   }
   path_ = name.data();
-  slot_ = Register(path_);
   // The lock tells a later run that this file's run is still there.
   flock(fd_, LOCK_EX | LOCK_NB);
 }

@@ -166,14 +166,54 @@ TEST_F(E2E, BadInputChangesNothing) {
       {"-o /", "ends in \"/\""},
       {"-o " + Path("locked"), "is a folder"},
       {"-o " + Path("locked.pdf"), "is a folder"},
+      // Empty values are bad values.
+      {"--per-page '' -o " + Path("x.pdf"), "--per-page: an empty value"},
+      {"--seed '' -o " + Path("x.pdf"), "--seed: an empty value"},
+      {"--pages '' -o " + Path("x.pdf"), "--pages: an empty value"},
+      {"--level '' -o " + Path("x.pdf"), "--level: an empty value"},
+      {"--paper '' -o " + Path("x.pdf"), "--paper: an empty value"},
+      // 252 bytes and ".pdf" are one byte too many for a file name.
+      {"-o " + Path(std::string(252, 'n')), "is too long: 256 bytes, at most 255"},
+      {"-o " + Path(std::string(300, 'n') + ".pdf"), "is too long: 304 bytes"},
+      // A link leading nowhere is an existing file.
+      {"-o " + Path("dangling.pdf"), "--force"},
+      {"--paper 4x11.69 -o " + Path("x.pdf"), "no paper of this shape up to 8.5x11.69 in"},
   };
   fs::create_directories(dir_ / "locked.pdf");
+  fs::create_symlink(dir_ / "nowhere.pdf", dir_ / "dangling.pdf");
   for (const Case& k : cases) {
     Result r = Book(k.args);
     EXPECT_EQ(r.status, 2) << k.args << "\n" << r.out;
     EXPECT_NE(r.out.find(k.says), std::string::npos) << k.args << "\n" << r.out;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << k.args << "\n" << r.out;
   }
+  // SOURCE_DATE_EPOCH only as a date a PDF can hold; --help and --version fail when their
+  // output cannot be written.
+  for (const char* epoch : {"253402300800", "-5", "12abc", "", " 1"}) {
+    Result r = Shell(std::string("SOURCE_DATE_EPOCH='") + epoch + "' XDG_RUNTIME_DIR=" +
+                     (dir_ / "run").string() + " " QUORVEL_BOOK " --pages 1 -o " + Path("x.pdf"));
+    EXPECT_EQ(r.status, 2) << epoch << "\n" << r.out;
+    EXPECT_EQ(r.out, std::string("quorvel-book: SOURCE_DATE_EPOCH must be a whole number of "
+                                 "seconds from 0 to 253402300799, not \"") +
+                         epoch + "\"\n");
+  }
+  ASSERT_EQ(Shell("SOURCE_DATE_EPOCH=253402300799 XDG_RUNTIME_DIR=" + (dir_ / "run").string() +
+                  " " QUORVEL_BOOK " --pages 1 -o " + Path("last.pdf"))
+                .status,
+            0);
+  EXPECT_NE(FileBytes(Path("last.pdf")).find("/CreationDate (D:99991231235959)"),
+            std::string::npos);
+  for (const char* flag : {"--help", "--version"}) {
+    Result r = Shell(std::string("(" QUORVEL_BOOK " ") + flag + " >/dev/full)");
+    EXPECT_EQ(r.status, 1) << flag << "\n" << r.out;
+    EXPECT_NE(r.out.find("No space left on device"), std::string::npos) << r.out;
+  }
+  EXPECT_FALSE(fs::exists(Path("x.pdf")));
+  EXPECT_FALSE(fs::exists(Path("nowhere.pdf")));
+  // The longest name a file system takes works.
+  ASSERT_EQ(Book("--pages 1 -o " + Path(std::string(251, 'n'))).status, 0);
+  EXPECT_TRUE(fs::exists(Path(std::string(251, 'n') + ".pdf")));
+
   if (getuid() != 0) {
     // Root may write anywhere, so the locked folder only refuses other users.
     Result r = Book("-o " + (dir_ / "locked" / "x.pdf").string());

@@ -502,6 +502,16 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
             "smallest paper of this shape is 5.37x8.05 in");
   o.paper_width = 5.37, o.paper_height = 8.05;
   EXPECT_EQ(PaperProblem(o), "");
+  // Shapes whose smallest fitting paper would be larger than any paper taken: no suggestion.
+  o.samurai = false;
+  for (auto [w, h] : {std::pair{4.0, 11.69}, std::pair{8.5, 6.0}}) {
+    o.paper_width = w, o.paper_height = h;
+    EXPECT_EQ(PaperProblem(o),
+              "the paper is too small for the 1-puzzle-a-page layout: its text would be under 7 "
+              "pt; no paper of this shape up to 8.5x11.69 in is large enough")
+        << w << "x" << h;
+  }
+  o.samurai = true, o.paper_width = 5.37, o.paper_height = 8.05;
   EXPECT_EQ(RunOptionsProblem(o, banks::BuiltInBanks()), "");
   o.paper_width = 3;
   EXPECT_NE(RunOptionsProblem(o, banks::BuiltInBanks()).find("the paper must be"),
