@@ -110,7 +110,8 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                "quorvel-book"};
   app.footer(
       "Exit status: 0 the book is made, 1 the run failed (an existing file is left as it was), "
-      "2 bad input (nothing is touched).");
+      "2 bad input (nothing is touched), 128+n stopped by signal n (its temporary files "
+      "removed).");
   app.set_version_flag("--version", std::string("quorvel-book (") + kProgramName + ") " + kVersion,
                        "Print the program's name and version and exit");
   app.add_flag("--samurai", options.run.samurai, "Samurai Sudoku: five overlapping grids a page");
