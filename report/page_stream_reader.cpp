@@ -138,247 +138,234 @@ int TPageStreamReader::ReplayPage() {
   }
   renderer_.BeginPage();
   for (;;) {
-    uint8_t code = in_.U8();
-    switch (code) {
-      case pgs::kEndPage:
-        renderer_.EndPage();
-        return number;
-      case pgs::kBrushColor: {
-        TColor c = in_.I32();
-        if (c != brush_.color) {
-          brush_.color = c;
-          renderer_.BrushChanged(brush_);
-        }
-        break;
-      }
-      case pgs::kBrushStyle: {
-        uint8_t s = in_.U8();
-        if (s != brush_.style) {
-          brush_.style = s;
-          renderer_.BrushChanged(brush_);
-        }
-        break;
-      }
-      case pgs::kBrushBitmap:
-        if (in_.U8() == 1) SkipGraphic();
-        break;
-      case pgs::kFontName: {
-        std::string name = Str();
-        if (name != font_.name) {
-          font_.name = std::move(name);
-          FontChangedNow();
-        }
-        break;
-      }
-      case pgs::kFontColor: {
-        TColor c = in_.I32();
-        if (c != font_.color) {
-          font_.color = c;
-          FontChangedNow();
-        }
-        break;
-      }
-      case pgs::kFontPitch: {
-        auto p = static_cast<TFontPitch>(in_.U8());
-        if (p != font_.pitch) {
-          font_.pitch = p;
-          FontChangedNow();
-        }
-        break;
-      }
-      case pgs::kCharset:
-        font_.charset = in_.U8();
-        FontChangedNow();
-        break;
-      case pgs::kBold:
-      case pgs::kItalic:
-      case pgs::kUnderline:
-      case pgs::kStrikeOut: {
-        bool on = in_.U8() != 0;
-        bool& flag = code == pgs::kBold        ? font_.bold
-                     : code == pgs::kItalic    ? font_.italic
-                     : code == pgs::kUnderline ? font_.underline
-                                               : font_.strike_out;
-        if (on != flag) {
-          flag = on;
-          FontChangedNow();
-        }
-        break;
-      }
-      case pgs::kSuperscript:
-        font_.superscript = in_.U8() != 0;
-        FontChangedNow();
-        break;
-      case pgs::kSubscript:
-        font_.subscript = in_.U8() != 0;
-        FontChangedNow();
-        break;
-      case pgs::kRotation:
-        font_.rotation = in_.I16();
-        FontChangedNow();
-        break;
-      case pgs::kAlignment:
-        font_.alignment = in_.U8();
-        FontChangedNow();
-        break;
-      case pgs::kFontSize: {
-        font_height_ = in_.F32();
-        if (header_.version >= 2000) sample_width_ = in_.F32();
-        double points = std::round(static_cast<double>(font_height_) * 72.0);
-        int size = std::isfinite(points) && std::fabs(points) < 1e6 ? static_cast<int>(points) : 0;
-        if (size != font_.size) {
-          font_.size = size;
-          FontChangedNow();
-        }
-        break;
-      }
-      case pgs::kPenColor: {
-        TColor c = in_.I32();
-        if (c != pen_.color) {
-          pen_.color = c;
-          renderer_.PenChanged(pen_);
-        }
-        break;
-      }
-      case pgs::kPenMode: {
-        uint8_t m = in_.U8();
-        if (m != pen_.mode) {
-          pen_.mode = m;
-          renderer_.PenChanged(pen_);
-        }
-        break;
-      }
-      case pgs::kPenStyle: {
-        auto s = static_cast<TPenStyle>(in_.U8());
-        if (s != pen_.style) {
-          pen_.style = s;
-          renderer_.PenChanged(pen_);
-        }
-        break;
-      }
-      case pgs::kPenWidth:
-        renderer_.PenWidth = Length(0);
-        renderer_.PenChanged(pen_);
-        break;
-      case pgs::kScaleX:
-      case pgs::kScaleY:
-        in_.F32();
-        break;
-      case pgs::kTextBkMode:
-        in_.U8();
-        break;
-      case pgs::kBkColor:
-        in_.I32();
-        break;
-      case pgs::kLineMetrics:
-        ascent_ = in_.F32();
-        descent_ = in_.F32();
-        line_height_ = in_.F32();
-        break;
-      case pgs::kCenterText:
-      case pgs::kLeftText:
-      case pgs::kRightText: {
-        float y = Length();
-        std::string_view text = StrView();
-        float x = Length();
-        if (text.empty()) break;
-        if (code == pgs::kCenterText) {
-          renderer_.PrintCenter(text, x, y);
-        } else if (code == pgs::kLeftText) {
-          renderer_.PrintLeft(text, x, y);
-        } else {
-          renderer_.PrintRight(text, x, y);
-        }
-        break;
-      }
-      case pgs::kBlockText:
-      case pgs::kOldBlockText: {
-        float y = Length();
-        std::string_view text = StrView();
-        float x = Length();
-        float width = Length();
-        if (!text.empty()) renderer_.PrintBlock(text, x, y, width);
-        break;
-      }
-      case pgs::kMove:
-        current_ = ReadPoint();
-        break;
-      case pgs::kLine: {
-        Point p = ReadPoint();
-        renderer_.MoveTo(current_.x, current_.y);
-        renderer_.LineTo(p.x, p.y);
-        current_ = p;
-        break;
-      }
-      case pgs::kFocusRect:
-      case pgs::kFrameRect:
-        ReadPoint(), ReadPoint();
-        break;
-      case pgs::kFillRect:
-      case pgs::kEllipse:
-      case pgs::kRectangle:
-      case pgs::kRectangle2: {
-        Point a = ReadPoint(), b = ReadPoint();
-        if (code == pgs::kFillRect) {
-          renderer_.FillRect(a.x, a.y, b.x, b.y);
-        } else if (code == pgs::kEllipse) {
-          renderer_.Ellipse(a.x, a.y, b.x, b.y);
-        } else {
-          renderer_.Rectangle(a.x, a.y, b.x, b.y);
-        }
-        break;
-      }
-      case pgs::kRoundRect: {
-        Point a = ReadPoint(), b = ReadPoint(), r = ReadPoint();
-        renderer_.RoundRect(a.x, a.y, b.x, b.y, r.x, r.y);
-        break;
-      }
-      case pgs::kArc:
-      case pgs::kChord:
-      case pgs::kPie: {
-        Point p[4] = {ReadPoint(), ReadPoint(), ReadPoint(), ReadPoint()};
-        if (code == pgs::kArc) {
-          renderer_.Arc(p);
-        } else if (code == pgs::kChord) {
-          renderer_.Chord(p);
-        } else {
-          renderer_.Pie(p);
-        }
-        break;
-      }
-      case pgs::kPolygon:
-      case pgs::kPolyline: {
-        int n = in_.I16();
-        if (n < 0) UnexpectedCode(code, in_.Position() - 3);
-        std::vector<Point> points;
-        for (int i = 0; i <= n; ++i) points.push_back(ReadPoint());
-        if (code == pgs::kPolygon) {
-          renderer_.Polygon(points);
-        } else {
-          renderer_.Polyline(points);
-        }
-        break;
-      }
-      case pgs::kRawText:
-        Str();
-        break;
-      case pgs::kFrameMode:
-        frame_mode_ = in_.U8();
-        break;
-      case pgs::kPreviewOnly:
-      case pgs::kPrinterOnly:
-      case pgs::kAllDestinations:
-        break;
-      case pgs::kOrientation:
-        in_.U8();
-        break;
-      case pgs::kBinName:
-        Str();
-        break;
-      default:
-        // Graphics, page variables and the older whole-object records are not replayed.
-        UnexpectedCode(code, in_.Position() - 1);
+    const uint8_t code = in_.U8();
+    if (code == pgs::kEndPage) break;
+    if (!DrawRecord(code) && !StateRecord(code) && !SkipRecord(code)) {
+      // Graphics, page variables and the older whole-object records are not replayed.
+      UnexpectedCode(code, in_.Position() - 1);
     }
+  }
+  renderer_.EndPage();
+  return number;
+}
+
+namespace {
+
+// Takes `value` into `field` and tells the renderer through `changed`, only when it differs.
+template <class T, class V, class Changed>
+void Update(T& field, V&& value, Changed changed) {
+  T v(std::forward<V>(value));
+  if (v == field) return;
+  field = std::move(v);
+  changed();
+}
+
+}  // namespace
+
+bool TPageStreamReader::StateRecord(uint8_t code) {
+  auto brush = [this] { renderer_.BrushChanged(brush_); };
+  auto font = [this] { FontChangedNow(); };
+  auto pen = [this] { renderer_.PenChanged(pen_); };
+  // Records that tell the renderer every time, whatever their value.
+  auto always = [&](auto& field, auto value) {
+    field = value;
+    font();
+  };
+  switch (code) {
+    case pgs::kBrushColor:
+      Update(brush_.color, in_.I32(), brush);
+      return true;
+    case pgs::kBrushStyle:
+      Update(brush_.style, in_.U8(), brush);
+      return true;
+    case pgs::kFontName:
+      Update(font_.name, Str(), font);
+      return true;
+    case pgs::kFontColor:
+      Update(font_.color, in_.I32(), font);
+      return true;
+    case pgs::kFontPitch:
+      Update(font_.pitch, static_cast<TFontPitch>(in_.U8()), font);
+      return true;
+    case pgs::kBold:
+      Update(font_.bold, in_.U8() != 0, font);
+      return true;
+    case pgs::kItalic:
+      Update(font_.italic, in_.U8() != 0, font);
+      return true;
+    case pgs::kUnderline:
+      Update(font_.underline, in_.U8() != 0, font);
+      return true;
+    case pgs::kStrikeOut:
+      Update(font_.strike_out, in_.U8() != 0, font);
+      return true;
+    case pgs::kCharset:
+      always(font_.charset, in_.U8());
+      return true;
+    case pgs::kSuperscript:
+      always(font_.superscript, in_.U8() != 0);
+      return true;
+    case pgs::kSubscript:
+      always(font_.subscript, in_.U8() != 0);
+      return true;
+    case pgs::kRotation:
+      always(font_.rotation, in_.I16());
+      return true;
+    case pgs::kAlignment:
+      always(font_.alignment, in_.U8());
+      return true;
+    case pgs::kFontSize: {
+      font_height_ = in_.F32();
+      if (header_.version >= 2000) sample_width_ = in_.F32();
+      double points = std::round(static_cast<double>(font_height_) * 72.0);
+      Update(font_.size,
+             std::isfinite(points) && std::fabs(points) < 1e6 ? static_cast<int>(points) : 0,
+             font);
+      return true;
+    }
+    case pgs::kPenColor:
+      Update(pen_.color, in_.I32(), pen);
+      return true;
+    case pgs::kPenMode:
+      Update(pen_.mode, in_.U8(), pen);
+      return true;
+    case pgs::kPenStyle:
+      Update(pen_.style, static_cast<TPenStyle>(in_.U8()), pen);
+      return true;
+    case pgs::kPenWidth:
+      renderer_.PenWidth = Length(0);
+      pen();
+      return true;
+    case pgs::kLineMetrics:
+      ascent_ = in_.F32();
+      descent_ = in_.F32();
+      line_height_ = in_.F32();
+      return true;
+    case pgs::kFrameMode:
+      frame_mode_ = in_.U8();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TPageStreamReader::DrawRecord(uint8_t code) {
+  switch (code) {
+    case pgs::kCenterText:
+    case pgs::kLeftText:
+    case pgs::kRightText: {
+      float y = Length();
+      std::string_view text = StrView();
+      float x = Length();
+      if (text.empty()) return true;
+      if (code == pgs::kCenterText) {
+        renderer_.PrintCenter(text, x, y);
+      } else if (code == pgs::kLeftText) {
+        renderer_.PrintLeft(text, x, y);
+      } else {
+        renderer_.PrintRight(text, x, y);
+      }
+      return true;
+    }
+    case pgs::kBlockText:
+    case pgs::kOldBlockText: {
+      float y = Length();
+      std::string_view text = StrView();
+      float x = Length();
+      float width = Length();
+      if (!text.empty()) renderer_.PrintBlock(text, x, y, width);
+      return true;
+    }
+    case pgs::kMove:
+      current_ = ReadPoint();
+      return true;
+    case pgs::kLine: {
+      Point p = ReadPoint();
+      renderer_.MoveTo(current_.x, current_.y);
+      renderer_.LineTo(p.x, p.y);
+      current_ = p;
+      return true;
+    }
+    case pgs::kFillRect:
+    case pgs::kEllipse:
+    case pgs::kRectangle:
+    case pgs::kRectangle2: {
+      Point a = ReadPoint(), b = ReadPoint();
+      if (code == pgs::kFillRect) {
+        renderer_.FillRect(a.x, a.y, b.x, b.y);
+      } else if (code == pgs::kEllipse) {
+        renderer_.Ellipse(a.x, a.y, b.x, b.y);
+      } else {
+        renderer_.Rectangle(a.x, a.y, b.x, b.y);
+      }
+      return true;
+    }
+    case pgs::kRoundRect: {
+      Point a = ReadPoint(), b = ReadPoint(), r = ReadPoint();
+      renderer_.RoundRect(a.x, a.y, b.x, b.y, r.x, r.y);
+      return true;
+    }
+    case pgs::kArc:
+    case pgs::kChord:
+    case pgs::kPie: {
+      Point p[4] = {ReadPoint(), ReadPoint(), ReadPoint(), ReadPoint()};
+      if (code == pgs::kArc) {
+        renderer_.Arc(p);
+      } else if (code == pgs::kChord) {
+        renderer_.Chord(p);
+      } else {
+        renderer_.Pie(p);
+      }
+      return true;
+    }
+    case pgs::kPolygon:
+    case pgs::kPolyline: {
+      int n = in_.I16();
+      if (n < 0) UnexpectedCode(code, in_.Position() - 3);
+      std::vector<Point> points;
+      for (int i = 0; i <= n; ++i) points.push_back(ReadPoint());
+      if (code == pgs::kPolygon) {
+        renderer_.Polygon(points);
+      } else {
+        renderer_.Polyline(points);
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool TPageStreamReader::SkipRecord(uint8_t code) {
+  switch (code) {
+    case pgs::kBrushBitmap:
+      if (in_.U8() == 1) SkipGraphic();
+      return true;
+    case pgs::kScaleX:
+    case pgs::kScaleY:
+      in_.F32();
+      return true;
+    case pgs::kTextBkMode:
+    case pgs::kOrientation:
+      in_.U8();
+      return true;
+    case pgs::kBkColor:
+      in_.I32();
+      return true;
+    case pgs::kFocusRect:
+    case pgs::kFrameRect:
+      ReadPoint(), ReadPoint();
+      return true;
+    case pgs::kRawText:
+    case pgs::kBinName:
+      Str();
+      return true;
+    case pgs::kPreviewOnly:
+    case pgs::kPrinterOnly:
+    case pgs::kAllDestinations:
+      return true;
+    default:
+      return false;
   }
 }
 

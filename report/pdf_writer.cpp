@@ -10,12 +10,12 @@
 
 #include "report/page_stream_reader.h"
 #include "report/pdf_content.h"
+#include "report/pdf_objects.h"
 #include "report/pdf_fonts.h"
 
 namespace quorvel::report {
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 constexpr double kCircle = 0.5522847498307935;
 
 const char* const kEncodingNames[] = {"MacRomanEncoding", "MacExpertEncoding", "WinAnsiEncoding",
@@ -481,259 +481,212 @@ void TRenderPDF::Polygon(const std::vector<Point>& points) {
   });
 }
 
-void TRenderPDF::EndDocument() {
-  if (page_) {
-    page_->stored = contents_.Add(page_->content);
-    std::string().swap(page_->content);
+// The objects of the file, numbered in the order they are made: the catalog, the outlines and
+// the page tree; each page and its content; the procedure set; the fonts; the document
+// information; and for each embedded font its descriptor, program and map back to Unicode.
+struct TRenderPDF::Objects {
+  int catalog = 0, outlines = 0, page_tree = 0, procset = 0, info = 0;
+  std::vector<int> page, content;                     // by page
+  std::vector<int> font, descriptor, program, cmap;  // by font
+  int first_code = 32, last_code = 32;               // the character codes used
+};
+
+TRenderPDF::Objects TRenderPDF::NumberObjects(PdfObjectWriter& pdf) const {
+  Objects o;
+  o.catalog = pdf.NewObject();
+  o.outlines = pdf.NewObject();
+  o.page_tree = pdf.NewObject();
+  for (size_t k = 0; k < pages_.size(); ++k) {
+    o.page.push_back(pdf.NewObject());
+    o.content.push_back(pdf.NewObject());
   }
-  // The file goes out in pieces: the object text collects in `file`, the page contents go
-  // straight from their pages; `written` counts what went out, for the cross-reference table.
-  std::string file;
-  size_t written = 0;
-  // A print-ready file's identifier is a hash of everything before it.
-  uint64_t id_hash[2] = {0xcbf29ce484222325ull, 0x84222325cbf29ce4ull};
-  auto emit = [&](const void* data, size_t size) {
-    out_->Write(data, size);
-    written += size;
-    if (!PrintReady) return;
-    const auto* p = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < size; ++i) {
-      id_hash[0] = (id_hash[0] ^ p[i]) * 0x100000001b3ull;
-      id_hash[1] = (id_hash[1] ^ p[i]) * 0x100000001b3ull;
-    }
-  };
-  auto flush = [&] {
-    emit(file.data(), file.size());
-    file.clear();
-  };
-  std::vector<size_t> offsets;
-  auto line = [&](std::string_view s) {
-    file.append(s);
-    file.append(kCrLf);
-  };
-  auto begin_object = [&](size_t number) {
-    if (file.size() > (1u << 16)) flush();
-    offsets.push_back(written + file.size());
-    line(std::to_string(number) + " 0 obj");
-  };
-  auto end_object = [&] {
-    line("endobj");
-    line("");
-  };
-  auto ref = [](size_t number) { return std::to_string(number) + " 0 R"; };
-  size_t n_pages = pages_.size();
-  size_t procset = 2 * n_pages + 4;
-  size_t first_font = procset + 1;
-  size_t info = first_font + fonts_.size();
-  // Print-ready fonts bring three objects each after the information: the font descriptor,
-  // the font program and the map back to Unicode.
-  size_t last = PrintReady ? info + 3 * fonts_.size() : info;
-  const std::string date = CreationDate ? CreationDate() : LocalTimestamp();
-
-  line("%PDF-1.3");
-  file.append("%\xE2\xE3\xCF\xD3");
-  file.append(kCrLf);
-  line("");
-
-  begin_object(1);
-  line("<<"), line("/Type /Catalog"), line("/Outlines 2 0 R"), line("/Pages 3 0 R");
+  o.procset = pdf.NewObject();
+  for (size_t i = 0; i < fonts_.size(); ++i) o.font.push_back(pdf.NewObject());
+  o.info = pdf.NewObject();
   if (PrintReady) {
-    line(
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+      o.descriptor.push_back(pdf.NewObject());
+      o.program.push_back(pdf.NewObject());
+      o.cmap.push_back(pdf.NewObject());
+    }
+  }
+  int first = 255, last = 0;
+  for (int code = 0; code < 256; ++code) {
+    if (codes_used_[static_cast<size_t>(code)]) {
+      first = std::min(first, code);
+      last = std::max(last, code);
+    }
+  }
+  if (first <= last) o.first_code = first, o.last_code = last;
+  return o;
+}
+
+void TRenderPDF::WriteCatalog(PdfObjectWriter& pdf, const Objects& o) const {
+  std::vector<std::string> catalog = {"/Type /Catalog",
+                                      "/Outlines " + PdfObjectWriter::Ref(o.outlines),
+                                      "/Pages " + PdfObjectWriter::Ref(o.page_tree)};
+  if (PrintReady) {
+    catalog.push_back(
         "/OutputIntents [ << /Type /OutputIntent /S /GTS_PDFX "
         "/OutputConditionIdentifier (CGATS TR 001) /RegistryName (http://www.color.org) "
         "/Info (CGATS TR 001) >> ]");
   }
-  line(">>");
-  end_object();
-  begin_object(2);
-  line("<<"), line("/Type /Outlines"), line("/Count 0"), line(">>");
-  end_object();
-  begin_object(3);
-  line("<<"), line("/Type /Pages"), line("/Count " + std::to_string(n_pages));
+  pdf.Dictionary(o.catalog, catalog);
+  pdf.Dictionary(o.outlines, {"/Type /Outlines", "/Count 0"});
   std::string kids;
-  for (size_t k = 1; k <= n_pages; ++k) {
-    if (k > 1) kids += ' ';
-    kids += std::to_string(2 * k + 2) + " 0 R";
+  for (int page : o.page) {
+    if (!kids.empty()) kids += ' ';
+    kids += PdfObjectWriter::Ref(page);
   }
-  line("/Kids [ " + kids + " ] ");
-  line(">>");
-  end_object();
+  pdf.Dictionary(o.page_tree, {"/Type /Pages", "/Count " + std::to_string(o.page.size()),
+                               "/Kids [ " + kids + " ] "});
+}
+
+void TRenderPDF::WritePages(PdfObjectWriter& pdf, const Objects& o) const {
+  // Every page names the same fonts.
   std::string font_lines;
   for (size_t i = 0; i < fonts_.size(); ++i) {
-    font_lines += "/" + fonts_[i].resource + " " + std::to_string(first_font + i) + " 0 R \r\n";
+    font_lines += "/" + fonts_[i].resource + " " + PdfObjectWriter::Ref(o.font[i]) + " \r\n";
   }
-  for (size_t k = 1; k <= n_pages; ++k) {
-    Page& page = *pages_[k - 1];
-    begin_object(2 * k + 2);
-    line("<<"), line("/Type /Page"), line("/Parent 3 0 R"), line("/Resources <<");
+  for (size_t k = 0; k < pages_.size(); ++k) {
+    const Page& page = *pages_[k];
+    pdf.Begin(o.page[k]);
+    pdf.Line("<<"), pdf.Line("/Type /Page"), pdf.Line("/Parent " + PdfObjectWriter::Ref(o.page_tree));
+    pdf.Line("/Resources <<");
     if (!fonts_.empty()) {
-      line("/Font <<");
-      file.append(font_lines);
-      line(">>");
+      pdf.Line("/Font <<");
+      pdf.Text(font_lines);
+      pdf.Line(">>");
     }
-    line("/ProcSet " + std::to_string(procset) + " 0 R");
-    line(">>");
+    pdf.Line("/ProcSet " + PdfObjectWriter::Ref(o.procset));
+    pdf.Line(">>");
     const std::string box =
         "[0 0 " + FormatFixed4(page.width * 72) + " " + FormatFixed4(page.height * 72) + "]";
-    line("/MediaBox " + box);
-    if (PrintReady) line("/TrimBox " + box);
-    line("/Contents " + std::to_string(2 * k + 3) + " 0 R");
-    line(">>");
-    end_object();
-    begin_object(2 * k + 3);
-    line("<< /Length " + std::to_string(page.stored.size()) + " >>");
-    line("stream");
-    flush();
-    emit(page.stored.data(), page.stored.size());
-    line("endstream");
-    end_object();
+    pdf.Line("/MediaBox " + box);
+    if (PrintReady) pdf.Line("/TrimBox " + box);
+    pdf.Line("/Contents " + PdfObjectWriter::Ref(o.content[k]));
+    pdf.Line(">>");
+    pdf.End();
+    pdf.Stream(o.content[k], page.stored);
   }
-  begin_object(procset);
-  line("[/PDF /Text]");
-  end_object();
-  int first_code = 255, last_code = 0;
-  for (int code = 0; code < 256; ++code) {
-    if (codes_used_[static_cast<size_t>(code)]) {
-      first_code = std::min(first_code, code);
-      last_code = std::max(last_code, code);
-    }
-  }
-  if (first_code > last_code) first_code = last_code = 32;
+  pdf.Begin(o.procset);
+  pdf.Line("[/PDF /Text]");
+  pdf.End();
+}
+
+void TRenderPDF::WriteFonts(PdfObjectWriter& pdf, const Objects& o) const {
   for (size_t i = 0; i < fonts_.size(); ++i) {
-    begin_object(first_font + i);
-    if (PrintReady) {
-      size_t descriptor = info + 1 + 3 * i;
-      line("<<"), line("/Type /Font"), line("/Subtype /TrueType");
-      line("/Name /" + fonts_[i].resource);
-      line("/BaseFont /" + fonts_[i].base);
-      line("/FirstChar " + std::to_string(first_code));
-      line("/LastChar " + std::to_string(last_code));
-      std::string widths = "/Widths [";
-      for (int code = first_code; code <= last_code; ++code) {
-        widths += ' ';
-        widths += std::to_string((*fonts_[i].widths)[static_cast<size_t>(code)]);
-      }
-      line(widths + " ]");
-      line("/Encoding /WinAnsiEncoding");
-      line("/FontDescriptor " + ref(descriptor));
-      line("/ToUnicode " + ref(descriptor + 2));
-      line(">>");
-    } else {
-      line("<<"), line("/Type /Font"), line("/Subtype /Type1"),
-          line("/Name /" + fonts_[i].resource);
-      line("/BaseFont /" + fonts_[i].base);
-      line(std::string("/Encoding /") + kEncodingNames[FontEncoding]);
-      line(">>");
+    const FontObject& font = fonts_[i];
+    if (!PrintReady) {
+      pdf.Dictionary(o.font[i], {"/Type /Font", "/Subtype /Type1", "/Name /" + font.resource,
+                                 "/BaseFont /" + font.base,
+                                 std::string("/Encoding /") + kEncodingNames[FontEncoding]});
+      continue;
     }
-    end_object();
+    std::string widths = "/Widths [";
+    for (int code = o.first_code; code <= o.last_code; ++code) {
+      widths += ' ';
+      widths += std::to_string((*font.widths)[static_cast<size_t>(code)]);
+    }
+    pdf.Dictionary(o.font[i], {"/Type /Font", "/Subtype /TrueType", "/Name /" + font.resource,
+                               "/BaseFont /" + font.base,
+                               "/FirstChar " + std::to_string(o.first_code),
+                               "/LastChar " + std::to_string(o.last_code), widths + " ]",
+                               "/Encoding /WinAnsiEncoding",
+                               "/FontDescriptor " + PdfObjectWriter::Ref(o.descriptor[i]),
+                               "/ToUnicode " + PdfObjectWriter::Ref(o.cmap[i])});
   }
-  begin_object(info);
-  line("<<");
+}
+
+void TRenderPDF::WriteInfo(PdfObjectWriter& pdf, const Objects& o) const {
+  const std::string date = CreationDate ? CreationDate() : LocalTimestamp();
+  std::vector<std::string> info;
   const std::pair<const char*, const std::string*> entries[] = {
       {"/Title", &DocInfo.Title},     {"/Author", &DocInfo.Author},
       {"/Subject", &DocInfo.Subject}, {"/Keywords", &DocInfo.KeyWords},
       {"/Creator", &DocInfo.Creator}, {"/Producer", &DocInfo.Producer}};
   for (const auto& [key, value] : entries) {
-    if (!value->empty()) line(std::string(key) + " (" + EscapeText(*value) + ")");
+    if (!value->empty()) info.push_back(std::string(key) + " (" + EscapeText(*value) + ")");
   }
-  line("/CreationDate (D:" + date + ")");
+  info.push_back("/CreationDate (D:" + date + ")");
   if (PrintReady) {
-    line("/ModDate (D:" + date + ")");
-    line("/Trapped /False");
-    line("/GTS_PDFXVersion (PDF/X-1:2001)");
-    line("/GTS_PDFXConformance (PDF/X-1a:2001)");
+    info.push_back("/ModDate (D:" + date + ")");
+    info.push_back("/Trapped /False");
+    info.push_back("/GTS_PDFXVersion (PDF/X-1:2001)");
+    info.push_back("/GTS_PDFXConformance (PDF/X-1a:2001)");
   }
-  line(">>");
-  end_object();
-  if (PrintReady) {
-    const EmbeddedFont& font = *print_font_;
-    const std::vector<uint8_t> program = Deflate(font.program);
-    for (size_t i = 0; i < fonts_.size(); ++i) {
-      size_t descriptor = info + 1 + 3 * i;
-      begin_object(descriptor);
-      line("<<"), line("/Type /FontDescriptor"), line("/FontName /" + font.postscript_name);
-      line("/Flags " + std::to_string(font.flags));
-      line("/FontBBox [" + std::to_string(font.bbox[0]) + " " + std::to_string(font.bbox[1]) + " " +
-           std::to_string(font.bbox[2]) + " " + std::to_string(font.bbox[3]) + "]");
-      line("/ItalicAngle " + std::to_string(font.italic_angle));
-      line("/Ascent " + std::to_string(font.ascent));
-      line("/Descent " + std::to_string(font.descent));
-      line("/CapHeight " + std::to_string(font.cap_height));
-      line("/StemV " + std::to_string(font.stem_v));
-      line("/FontFile2 " + ref(descriptor + 1));
-      line(">>");
-      end_object();
-      begin_object(descriptor + 1);
-      line("<< /Length " + std::to_string(program.size()) + " /Length1 " +
-           std::to_string(font.program.size()) + " /Filter /FlateDecode >>");
-      line("stream");
-      flush();
-      emit(program.data(), program.size());
-      line("");
-      line("endstream");
-      end_object();
-      // Text copies and searches as the characters it shows.
-      std::vector<std::string> pairs;
-      for (int code = first_code; code <= last_code; ++code) {
-        uint16_t u = WinAnsiToUnicode(static_cast<uint8_t>(code));
-        if (!codes_used_[static_cast<size_t>(code)] || u == 0) continue;
-        char buf[24];
-        std::snprintf(buf, sizeof buf, "<%02X> <%04X>", code, u);
-        pairs.push_back(buf);
-      }
-      std::string cmap =
-          "/CIDInit /ProcSet findresource begin\r\n12 dict begin\r\nbegincmap\r\n"
-          "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\r\n"
-          "/CMapName /Adobe-Identity-UCS def\r\n/CMapType 2 def\r\n"
-          "1 begincodespacerange\r\n<00> <FF>\r\nendcodespacerange\r\n";
-      for (size_t at = 0; at < pairs.size(); at += 100) {
-        size_t n = std::min<size_t>(100, pairs.size() - at);
-        cmap += std::to_string(n) + " beginbfchar\r\n";
-        for (size_t j = at; j < at + n; ++j) cmap += pairs[j] + "\r\n";
-        cmap += "endbfchar\r\n";
-      }
-      cmap += "endcmap\r\nCMapName currentdict /CMapResource defineresource pop\r\nend\r\nend\r\n";
-      begin_object(descriptor + 2);
-      line("<< /Length " + std::to_string(cmap.size()) + " >>");
-      line("stream");
-      file.append(cmap);
-      line("endstream");
-      end_object();
-    }
-  }
+  pdf.Dictionary(o.info, info);
+}
 
-  size_t xref = written + file.size();
-  line("xref");
-  line("0 " + std::to_string(last + 1));
-  line("0000000000 65535 f");
-  for (size_t offset : offsets) {
-    std::string digits = std::to_string(offset);
-    line(std::string(digits.size() < 10 ? 10 - digits.size() : 0, '0') + digits + " 00000 n");
+std::string TRenderPDF::UnicodeMap(const Objects& o) const {
+  std::vector<std::string> pairs;
+  for (int code = o.first_code; code <= o.last_code; ++code) {
+    uint16_t u = WinAnsiToUnicode(static_cast<uint8_t>(code));
+    if (!codes_used_[static_cast<size_t>(code)] || u == 0) continue;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "<%02X> <%04X>", code, u);
+    pairs.push_back(buf);
   }
-  line("");
-  flush();
-  line("trailer");
-  line("<<");
-  line("/Size " + std::to_string(last + 1));
-  line("/Root 1 0 R");
-  line("/Info " + std::to_string(info) + " 0 R");
-  if (PrintReady) {
-    char id[40];
-    std::snprintf(id, sizeof id, "%016llx%016llx", static_cast<unsigned long long>(id_hash[0]),
-                  static_cast<unsigned long long>(id_hash[1]));
-    line(std::string("/ID [<") + id + "> <" + id + ">]");
+  std::string cmap =
+      "/CIDInit /ProcSet findresource begin\r\n12 dict begin\r\nbegincmap\r\n"
+      "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\r\n"
+      "/CMapName /Adobe-Identity-UCS def\r\n/CMapType 2 def\r\n"
+      "1 begincodespacerange\r\n<00> <FF>\r\nendcodespacerange\r\n";
+  for (size_t at = 0; at < pairs.size(); at += 100) {
+    size_t n = std::min<size_t>(100, pairs.size() - at);
+    cmap += std::to_string(n) + " beginbfchar\r\n";
+    for (size_t j = at; j < at + n; ++j) cmap += pairs[j] + "\r\n";
+    cmap += "endbfchar\r\n";
   }
-  line(">>");
-  line("");
-  line("startxref");
-  line(std::to_string(xref));
-  line("%%EOF");
+  cmap += "endcmap\r\nCMapName currentdict /CMapResource defineresource pop\r\nend\r\nend\r\n";
+  return cmap;
+}
+
+void TRenderPDF::WriteEmbeddedFonts(PdfObjectWriter& pdf, const Objects& o) const {
+  if (!PrintReady) return;
+  const EmbeddedFont& font = *print_font_;
+  const std::vector<uint8_t> program = Deflate(font.program);
+  const std::string cmap = UnicodeMap(o);
+  for (size_t i = 0; i < fonts_.size(); ++i) {
+    pdf.Dictionary(
+        o.descriptor[i],
+        {"/Type /FontDescriptor", "/FontName /" + font.postscript_name,
+         "/Flags " + std::to_string(font.flags),
+         "/FontBBox [" + std::to_string(font.bbox[0]) + " " + std::to_string(font.bbox[1]) + " " +
+             std::to_string(font.bbox[2]) + " " + std::to_string(font.bbox[3]) + "]",
+         "/ItalicAngle " + std::to_string(font.italic_angle),
+         "/Ascent " + std::to_string(font.ascent), "/Descent " + std::to_string(font.descent),
+         "/CapHeight " + std::to_string(font.cap_height),
+         "/StemV " + std::to_string(font.stem_v),
+         "/FontFile2 " + PdfObjectWriter::Ref(o.program[i])});
+    pdf.Stream(o.program[i],
+               std::string_view(reinterpret_cast<const char*>(program.data()), program.size()),
+               " /Length1 " + std::to_string(font.program.size()) + " /Filter /FlateDecode", true);
+    // Text copies and searches as the characters it shows.
+    pdf.Stream(o.cmap[i], cmap);
+  }
+}
+
+void TRenderPDF::EndDocument() {
+  if (page_) {
+    page_->stored = contents_.Add(page_->content);
+    std::string().swap(page_->content);
+  }
+  // A print-ready file's identifier is a hash of everything before it.
+  PdfObjectWriter pdf(*out_, PrintReady);
+  const Objects objects = NumberObjects(pdf);
+  pdf.Header();
+  WriteCatalog(pdf, objects);
+  WritePages(pdf, objects);
+  WriteFonts(pdf, objects);
+  WriteInfo(pdf, objects);
+  WriteEmbeddedFonts(pdf, objects);
+  pdf.Finish(objects.catalog, objects.info);
 
   last_page_count_ = static_cast<int>(pages_.size());
   pages_.clear();
   page_ = nullptr;
   fonts_.clear();
-  flush();
   contents_.Clear();
   document_ended_ = true;
 }

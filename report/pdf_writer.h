@@ -20,6 +20,8 @@
 
 namespace quorvel::report {
 
+class PdfObjectWriter;
+
 // Locale-independent number formats of the PDF text.
 // (AppendFixed4 "%.4f", FormatD4 "%.4d" and EscapeText, a backslash before every "(", ")" and
 // "\", come with pdf_content.h.)
@@ -120,6 +122,16 @@ class TRenderPDF : public TRenderer {
     const std::array<uint16_t, 256>* widths;
     bool courier;  // text is placed with Courier's wider padding
   };
+
+  // The file's objects, written when the document ends.
+  struct Objects;
+  Objects NumberObjects(PdfObjectWriter& pdf) const;
+  void WriteCatalog(PdfObjectWriter& pdf, const Objects& o) const;
+  void WritePages(PdfObjectWriter& pdf, const Objects& o) const;
+  void WriteFonts(PdfObjectWriter& pdf, const Objects& o) const;
+  void WriteInfo(PdfObjectWriter& pdf, const Objects& o) const;
+  void WriteEmbeddedFonts(PdfObjectWriter& pdf, const Objects& o) const;
+  std::string UnicodeMap(const Objects& o) const;
 
   // The current page's content, written as operators.
   PdfContent Content();
