@@ -97,10 +97,11 @@ class AppTest : public QObject {
     QVERIFY(window_->PageStreamFile().endsWith(QStringLiteral("/tessalyquorvel.pgs")));
     QVERIFY(dialogs_->errors.isEmpty());
     // The defaults are the classic book.
-    puzzle::RunOptions o = window_->Options();
-    QCOMPARE(o.paper_width, 8.5);
-    QCOMPARE(o.paper_height, 11.0);
-    QVERIFY(!o.print_ready && !o.unique && !o.samurai && o.level_item == 0);
+    pages::BookOptions o = window_->Options();
+    QCOMPARE(o.layout.paper.width, 8.5);
+    QCOMPARE(o.layout.paper.height, 11.0);
+    QVERIFY(!o.layout.print_ready && !o.puzzles.unique && !o.Samurai() && o.puzzles.level == 0);
+    QCOMPARE(o.layout.per_page, 1);
     // The picture is a real page: dark pixels of rules and digits, sharp at the screen's ratio.
     QPixmap pixmap = window_->VisiblePreview()->pixmap();
     QCOMPARE(pixmap.deviceIndependentSize().toSize(), QSize(409, 527));
@@ -189,8 +190,9 @@ class AppTest : public QObject {
     Find<QCheckBox>("cbk_printready")->click();
     Find<QSpinBox>("UpDown1")->setValue(7);
     QCOMPARE(window_->PreviewBuilds(), builds + 5);
-    puzzle::RunOptions o = window_->Options();
-    QVERIFY(o.unique && o.print_ready && o.pages == 7 && o.paper_width == 6);
+    pages::BookOptions o = window_->Options();
+    QVERIFY(o.puzzles.unique && o.layout.print_ready && o.layout.pages == 7 &&
+            o.layout.paper.width == 6);
     QCOMPARE(VisiblePictures(), 1);
   }
 

@@ -249,7 +249,7 @@ const std::vector<uint8_t>& TForm1::PreviewRecording() const {
 
 std::string TForm1::OptionsProblem() const {
   if (!startup_error_.isEmpty()) return startup_error_.toStdString();
-  return pages::RunOptionsProblem(Options(), banks::BuiltInBanks());
+  return pages::OptionsProblem(Options(), banks::BuiltInBanks());
 }
 
 void TForm1::OptionsChanged() {
@@ -262,7 +262,7 @@ void TForm1::OptionsChanged() {
                                             : Image1);
   // A refused combination is said next to the options, before any run.
   std::string problem = startup_error_.isEmpty()
-                            ? pages::RunOptionsProblem(Options(), banks::BuiltInBanks())
+                            ? pages::OptionsProblem(Options(), banks::BuiltInBanks())
                             : std::string();
   // One clause a line, so that the label's size is known without wrapping.
   QString shown = QString::fromStdString(problem);
@@ -295,16 +295,12 @@ void TForm1::OptionsChanged() {
     // The same seed for every preview, in the preview maker's own random source: the run's
     // maker keeps its own.
     preview_maker_->Random().SetSeedCounter(puzzle::MakeSequenceCounter(2600));
-    puzzle::RunOptions o = Options();
+    pages::BookOptions o = Options();
     // One page, placed as page 1 of the whole book would be.
     preview_maker_->layout_page_count = pages::BookPageCount(o);
-    o.pages = 1;
-    o.unique = false;
-    if (o.samurai) {
-      preview_maker_->BuildSamuraiPages(o, std::string());
-    } else {
-      preview_maker_->BuildStandardPages(o, std::string());
-    }
+    o.layout.pages = 1;
+    o.puzzles.unique = false;
+    preview_maker_->Build(o, std::string());
     ++preview_builds_;
     picture->setPixmap(QPixmap::fromImage(PaintFirstPage(
         preview_maker_->LastRecording(), kPreviewWidth, kPreviewHeight, devicePixelRatioF())));
@@ -365,18 +361,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-puzzle::RunOptions TForm1::Options() const {
-  puzzle::RunOptions o;
-  o.samurai = PageControl1->currentIndex() == 1;
-  o.pages = UpDown1->value();
-  o.level_item = std::max(0, level_buttons_->checkedId());
-  o.per_page_item = std::max(0, many_buttons_->checkedId());
-  o.candidates = cbk_candidates->isChecked();
-  o.unique = cbk_unique->isChecked();
-  o.print_ready = cbk_printready->isChecked();
+pages::BookOptions TForm1::Options() const {
+  // The controls' items become domain values here, at the window's edge.
+  pages::BookOptions o;
+  if (PageControl1->currentIndex() == 1) o.puzzles.kind = puzzle::PuzzleKind::kSamurai;
+  o.puzzles.level = std::max(0, level_buttons_->checkedId());
+  o.puzzles.unique = cbk_unique->isChecked();
+  o.layout.pages = UpDown1->value();
+  o.layout.per_page = puzzle::GetPuzzlesPerPage(std::max(0, many_buttons_->checkedId()));
+  o.layout.candidates = cbk_candidates->isChecked();
+  o.layout.print_ready = cbk_printready->isChecked();
   int paper = std::max(0, cb_paper->currentIndex());
-  o.paper_width = Papers()[static_cast<size_t>(paper)].width;
-  o.paper_height = Papers()[static_cast<size_t>(paper)].height;
+  o.layout.paper = {Papers()[static_cast<size_t>(paper)].width,
+                    Papers()[static_cast<size_t>(paper)].height};
   return o;
 }
 
@@ -425,7 +422,7 @@ void TForm1::StartRun(bool samurai) {
   SetRunning(true);
   QString error;
   try {
-    puzzle::RunOptions options = Options();
+    pages::BookOptions options = Options();
     if (samurai) {
       maker_->BuildSamuraiPages(options, file.toStdString());
     } else {

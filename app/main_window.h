@@ -40,7 +40,7 @@ class TForm1 : public QWidget {
   // The preview picture now shown.
   QLabel* VisiblePreview() const;
   // The options the controls now give, as a run would take them.
-  puzzle::RunOptions Options() const;
+  pages::BookOptions Options() const;
   // How many times the preview was made; it is made again on every change of an option.
   int PreviewBuilds() const { return preview_builds_; }
   // The recording the preview was painted from.

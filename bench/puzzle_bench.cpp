@@ -11,12 +11,8 @@ using namespace quorvel::puzzle;
 
 void BM_FillBatch800(benchmark::State& state) {
   PuzzleSupply supply(quorvel::banks::BuiltInBanks());
-  RunOptions options;
-  options.pages = 200;
-  options.per_page_item = 2;
-  options.level_item = 5;
   for (auto _ : state) {
-    supply.FillBatch(options);
+    supply.FillBatch(5, 800, false);
     benchmark::DoNotOptimize(supply.Puzzle(800));
   }
   state.SetItemsProcessed(state.iterations() * 800);

@@ -38,12 +38,12 @@ long PeakKiB() {
 int main(int argc, char** argv) {
   using Clock = std::chrono::steady_clock;
   const bool samurai = argc > 1 && std::strcmp(argv[1], "samurai") == 0;
-  quorvel::puzzle::RunOptions options;
-  options.samurai = samurai;
-  options.pages = argc > 2 ? std::atoi(argv[2]) : 200;
-  options.level_item = 5;
-  options.per_page_item = samurai ? 0 : 2;
-  options.print_ready = argc > 3 && std::strcmp(argv[3], "--print-ready") == 0;
+  quorvel::pages::BookOptions options;
+  if (samurai) options.puzzles.kind = quorvel::puzzle::PuzzleKind::kSamurai;
+  options.layout.pages = argc > 2 ? std::atoi(argv[2]) : 200;
+  options.puzzles.level = 5;
+  options.layout.per_page = samurai ? 1 : 4;
+  options.layout.print_ready = argc > 3 && std::strcmp(argv[3], "--print-ready") == 0;
 
   char dir[] = "/tmp/quorvel-stages.XXXXXX";
   if (!mkdtemp(dir)) return 1;
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
   const std::string stream = std::string(dir) + "/book.pgs";
 
   std::printf("%ld cores; %s, %d pages%s\n", sysconf(_SC_NPROCESSORS_ONLN),
-              samurai ? "Samurai" : "Standard, 4 a page", options.pages,
-              options.print_ready ? ", print-ready" : "");
+              samurai ? "Samurai" : "Standard, 4 a page", options.layout.pages,
+              options.layout.print_ready ? ", print-ready" : "");
   std::printf("%-10s %8s %8s %10s\n", "stage", "ms", "faults", "peak MB");
   Clock::time_point last = Clock::now();
   const Clock::time_point start = last;
@@ -71,11 +71,7 @@ int main(int argc, char** argv) {
     maker.Random().SetSeedCounter(quorvel::puzzle::MakeSequenceCounter(1));
     report("start");
     maker.stage_ended = report;
-    if (samurai) {
-      maker.BuildSamuraiPages(options, pdf);
-    } else {
-      maker.BuildStandardPages(options, pdf);
-    }
+    maker.Build(options, pdf);
     last = Clock::now();
   }
   report("free");

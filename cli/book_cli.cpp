@@ -114,11 +114,12 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       "removed).");
   app.set_version_flag("--version", std::string("quorvel-book (") + kProgramName + ") " + kVersion,
                        "Print the program's name and version and exit");
-  app.add_flag("--samurai", options.run.samurai, "Samurai Sudoku: five overlapping grids a page");
+  bool samurai = false;
+  app.add_flag("--samurai", samurai, "Samurai Sudoku: five overlapping grids a page");
   app.add_option("--level", level, std::string("Sudoku level: ") + kLevelNames)
       ->check(non_empty)
       ->default_str("very-easy");
-  app.add_option("--pages", options.run.pages, "Number of puzzle pages")
+  app.add_option("--pages", options.book.layout.pages, "Number of puzzle pages")
       ->check(non_empty)
       ->check(CLI::Range(1, 200))
       ->default_str("20");
@@ -126,7 +127,7 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->check(non_empty)
       ->check(CLI::IsMember({1, 2, 4}))
       ->default_str("1");
-  app.add_flag("--candidates", options.run.candidates,
+  app.add_flag("--candidates", options.book.layout.candidates,
                "Print the candidates of every empty cell (1 puzzle per page only)");
   std::string paper = "letter";
   app.add_option("--paper", paper,
@@ -135,9 +136,9 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                      "Letter book keep the design, scaled inside margins with a gutter")
       ->check(non_empty)
       ->default_str("letter");
-  app.add_flag("--print-ready", options.run.print_ready,
+  app.add_flag("--print-ready", options.book.layout.print_ready,
                "For print-on-demand services: the font embedded, grey colours, PDF/X-1a");
-  app.add_flag("--unique", options.run.unique,
+  app.add_flag("--unique", options.book.puzzles.unique,
                "Every puzzle of the book different: no bank line is used twice");
   auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed")
                           ->check(non_empty);
@@ -175,20 +176,20 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   }
   std::optional<int> item = LevelItem(level);
   if (!item) return fail("unknown level \"" + level + "\"; use " + kLevelNames);
-  options.run.level_item = *item;
-  options.run.per_page_item = per_page == 1 ? 0 : (per_page == 2 ? 1 : 2);
-  if (options.run.candidates && per_page != 1) {
+  options.book.puzzles.level = *item;
+  options.book.layout.per_page = per_page;
+  if (samurai) options.book.puzzles.kind = puzzle::PuzzleKind::kSamurai;
+  if (options.book.layout.candidates && per_page != 1) {
     return fail("--candidates needs 1 puzzle per page (--per-page 1)");
   }
-  if (options.run.samurai && (per_page != 1 || options.run.candidates)) {
+  if (samurai && (per_page != 1 || options.book.layout.candidates)) {
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
   if (seed_option->count() > 0) options.seed = seed;
   std::optional<pages::Paper> size = pages::ParsePaper(paper);
   if (!size) return fail("unknown paper \"" + paper + "\"; use " + pages::kPaperForms);
-  options.run.paper_width = size->width;
-  options.run.paper_height = size->height;
-  if (std::string problem = pages::RunOptionsProblem(options.run, banks::BuiltInBanks());
+  options.book.layout.paper = *size;
+  if (std::string problem = pages::OptionsProblem(options.book, banks::BuiltInBanks());
       !problem.empty()) {
     return fail(problem);
   }
@@ -215,14 +216,14 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
     err << "quorvel-book: error: " << e.what() << "\n";
     return 1;
   }
-  if (options->run.print_ready) {
+  if (options->book.layout.print_ready) {
     try {
       report::FindPrintFont();
     } catch (const std::exception& e) {
       err << "quorvel-book: error: " << e.what() << "\n";
       return 1;
     }
-    int pdf_pages = pages::BookPageCount(options->run);
+    int pdf_pages = pages::BookPageCount(options->book);
     if (pdf_pages < 24) {
       err << "quorvel-book: warning: the book has " << pdf_pages
           << " pages; print-on-demand services need at least 24\n";
@@ -246,11 +247,7 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
       progress.emplace(err);
       maker.SetProgress(&*progress);
     }
-    if (options->run.samurai) {
-      maker.BuildSamuraiPages(options->run, options->output);
-    } else {
-      maker.BuildStandardPages(options->run, options->output);
-    }
+    maker.Build(options->book, options->output);
   } catch (const std::exception& e) {
     err << "quorvel-book: error: " << e.what() << "\n";
     return 1;

@@ -5,12 +5,12 @@
 #include <ostream>
 #include <string>
 
-#include "puzzle/options.h"
+#include "pages/options.h"
 
 namespace quorvel::cli {
 
 struct CliOptions {
-  puzzle::RunOptions run;
+  pages::BookOptions book;
   std::string output;
   std::optional<uint32_t> seed;
   bool force = false;

@@ -1,15 +1,16 @@
-// The book maker: builds a Standard or Samurai book as report pages of text and line items,
-// records them into the page-stream file and renders that into the PDF file. The window, the
-// command line and the tests all drive it, with the run options as plain values.
+// The book maker's pipeline: a book's plan, its puzzles, its pages drawn through the page
+// templates as report items, the recording in the page-stream file, and the PDF made from it.
+// The window, the command line and the tests all drive it, with the options as plain values.
 #pragma once
 
-#include <cmath>
 #include <functional>
 #include <string>
 
+#include "pages/options.h"
 #include "pages/paper.h"
+#include "pages/plan.h"
+#include "pages/sheet.h"
 #include "puzzle/banks.h"
-#include "puzzle/options.h"
 #include "puzzle/samurai.h"
 #include "puzzle/supply.h"
 #include "quorvel/version.h"
@@ -19,33 +20,18 @@
 
 namespace quorvel::pages {
 
-// The footer printed on every page, and the document information of every PDF.
-inline constexpr const char* kMakerAddress = "www.tessaly.example";
+// The document information of every PDF.
 inline constexpr const char* kMakerSite = "Tessaly";
 inline constexpr const char* kKeywords = "printable sudoku,pdf sudoku,sudoku,sudoko";
 
-// Caption of a level choice 0..5: "Very Easy Sudoku" .. "Extreme Sudoku".
-std::string LevelCaption(int level_item);
+// Caption of a level 0..5: "Very Easy Sudoku" .. "Extreme Sudoku".
+std::string LevelCaption(int level);
 // The title on every page and in a print-ready file: "Hard Sudoku by Quorvel Pro".
-std::string BookTitle(int level_item);
+std::string BookTitle(int level);
 
 // Why a book cannot be made with `options` from `banks`, or "" when it can. The front ends ask
-// before any work; the builders refuse such options too.
-std::string RunOptionsProblem(const puzzle::RunOptions& options, const puzzle::BankSet& banks);
-
-// A page being built, and where the Letter design goes on it: positions, lengths, line widths
-// and font sizes of the design pass through here.
-struct Sheet {
-  report::TReportPage& page;
-  Placement at;
-  double X(double x) const { return at.Identity() ? x : at.left + at.scale * x; }
-  double Y(double y) const { return at.Identity() ? y : at.top + at.scale * y; }
-  double Length(double v) const { return at.Identity() ? v : at.scale * v; }
-  // Sizes stay whole points.
-  int Size(int points) const {
-    return at.Identity() ? points : static_cast<int>(std::lround(points * at.scale));
-  }
-};
+// before any work; the maker refuses such options too.
+std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& banks);
 
 class BookMaker {
  public:
@@ -53,10 +39,13 @@ class BookMaker {
   // file of its own beside it and gives it that name when the run ends.
   BookMaker(const puzzle::BankSet& banks, std::string page_stream_file);
 
-  // Builds the whole book into `pdf_file`. Progress gets captions, positions 0..100 and chances
+  // Builds the whole book into `pdf_file`: its plan, its puzzles, every page through its
+  // template, the recording and the PDF. Progress gets captions, positions 0..100 and chances
   // to repaint; `completed` runs once the PDF is written (the window shows its dialog there).
-  void BuildStandardPages(const puzzle::RunOptions& options, const std::string& pdf_file);
-  void BuildSamuraiPages(const puzzle::RunOptions& options, const std::string& pdf_file);
+  void Build(const BookOptions& options, const std::string& pdf_file);
+  // The same for a Standard or a Samurai book, whatever the options' kind.
+  void BuildStandardPages(BookOptions options, const std::string& pdf_file);
+  void BuildSamuraiPages(BookOptions options, const std::string& pdf_file);
 
   void SetProgress(report::Progress* progress);
   std::function<void()> completed;
@@ -83,7 +72,9 @@ class BookMaker {
  private:
   // Checks and takes the run's options (the layout and how the PDF is written) before any
   // work; options that cannot make a book throw std::invalid_argument.
-  void StartRun(const puzzle::RunOptions& options);
+  void StartRun(const BookOptions& options);
+  // The run's puzzles: the Standard batch, or one Samurai puzzle a page.
+  void PickPuzzles(const BookOptions& options);
   // A new project whose report "Report1" holds `pages` pages chained in print order.
   void StartReport(int pages);
   // Page `number` of the book, with its placement for the run's options.
@@ -101,7 +92,7 @@ class BookMaker {
   report::TPageStreamWriter writer_;
   report::TRenderPDF render_pdf_;
   std::string page_stream_file_;
-  puzzle::RunOptions options_;  // of the run being built
+  BookOptions options_;  // of the run being built
   std::vector<uint8_t> last_recording_;
   report::Progress no_progress_;
   report::Progress* progress_ = &no_progress_;

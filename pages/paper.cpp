@@ -1,5 +1,7 @@
 #include "pages/paper.h"
 
+#include "pages/plan.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -24,10 +26,10 @@ std::optional<double> Number(std::string_view s) {
   return v;
 }
 
-double Scale(const puzzle::RunOptions& o, int total_pages = 0) {
+double Scale(const BookOptions& o, int total_pages = 0) {
   double inside = InsideMargin(total_pages > 0 ? total_pages : BookPageCount(o));
-  double live_width = o.paper_width - inside - kPrintMargin;
-  double live_height = o.paper_height - 2 * kPrintMargin;
+  double live_width = o.layout.paper.width - inside - kPrintMargin;
+  double live_height = o.layout.paper.height - 2 * kPrintMargin;
   return std::min(live_width / kDesignWidth, live_height / kDesignHeight);
 }
 
@@ -58,14 +60,10 @@ std::optional<Paper> ParsePaper(std::string_view name) {
   return paper;
 }
 
-int BookPageCount(const puzzle::RunOptions& o) {
-  if (o.samurai) return 2 * o.pages;
-  int puzzles = o.pages * puzzle::GetPuzzlesPerPage(o.per_page_item);
-  return o.pages + (puzzles + 3) / 4;
-}
+int BookPageCount(const BookOptions& o) { return PlanBook(o).TotalPages(); }
 
-bool IsClassicBook(const puzzle::RunOptions& o) {
-  return !o.print_ready && o.paper_width == kLetterWidth && o.paper_height == kLetterHeight;
+bool IsClassicBook(const BookOptions& o) {
+  return !o.layout.print_ready && o.layout.paper.width == kLetterWidth && o.layout.paper.height == kLetterHeight;
 }
 
 double InsideMargin(int total_pages) {
@@ -74,15 +72,15 @@ double InsideMargin(int total_pages) {
   return 0.625;
 }
 
-LiveArea LiveAreaOf(const puzzle::RunOptions& o, int number, int total_pages) {
+LiveArea LiveAreaOf(const BookOptions& o, int number, int total_pages) {
   double inside = InsideMargin(total_pages > 0 ? total_pages : BookPageCount(o));
   bool right_hand = number % 2 == 1;  // bound on its left edge
   double left = right_hand ? inside : kPrintMargin;
-  double right = o.paper_width - (right_hand ? kPrintMargin : inside);
-  return {left, kPrintMargin, right, o.paper_height - kPrintMargin};
+  double right = o.layout.paper.width - (right_hand ? kPrintMargin : inside);
+  return {left, kPrintMargin, right, o.layout.paper.height - kPrintMargin};
 }
 
-Placement PlacementOf(const puzzle::RunOptions& o, int number, int total_pages) {
+Placement PlacementOf(const BookOptions& o, int number, int total_pages) {
   if (IsClassicBook(o)) return {};
   LiveArea live = LiveAreaOf(o, number, total_pages);
   double s = Scale(o, total_pages);
@@ -93,24 +91,24 @@ Placement PlacementOf(const puzzle::RunOptions& o, int number, int total_pages) 
   return p;
 }
 
-std::string LayoutName(const puzzle::RunOptions& o) {
-  if (o.samurai) return "the Samurai layout";
-  int per_page = puzzle::GetPuzzlesPerPage(o.per_page_item);
+std::string LayoutName(const BookOptions& o) {
+  if (o.Samurai()) return "the Samurai layout";
+  const int per_page = o.layout.per_page;
   if (per_page == 1) {
-    return o.candidates ? "the 1-puzzle-a-page layout with candidates"
-                        : "the 1-puzzle-a-page layout";
+    return o.layout.candidates ? "the 1-puzzle-a-page layout with candidates"
+                               : "the 1-puzzle-a-page layout";
   }
   return "the " + std::to_string(per_page) + "-puzzles-a-page layout";
 }
 
-std::string PaperProblem(const puzzle::RunOptions& o) {
+std::string PaperProblem(const BookOptions& o) {
   if (IsClassicBook(o)) return std::string();
   const double smallest_scale = kSmallestTextPoints / kDesignSmallestText;
   if (Scale(o) >= smallest_scale - 1e-9) return std::string();
   // The smallest paper of this shape on which the scale reaches the smallest text size.
   double inside = InsideMargin(BookPageCount(o));
-  double k = std::max((smallest_scale * kDesignWidth + inside + kPrintMargin) / o.paper_width,
-                      (smallest_scale * kDesignHeight + 2 * kPrintMargin) / o.paper_height);
+  double k = std::max((smallest_scale * kDesignWidth + inside + kPrintMargin) / o.layout.paper.width,
+                      (smallest_scale * kDesignHeight + 2 * kPrintMargin) / o.layout.paper.height);
   auto inches = [](double v) {
     char buf[32];
     auto r = std::to_chars(buf, buf + sizeof buf, std::ceil(v * 100 - 1e-6) / 100,
@@ -120,11 +118,10 @@ std::string PaperProblem(const puzzle::RunOptions& o) {
   const std::string problem = "the paper is too small for " + LayoutName(o) +
                               ": its text would be under " + inches(kSmallestTextPoints) + " pt";
   // Only a paper that the program takes and that fits is offered.
-  const std::string suggestion = inches(k * o.paper_width) + "x" + inches(k * o.paper_height);
+  const std::string suggestion = inches(k * o.layout.paper.width) + "x" + inches(k * o.layout.paper.height);
   if (std::optional<Paper> larger = ParsePaper(suggestion)) {
-    puzzle::RunOptions fits = o;
-    fits.paper_width = larger->width;
-    fits.paper_height = larger->height;
+    BookOptions fits = o;
+    fits.layout.paper = *larger;
     if (Scale(fits) >= smallest_scale - 1e-9) {
       return problem + "; the smallest paper of this shape is " + suggestion + " in";
     }

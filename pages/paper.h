@@ -7,13 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "puzzle/options.h"
+#include "pages/options.h"
 
 namespace quorvel::pages {
-
-struct Paper {
-  double width, height;  // inches
-};
 
 inline constexpr double kLetterWidth = 8.5, kLetterHeight = 11.0;
 // The paper sizes a book can have, inches.
@@ -32,11 +28,11 @@ inline constexpr const char* kPaperForms =
     "letter, a4, a5 or WxH in inches (for example 6x9), 4 to 8.5 wide and 6 to 11.69 tall";
 
 // The number of PDF pages of a book: the puzzle pages and the answer pages.
-int BookPageCount(const puzzle::RunOptions& options);
+int BookPageCount(const BookOptions& options);
 
 // Whether the book is the classic one: Letter paper, not print-ready. Its pages are the Letter
 // design as it is.
-bool IsClassicBook(const puzzle::RunOptions& options);
+bool IsClassicBook(const BookOptions& options);
 
 // The inside margin of a book of `total_pages` pages: 0.375 in up to 150 pages, 0.5 in up to
 // 300, 0.625 in beyond.
@@ -52,19 +48,19 @@ struct Placement {
 // The placement on page `number` (1-based; odd pages are right-hand pages, bound on the left) of
 // a book with these options, of `total_pages` pages (0: the book's own count). The identity for
 // the classic book.
-Placement PlacementOf(const puzzle::RunOptions& options, int number, int total_pages = 0);
+Placement PlacementOf(const BookOptions& options, int number, int total_pages = 0);
 
 // The area of page `number` that the layout may use: left, top, right, bottom in inches.
 struct LiveArea {
   double left, top, right, bottom;
 };
-LiveArea LiveAreaOf(const puzzle::RunOptions& options, int number, int total_pages = 0);
+LiveArea LiveAreaOf(const BookOptions& options, int number, int total_pages = 0);
 
 // "" when the layout's text stays at 7 pt or more on the paper, else a message naming the
 // layout and the smallest paper of the same shape that fits.
-std::string PaperProblem(const puzzle::RunOptions& options);
+std::string PaperProblem(const BookOptions& options);
 
 // The layout's name in messages: "1 puzzle a page", "4 puzzles a page", "Samurai", ...
-std::string LayoutName(const puzzle::RunOptions& options);
+std::string LayoutName(const BookOptions& options);
 
 }  // namespace quorvel::pages

@@ -70,11 +70,10 @@ void PuzzleSupply::ClearBatch() {
   for (std::string& s : solutions_) s.clear();
 }
 
-void PuzzleSupply::FillBatch(const RunOptions& options) {
+void PuzzleSupply::FillBatch(int level_item, int n, bool unique) {
   ClearBatch();
-  SetUniqueDraws(options.unique);
-  int level = GetBankLevel(options.level_item);
-  int n = options.pages * GetPuzzlesPerPage(options.per_page_item);
+  SetUniqueDraws(unique);
+  int level = GetBankLevel(level_item);
   if (n < 0 || n > kBatchSlots) {
     throw std::out_of_range("a batch of " + std::to_string(n) + " puzzles exceeds 2000 slots");
   }

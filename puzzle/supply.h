@@ -39,8 +39,9 @@ class PuzzleSupply {
   void LevelPick(int bank_level);
 
   void ClearBatch();
-  // Fills slots 1..pages x puzzles-per-page with fresh picks of the options' level.
-  void FillBatch(const RunOptions& options);
+  // Fills slots 1..count with fresh picks of `level` (0..5), drawn without repeats when
+  // `unique`.
+  void FillBatch(int level, int count, bool unique);
 
   // Slot k (1..2000) of the batch.
   const std::string& Puzzle(int k) const { return puzzles_.at(k - 1); }

@@ -112,12 +112,12 @@ const TextInfo* FindText(const PageSummary& page, const std::string& text) {
 
 TEST_F(BookTest, StandardLayoutsItemCountsAndPages) {
   struct Case {
-    int pages, per_page_item, want_pages, puzzle_items;
+    int pages, per_page, want_pages, puzzle_items;
   };
-  for (Case k : {Case{1, 0, 2, 104}, Case{3, 1, 5, 206}, Case{5, 2, 10, 410}}) {
-    puzzle::RunOptions o;
-    o.pages = k.pages;
-    o.per_page_item = k.per_page_item;
+  for (Case k : {Case{1, 1, 2, 104}, Case{3, 2, 5, 206}, Case{5, 4, 10, 410}}) {
+    BookOptions o;
+    o.layout.pages = k.pages;
+    o.layout.per_page = k.per_page;
     maker_->BuildStandardPages(o, Pdf());
     ASSERT_EQ(static_cast<int>(pages_.size()), k.want_pages);
     for (int q = 0; q < k.want_pages; ++q) {
@@ -134,9 +134,9 @@ TEST_F(BookTest, StandardLayoutsItemCountsAndPages) {
 }
 
 TEST_F(BookTest, TwoPerPageAndPartialAnswerPages) {
-  puzzle::RunOptions o;
-  o.pages = 3;
-  o.per_page_item = 1;
+  BookOptions o;
+  o.layout.pages = 3;
+  o.layout.per_page = 2;
   maker_->BuildStandardPages(o, Pdf());
   ASSERT_EQ(pages_.size(), 5u);
   const TextInfo* five = FindText(pages_[2], "Sudoku #5");
@@ -154,8 +154,8 @@ TEST_F(BookTest, TwoPerPageAndPartialAnswerPages) {
 }
 
 TEST_F(BookTest, PrintedGridIsTheStringMirroredAndAnswersMatch) {
-  puzzle::RunOptions o;
-  o.pages = 1;
+  BookOptions o;
+  o.layout.pages = 1;
   maker_->BuildStandardPages(o, Pdf());
   const std::string& puzzle = maker_->Supply().Puzzle(1);
   const std::string& solution = maker_->Supply().Solution(1);
@@ -188,10 +188,10 @@ TEST_F(BookTest, PrintedGridIsTheStringMirroredAndAnswersMatch) {
 }
 
 TEST_F(BookTest, CandidatesOnlyOnOnePerPage) {
-  puzzle::RunOptions o;
-  o.pages = 2;
-  o.candidates = true;
-  o.level_item = 2;
+  BookOptions o;
+  o.layout.pages = 2;
+  o.layout.candidates = true;
+  o.puzzles.level = 2;
   maker_->BuildStandardPages(o, Pdf());
   const std::string& puzzle = maker_->Supply().Puzzle(1);
   puzzle::TQJ grid;
@@ -212,7 +212,7 @@ TEST_F(BookTest, CandidatesOnlyOnOnePerPage) {
     }
   }
   EXPECT_NE(FindText(pages_[0], "Standard Sudoku by Quorvel Pro"), nullptr);
-  o.per_page_item = 2;
+  o.layout.per_page = 4;
   maker_->BuildStandardPages(o, Pdf());
   for (const TextInfo& t : pages_[0].text_items) {
     if (t.FontJustify() == report::pjCenter) {
@@ -222,8 +222,8 @@ TEST_F(BookTest, CandidatesOnlyOnOnePerPage) {
 }
 
 TEST_F(BookTest, StandardProgress) {
-  puzzle::RunOptions o;
-  o.pages = 3;
+  BookOptions o;
+  o.layout.pages = 3;
   maker_->BuildStandardPages(o, Pdf());
   std::vector<int> want = {13, 26, 40};
   EXPECT_EQ(std::vector<int>(progress_.positions.begin(), progress_.positions.begin() + 3), want);
@@ -236,10 +236,10 @@ TEST_F(BookTest, StandardProgress) {
 }
 
 TEST_F(BookTest, SamuraiPagesAndProgress) {
-  puzzle::RunOptions o;
-  o.pages = 1;
-  o.samurai = true;
-  o.level_item = 3;
+  BookOptions o;
+  o.layout.pages = 1;
+  o.puzzles.kind = puzzle::PuzzleKind::kSamurai;
+  o.puzzles.level = 3;
   maker_->BuildSamuraiPages(o, Pdf());
   ASSERT_EQ(pages_.size(), 2u);
   EXPECT_EQ(pages_[0].hlines, 50);
@@ -258,7 +258,7 @@ TEST_F(BookTest, SamuraiPagesAndProgress) {
   EXPECT_EQ(empty_answers, 0);
 
   progress_.positions.clear();
-  o.pages = 7;
+  o.layout.pages = 7;
   maker_->BuildSamuraiPages(o, Pdf());
   EXPECT_EQ(std::vector<int>(progress_.positions.begin() + 1, progress_.positions.begin() + 8),
             (std::vector<int>{14, 18, 22, 27, 31, 35, 40}));
@@ -394,21 +394,21 @@ namespace {
 
 TEST(UniqueBooks, RefusedBeforeAnyWorkWhenTheLevelHasTooFewPuzzles) {
   puzzle::BankSet banks = testing::FixtureBanks();  // three lines a bank
-  puzzle::RunOptions o;
-  o.unique = true;
-  o.pages = 3;
-  o.level_item = 4;
-  EXPECT_EQ(RunOptionsProblem(o, banks), "");
-  o.pages = 4;
-  EXPECT_EQ(RunOptionsProblem(o, banks),
+  BookOptions o;
+  o.puzzles.unique = true;
+  o.layout.pages = 3;
+  o.puzzles.level = 4;
+  EXPECT_EQ(OptionsProblem(o, banks), "");
+  o.layout.pages = 4;
+  EXPECT_EQ(OptionsProblem(o, banks),
             "a book of different puzzles can hold at most 3 Expert Sudoku puzzles; this one "
             "needs 4");
-  o.unique = false;
-  EXPECT_EQ(RunOptionsProblem(o, banks), "") << "independent draws may repeat";
-  o.unique = true;
-  o.samurai = true;
-  o.pages = 1;
-  EXPECT_NE(RunOptionsProblem(o, banks).find("at most 3 Expert Sudoku puzzles; this one needs 5"),
+  o.puzzles.unique = false;
+  EXPECT_EQ(OptionsProblem(o, banks), "") << "independent draws may repeat";
+  o.puzzles.unique = true;
+  o.puzzles.kind = puzzle::PuzzleKind::kSamurai;
+  o.layout.pages = 1;
+  EXPECT_NE(OptionsProblem(o, banks).find("at most 3 Expert Sudoku puzzles; this one needs 5"),
             std::string::npos);
 
   fs::path dir = fs::temp_directory_path() / ("quorvel_unique_" + std::to_string(getpid()));
@@ -417,9 +417,9 @@ TEST(UniqueBooks, RefusedBeforeAnyWorkWhenTheLevelHasTooFewPuzzles) {
   bool executed = false;
   maker.before_execute = [&](report::TReportProject&) { executed = true; };
   EXPECT_THROW(maker.BuildSamuraiPages(o, (dir / "book.pdf").string()), std::invalid_argument);
-  o.samurai = false;
-  o.pages = 2;
-  o.per_page_item = 1;
+  o.puzzles.kind = puzzle::PuzzleKind::kStandard;
+  o.layout.pages = 2;
+  o.layout.per_page = 2;
   EXPECT_THROW(maker.BuildStandardPages(o, (dir / "book.pdf").string()), std::invalid_argument);
   EXPECT_FALSE(executed);
   EXPECT_TRUE(fs::is_empty(dir)) << "no recording, no PDF";
@@ -431,11 +431,11 @@ TEST(UniqueBooks, ALargestSamuraiBookUsesEveryLineOnce) {
   fs::create_directories(dir);
   BookMaker maker(banks::BuiltInBanks(), (dir / "book.pgs").string());
   maker.record_only = true;
-  puzzle::RunOptions o;
-  o.samurai = true;
-  o.unique = true;
-  o.pages = 200;
-  o.level_item = 5;
+  BookOptions o;
+  o.puzzles.kind = puzzle::PuzzleKind::kSamurai;
+  o.puzzles.unique = true;
+  o.layout.pages = 200;
+  o.puzzles.level = 5;
   maker.BuildSamuraiPages(o, std::string());
   std::set<std::string> forms;
   for (int page = 1; page <= 200; ++page) {
@@ -473,7 +473,7 @@ TEST(Paper, NamesAndSizes) {
 }
 
 TEST(Paper, PlacementsMarginsAndRefusals) {
-  puzzle::RunOptions o;
+  BookOptions o;
   EXPECT_TRUE(IsClassicBook(o));
   EXPECT_TRUE(PlacementOf(o, 1).Identity()) << "the classic book is the design itself";
   EXPECT_EQ(PaperProblem(o), "");
@@ -481,9 +481,9 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
        {std::pair{23, 0.375}, {150, 0.375}, {151, 0.5}, {300, 0.5}, {301, 0.625}, {400, 0.625}}) {
     EXPECT_EQ(InsideMargin(pages), margin) << pages;
   }
-  o.print_ready = true;
+  o.layout.print_ready = true;
   EXPECT_FALSE(IsClassicBook(o));
-  o.paper_width = 6, o.paper_height = 9, o.samurai = true, o.pages = 100;  // 200 PDF pages
+  o.layout.paper.width = 6, o.layout.paper.height = 9, o.puzzles.kind = puzzle::PuzzleKind::kSamurai, o.layout.pages = 100;  // 200 PDF pages
   EXPECT_EQ(BookPageCount(o), 200);
   // Odd pages are bound on the left: the half-inch gutter moves the design right by the
   // difference between the margins.
@@ -496,25 +496,25 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
   EXPECT_EQ(live.right, 5.625);
   EXPECT_EQ(PaperProblem(o), "");
   // Too small a paper for 7-point text, with the smallest paper of its shape.
-  o.paper_width = 4, o.paper_height = 6;
+  o.layout.paper.width = 4, o.layout.paper.height = 6;
   EXPECT_EQ(PaperProblem(o),
             "the paper is too small for the Samurai layout: its text would be under 7 pt; the "
             "smallest paper of this shape is 5.37x8.05 in");
-  o.paper_width = 5.37, o.paper_height = 8.05;
+  o.layout.paper.width = 5.37, o.layout.paper.height = 8.05;
   EXPECT_EQ(PaperProblem(o), "");
   // Shapes whose smallest fitting paper would be larger than any paper taken: no suggestion.
-  o.samurai = false;
+  o.puzzles.kind = puzzle::PuzzleKind::kStandard;
   for (auto [w, h] : {std::pair{4.0, 11.69}, std::pair{8.5, 6.0}}) {
-    o.paper_width = w, o.paper_height = h;
+    o.layout.paper.width = w, o.layout.paper.height = h;
     EXPECT_EQ(PaperProblem(o),
               "the paper is too small for the 1-puzzle-a-page layout: its text would be under 7 "
               "pt; no paper of this shape up to 8.5x11.69 in is large enough")
         << w << "x" << h;
   }
-  o.samurai = true, o.paper_width = 5.37, o.paper_height = 8.05;
-  EXPECT_EQ(RunOptionsProblem(o, banks::BuiltInBanks()), "");
-  o.paper_width = 3;
-  EXPECT_NE(RunOptionsProblem(o, banks::BuiltInBanks()).find("the paper must be"),
+  o.puzzles.kind = puzzle::PuzzleKind::kSamurai, o.layout.paper.width = 5.37, o.layout.paper.height = 8.05;
+  EXPECT_EQ(OptionsProblem(o, banks::BuiltInBanks()), "");
+  o.layout.paper.width = 3;
+  EXPECT_NE(OptionsProblem(o, banks::BuiltInBanks()).find("the paper must be"),
             std::string::npos);
 }
 

@@ -321,17 +321,10 @@ TEST_F(SupplyTest, AnEmptyBankIsAClearError) {
 TEST_F(SupplyTest, FillBatchSlotsAndLeftovers) {
   BankSet banks = testing::FixtureBanks();
   PuzzleSupply supply(banks);
-  RunOptions big;
-  big.pages = 30;
-  big.per_page_item = 2;  // 120 puzzles
-  supply.FillBatch(big);
+  supply.FillBatch(0, 120, false);
   EXPECT_FALSE(supply.Puzzle(120).empty());
 
-  RunOptions options;
-  options.pages = 20;
-  options.per_page_item = 2;  // 80 puzzles
-  options.level_item = 2;
-  supply.FillBatch(options);
+  supply.FillBatch(2, 80, false);
   for (int k = 1; k <= 80; ++k) {
     const std::string& p = supply.Puzzle(k);
     const std::string& s = supply.Solution(k);
@@ -361,10 +354,7 @@ TEST_F(SupplyTest, EasyAndStandardDrawFromBankOne) {
   BankSet banks({std::vector<std::string>{fewer}, marker, {fewer}, {fewer}, {fewer}});
   PuzzleSupply supply(banks);
   for (int item : {1, 2}) {
-    RunOptions options;
-    options.pages = 5;
-    options.level_item = item;
-    supply.FillBatch(options);
+    supply.FillBatch(item, 5, false);
     for (int k = 1; k <= 5; ++k) {
       const std::string& p = supply.Puzzle(k);
       EXPECT_EQ(std::count_if(p.begin(), p.end(), [](char ch) { return ch != '0'; }), 30);
@@ -399,12 +389,18 @@ BankSet FirstLines(size_t n) {
   return BankSet(lists);
 }
 
-std::vector<std::string> Batch(PuzzleSupply& supply, const RunOptions& o, uint32_t seed) {
+// A batch of `n` puzzles of `level` drawn from a fixed seed.
+struct BatchOf {
+  int level = 0, n = 0;
+  bool unique = false;
+};
+
+std::vector<std::string> Batch(PuzzleSupply& supply, const BatchOf& o, uint32_t seed) {
   SetSeedCounter(MakeSequenceCounter(seed));
-  supply.FillBatch(o);
+  supply.FillBatch(o.level, o.n, o.unique);
   SetSeedCounter(nullptr);
   std::vector<std::string> out;
-  int n = o.pages * GetPuzzlesPerPage(o.per_page_item);
+  const int n = o.n;
   for (int k = 1; k <= n; ++k) out.push_back(supply.Puzzle(k) + supply.Solution(k));
   return out;
 }
@@ -414,11 +410,10 @@ TEST(SupplyDraws, IndependentDrawsTakeOnlyTheFirst500Lines) {
   // banks of 500 lines.
   BankSet first = FirstLines(500);
   PuzzleSupply full(banks::BuiltInBanks()), cut(first);
-  RunOptions o;
-  o.pages = 100;
-  o.per_page_item = 2;
+  BatchOf o;
+  o.n = 400;
   for (int level_item : {0, 3, 5}) {
-    o.level_item = level_item;
+    o.level = level_item;
     EXPECT_EQ(Batch(full, o, 11), Batch(cut, o, 11)) << level_item;
   }
 }
@@ -426,9 +421,9 @@ TEST(SupplyDraws, IndependentDrawsTakeOnlyTheFirst500Lines) {
 TEST(SupplyDraws, UniqueDrawsTakeEveryLineOnceAndAreReproducible) {
   BankSet six = FirstLines(6);
   PuzzleSupply supply(six);
-  RunOptions o;
-  o.pages = 6;
-  o.level_item = 3;
+  BatchOf o;
+  o.n = 6;
+  o.level = 3;
   o.unique = true;
   std::set<std::string> bank_forms, batch_forms;
   for (std::string_view line : six.Bank(2)) bank_forms.insert(CanonicalForm(line));
@@ -442,7 +437,7 @@ TEST(SupplyDraws, UniqueDrawsTakeEveryLineOnceAndAreReproducible) {
   EXPECT_EQ(Batch(supply, o, 5), batch);
   EXPECT_NE(Batch(supply, o, 6), batch);
   // A seventh puzzle would repeat one.
-  o.pages = 7;
+  o.n = 7;
   try {
     Batch(supply, o, 5);
     FAIL() << "a seventh different puzzle was drawn from six lines";

@@ -1,16 +1,16 @@
 #include "tools/sudoku.h"
 
+#include "puzzle/geometry.h"
+
 namespace quorvel::tools {
 
+// The fast tables of the classic grid, made from its geometry: its 27 houses are the units.
 const Geometry& Geo() {
   static const Geometry geo = [] {
+    const auto& houses = puzzle::GridGeometry::Classic().Houses();
     Geometry g{};
-    for (int i = 0; i < 9; ++i) {
-      for (int k = 0; k < 9; ++k) {
-        g.units[i][k] = i * 9 + k;
-        g.units[9 + i][k] = k * 9 + i;
-        g.units[18 + i][k] = (3 * (i / 3) + k / 3) * 9 + 3 * (i % 3) + k % 3;
-      }
+    for (size_t u = 0; u < 27; ++u) {
+      for (size_t k = 0; k < 9; ++k) g.units[u][k] = houses[u][k];
     }
     for (int c = 0; c < 81; ++c) {
       g.units_of[c] = {RowOf(c), 9 + ColOf(c), 18 + BoxIndexOf(c)};

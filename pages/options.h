@@ -1,0 +1,29 @@
+// What a book is made from: the puzzle choices and the page choices, as plain domain values.
+#pragma once
+
+#include "puzzle/options.h"
+
+namespace quorvel::pages {
+
+struct Paper {
+  double width, height;  // inches
+};
+
+struct PageOptions {
+  int pages = 20;           // puzzle pages, 1..200
+  int per_page = 1;         // puzzles a page: 1, 2 or 4 (a Samurai page holds one)
+  bool candidates = false;  // the candidates of every empty cell printed (1 a page)
+  // 8.5 x 11 (US Letter) is the classic book.
+  Paper paper{8.5, 11.0};
+  // A book for print-on-demand services: the font embedded, grey colours, PDF/X-1a markers, and
+  // the layout inside margins with a gutter (as on any paper other than the classic Letter).
+  bool print_ready = false;
+};
+
+struct BookOptions {
+  puzzle::PuzzleOptions puzzles;
+  PageOptions layout;
+  bool Samurai() const { return puzzles.kind == puzzle::PuzzleKind::kSamurai; }
+};
+
+}  // namespace quorvel::pages

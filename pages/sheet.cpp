@@ -1,0 +1,54 @@
+#include "pages/sheet.h"
+
+namespace quorvel::pages {
+
+using report::CreateItem;
+using report::TReportHLine;
+using report::TReportText;
+using report::TReportVLine;
+
+void Sheet::Text(const std::string& text, double left, double top, int size) const {
+  TReportText* t = CreateItem<TReportText>(page, "TitleText");
+  t->SetText(text);
+  t->SetLeft(X(left));
+  t->SetTop(Y(top));
+  t->Font().Size = Size(size);
+  t->Font().Name = "Arial";
+}
+
+void Sheet::TextPlacedFirst(const std::string& text, double left, double top, int size) const {
+  TReportText* t = CreateItem<TReportText>(page, "TitleText");
+  t->SetLeft(X(left));
+  t->SetTop(Y(top));
+  t->Font().Size = Size(size);
+  t->SetText(text);
+  t->Font().Name = "Arial";
+}
+
+void Sheet::Cell(double left, double top, int size, const std::string& text) const {
+  TReportText* t = CreateItem<TReportText>(page, "TitleText");
+  t->SetLeft(X(left));
+  t->SetTop(Y(top));
+  t->Font().Size = Size(size);
+  t->SetFontJustify(report::pjCenter);
+  t->SetText(text);
+  t->SetWidth(Length(1.0));
+}
+
+void Sheet::HLine(double left, double width, int line_width, double top) const {
+  TReportHLine* h = CreateItem<TReportHLine>(page);
+  h->SetLeft(X(left));
+  h->SetWidth(Length(width));
+  h->SetLineWidth(Length(line_width));
+  h->SetTop(Y(top));
+}
+
+void Sheet::VLine(double top, double height, int line_width, double left) const {
+  TReportVLine* v = CreateItem<TReportVLine>(page);
+  v->SetTop(Y(top));
+  v->SetHeight(Length(height));
+  v->SetLineWidth(Length(line_width));
+  v->SetLeft(X(left));
+}
+
+}  // namespace quorvel::pages

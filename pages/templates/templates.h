@@ -1,0 +1,41 @@
+// The page templates: one for each kind of page, each drawing a page spec of the book plan onto
+// its sheet and moving the progress display as that page begins.
+#pragma once
+
+#include <string>
+
+#include "pages/plan.h"
+#include "pages/sheet.h"
+#include "puzzle/samurai.h"
+#include "puzzle/supply.h"
+#include "report/writer.h"
+
+namespace quorvel::pages {
+
+// The footer printed on every page.
+inline constexpr const char* kMakerAddress = "www.tessaly.example";
+
+// What every template reads: the run's puzzles, the title of its pages, the progress display.
+struct TemplateContext {
+  puzzle::PuzzleSupply& supply;
+  const puzzle::SamuraiBatch& samurai;
+  std::string title;
+  report::Progress& progress;
+};
+
+// "Sudoku #7".
+std::string Heading(int number);
+
+// 1, 2 or 4 Standard puzzles (1 with candidates).
+void DrawStandardPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+// Four Standard solutions.
+void DrawStandardAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+// One Samurai puzzle, or its solution.
+void DrawSamuraiPuzzle(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawSamuraiAnswer(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+
+// The template of a page kind.
+using PageTemplate = void (*)(const Sheet&, const PageSpec&, TemplateContext&);
+PageTemplate TemplateFor(PageKind kind);
+
+}  // namespace quorvel::pages
