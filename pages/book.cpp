@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "pages/templates/templates.h"
-#include "report/large_memory.h"
 
 namespace quorvel::pages {
 namespace {
@@ -211,10 +210,6 @@ void BookMaker::BuildSamuraiPages(BookOptions options, const std::string& pdf_fi
 
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   StageEnded("document");
-  // Memory kept between freeing the document and writing the PDF goes back when the run ends.
-  struct GiveBackKept {
-    ~GiveBackKept() { report::ReleaseKeptLarge(); }
-  } give_back_kept;
   if (before_execute) before_execute(project_);
   RunRecording recording(page_stream_file_);
   {

@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "report/document_private.h"
-#include "report/large_memory.h"
+#include "report/arena.h"
 
 namespace quorvel::report {
 
@@ -18,169 +18,55 @@ using internal::IsReservedName;
 
 // --- TReportComponent ---------------------------------------------------------------------
 
-namespace {
-
-// Free lists of component memory by 16-byte size class, refilled in 64 KiB blocks that live as
-// long as the thread; a component is freed on the thread that made it. Sanitizer builds use the
-// ordinary allocator, so that they still see every use after free.
-#if defined(__SANITIZE_ADDRESS__)
-#define QUORVEL_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUORVEL_ASAN 1
-#endif
-#endif
-#ifdef QUORVEL_ASAN
-constexpr bool kPooled = false;
-#else
-constexpr bool kPooled = true;
-#endif
-constexpr size_t kGrain = 16;
-constexpr size_t kMaxPooled = 512;
-// Tables: powers of two from 1 KiB to 1 MiB.
-constexpr int kFirstTableShift = 10;
-constexpr int kLastTableShift = 20;
-
-struct ComponentPool {
-  struct FreeNode {
-    FreeNode* next;
-  };
-  // A small book takes its components and tables from 64 KiB blocks. Once the pool holds
-  // 512 KiB, blocks are 2 MiB, aligned so that the system can back each with one huge page
-  // (made ready one ahead on a helper thread): a large book touches tens of megabytes of
-  // components, and one fault per block instead of one per 4 KiB page is much of its run time.
-  // When the last component and table are freed (a project closes), the blocks go back, so
-  // that rendering the PDF does not keep the document's memory.
-  FreeNode* free[kMaxPooled / kGrain + 1] = {};
-  FreeNode* free_tables[kLastTableShift + 1] = {};
-  std::vector<std::pair<void*, size_t>> blocks;
-  size_t pooled = 0;           // bytes in all blocks
-  size_t live = 0;             // components and tables handed out and not given back
-  std::byte* fresh = nullptr;  // the unused rest of the newest block
-  size_t fresh_left = 0;
-  HugeBlockReadier readier;
-
-  ~ComponentPool() { Release(); }
-
-  void Release() {
-    readier.Stop();
-    for (auto [block, size] : blocks) UnmapLarge(block, size);
-    blocks.clear();
-    std::fill(std::begin(free), std::end(free), nullptr);
-    std::fill(std::begin(free_tables), std::end(free_tables), nullptr);
-    pooled = 0;
-    fresh = nullptr;
-    fresh_left = 0;
-  }
-
-  void* Take(size_t size) {
-    size_t cls = (size + kGrain - 1) / kGrain;
-    if (FreeNode* n = free[cls]) {
-      free[cls] = n->next;
-      ++live;
-      return n;
-    }
-    return Carve(cls * kGrain);
-  }
-  void Give(void* p, size_t size) {
-    size_t cls = (size + kGrain - 1) / kGrain;
-    auto* n = static_cast<FreeNode*>(p);
-    n->next = free[cls];
-    free[cls] = n;
-    if (--live == 0) Release();
-  }
-
-  static int TableShift(size_t bytes) {
-    int shift = kFirstTableShift;
-    while ((size_t{1} << shift) < bytes) ++shift;
-    return shift;
-  }
-  void* TakeTable(size_t bytes) {
-    int shift = TableShift(bytes);
-    if (FreeNode* n = free_tables[shift]) {
-      free_tables[shift] = n->next;
-      ++live;
-      return n;
-    }
-    return Carve(size_t{1} << shift);
-  }
-  void GiveTable(void* p, size_t bytes) {
-    int shift = TableShift(bytes);
-    auto* n = static_cast<FreeNode*>(p);
-    n->next = free_tables[shift];
-    free_tables[shift] = n;
-    if (--live == 0) Release();
-  }
-
-  // `bytes` from the newest block's unused rest, or from a new block.
-  void* Carve(size_t bytes) {
-    if (fresh_left < bytes) {
-      bool huge = pooled >= kHugeFrom;
-      size_t block_size = huge ? kHugeBlock : kSmallBlock;
-      if (bytes > block_size) block_size = (bytes + kSmallBlock - 1) / kSmallBlock * kSmallBlock;
-      void* block = huge && block_size == kHugeBlock ? readier.Take() : MapLarge(block_size, huge);
-      blocks.emplace_back(block, block_size);
-      pooled += block_size;
-      fresh = static_cast<std::byte*>(block);
-      fresh_left = block_size;
-    }
-    // Memory is handed out from the block's unused rest, so that only what is used is touched.
-    void* p = fresh;
-    fresh += bytes;
-    fresh_left -= bytes;
-    ++live;
-    return p;
-  }
-};
-
-ComponentPool& Pool() {
-  thread_local ComponentPool pool;
-  return pool;
-}
-
-}  // namespace
-
 namespace internal {
 
 // Small tables come from the ordinary allocator: the few long-lived owners (the project's
-// container and its manager) have small tables, and the pool can give its blocks back once the
-// document's components and large tables are gone.
-bool PooledTable(size_t bytes) {
-  return kPooled && bytes >= (size_t{1} << kFirstTableShift) &&
-         bytes <= (size_t{1} << kLastTableShift);
-}
+// container and its manager) have small tables, and the arena can give its blocks back once
+// the document's components and large tables are gone.
+bool ArenaTable(size_t bytes) { return bytes >= (size_t{1} << Arena::kFirstTableShift); }
 
 void* TakeTableMemory(size_t bytes) {
-  if (!PooledTable(bytes)) return ::operator new(bytes);
-  return Pool().TakeTable(bytes);
+  if (!ArenaTable(bytes)) return ::operator new(bytes);
+  return Arena::Current().Allocate(bytes);
 }
 
 void GiveTableMemory(void* p, size_t bytes) noexcept {
   if (!p) return;
-  if (!PooledTable(bytes)) {
+  if (!ArenaTable(bytes)) {
     ::operator delete(p);
     return;
   }
-  Pool().GiveTable(p, bytes);
+  Arena::Deallocate(p, bytes);
 }
 
 }  // namespace internal
 
 void* TReportComponent::operator new(size_t size) {
-  if (!kPooled || size > kMaxPooled) return ::operator new(size);
-  return Pool().Take(size);
+  if (size > Arena::kLargestSmall) return ::operator new(size);
+  return Arena::Current().Allocate(size);
 }
 
 void TReportComponent::operator delete(void* p, size_t size) noexcept {
   if (!p) return;
-  if (!kPooled || size > kMaxPooled) {
+  if (size > Arena::kLargestSmall) {
     ::operator delete(p);
     return;
   }
-  Pool().Give(p, size);
+  Arena::Deallocate(p, size);
 }
 
 TReportComponent::TReportComponent(TReportComponent* owner) : owner_(owner) {}
+
+Arena& ArenaOf(const TReportComponent& component) {
+  // Pages make their items by the hundred: the answer is kept with what they own.
+  if (component.owned_ && component.owned_->arena) return *component.owned_->arena;
+  const TReportComponent* root = &component;
+  while (root->Owner()) root = root->Owner();
+  Arena* arena = const_cast<TReportComponent*>(root)->ProjectArena();
+  if (!arena) return Arena::Current();
+  if (component.owned_) component.owned_->arena = arena;
+  return *arena;
+}
 
 TReportComponent::~TReportComponent() {
   FreeComponents();

@@ -37,6 +37,11 @@ class TReportPage;
 class TProjectManager;
 class TReportControl;
 class TReportComponent;
+class Arena;
+
+// The arena the components and tables of `component`'s project come from (the current one when
+// it belongs to no project); make new components of it inside an Arena::Scope of it.
+Arena& ArenaOf(const TReportComponent& component);
 
 // Two lengths within this distance in inches count as equal.
 constexpr double kLengthTolerance = 0.0001;
@@ -62,6 +67,8 @@ class TReportComponent {
   }
   // True for pages, reports and the project manager: CreateItem on them owns the item.
   virtual bool IsProjectItem() const { return false; }
+  // The arena of the project whose root this is; null for every other component.
+  virtual Arena* ProjectArena() { return nullptr; }
 
   std::string_view Name() const { return name_.view(); }
   // Applies a name, checking that no other component of the owner carries it.
@@ -111,6 +118,7 @@ class TReportComponent {
  private:
   friend class TProjectManager;
   friend class TReportPage;
+  friend Arena& ArenaOf(const TReportComponent& component);
   void ReleaseOwned(TReportComponent* component);
   // Where this component stands in its owner's list.
   size_t PositionInOwner() const;
@@ -146,6 +154,8 @@ class TReportComponent {
     // The component the last search by name found: pages ask for the same taken name ("the
     // title's name, or the next free one") for each of their items. Forgotten when it leaves.
     TReportComponent* last_found = nullptr;
+    // The project's arena, found once for the components this one makes.
+    Arena* arena = nullptr;
     int& CounterFor(std::string_view base);
   };
   OwnedTable& Owned();

@@ -1,5 +1,7 @@
 #include "report/items.h"
 
+#include "report/arena.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -250,6 +252,7 @@ TReportControl* CreateItem(TReportComponent& on, std::string_view class_name,
                        "\"");
   }
   const uint8_t code = CodeOfClass(class_name);
+  Arena::Scope in_project(ArenaOf(*owner));
   std::unique_ptr<TReportComponent> made = MakeComponent(code, owner);
   TReportControl* item = made->AsControl();
   if (!item) throw EReportClass("Not a positioned item class: \"" + std::string(class_name) + "\"");

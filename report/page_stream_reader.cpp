@@ -123,32 +123,6 @@ void TPageStreamReader::SkipGraphic() {
   in_.Seek(in_.Position() + static_cast<size_t>(count));
 }
 
-int TPageStreamReader::ReplayPage() {
-  if (in_.U8() != pgs::kPage) {
-    throw ReportFileError("Unexpected code found in report file.", in_.Position() - 1);
-  }
-  in_.I32();  // previous page
-  in_.I32();  // next page
-  int number = in_.I16();
-  if (header_.version >= 2000) {
-    renderer_.PaperWidth = Length(0);
-    renderer_.PaperHeight = Length(0);
-  } else {
-    in_.U8();  // orientation
-  }
-  renderer_.BeginPage();
-  for (;;) {
-    const uint8_t code = in_.U8();
-    if (code == pgs::kEndPage) break;
-    if (!DrawRecord(code) && !StateRecord(code) && !SkipRecord(code)) {
-      // Graphics, page variables and the older whole-object records are not replayed.
-      UnexpectedCode(code, in_.Position() - 1);
-    }
-  }
-  renderer_.EndPage();
-  return number;
-}
-
 namespace {
 
 // Takes `value` into `field` and tells the renderer through `changed`, only when it differs.
@@ -162,7 +136,7 @@ void Update(T& field, V&& value, Changed changed) {
 
 }  // namespace
 
-bool TPageStreamReader::StateRecord(uint8_t code) {
+inline bool TPageStreamReader::StateRecord(uint8_t code) {
   auto brush = [this] { renderer_.BrushChanged(brush_); };
   auto font = [this] { FontChangedNow(); };
   auto pen = [this] { renderer_.PenChanged(pen_); };
@@ -249,7 +223,7 @@ bool TPageStreamReader::StateRecord(uint8_t code) {
   }
 }
 
-bool TPageStreamReader::DrawRecord(uint8_t code) {
+inline bool TPageStreamReader::DrawRecord(uint8_t code) {
   switch (code) {
     case pgs::kCenterText:
     case pgs::kLeftText:
@@ -336,7 +310,7 @@ bool TPageStreamReader::DrawRecord(uint8_t code) {
   }
 }
 
-bool TPageStreamReader::SkipRecord(uint8_t code) {
+inline bool TPageStreamReader::SkipRecord(uint8_t code) {
   switch (code) {
     case pgs::kBrushBitmap:
       if (in_.U8() == 1) SkipGraphic();
@@ -367,6 +341,32 @@ bool TPageStreamReader::SkipRecord(uint8_t code) {
     default:
       return false;
   }
+}
+
+int TPageStreamReader::ReplayPage() {
+  if (in_.U8() != pgs::kPage) {
+    throw ReportFileError("Unexpected code found in report file.", in_.Position() - 1);
+  }
+  in_.I32();  // previous page
+  in_.I32();  // next page
+  int number = in_.I16();
+  if (header_.version >= 2000) {
+    renderer_.PaperWidth = Length(0);
+    renderer_.PaperHeight = Length(0);
+  } else {
+    in_.U8();  // orientation
+  }
+  renderer_.BeginPage();
+  for (;;) {
+    const uint8_t code = in_.U8();
+    if (code == pgs::kEndPage) break;
+    if (!DrawRecord(code) && !StateRecord(code) && !SkipRecord(code)) {
+      // Graphics, page variables and the older whole-object records are not replayed.
+      UnexpectedCode(code, in_.Position() - 1);
+    }
+  }
+  renderer_.EndPage();
+  return number;
 }
 
 }  // namespace quorvel::report

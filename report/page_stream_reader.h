@@ -60,9 +60,10 @@ class TPageStreamReader {
   // One record of a page, by its code: drawing, a change of font, pen or brush (told to the
   // renderer when it changes something), or one that is read and passed over. False for a
   // code of none of these kinds.
-  bool DrawRecord(uint8_t code);
-  bool StateRecord(uint8_t code);
-  bool SkipRecord(uint8_t code);
+  // Made part of the page loop, which runs for every record of a recording.
+  [[gnu::always_inline]] inline bool DrawRecord(uint8_t code);
+  [[gnu::always_inline]] inline bool StateRecord(uint8_t code);
+  [[gnu::always_inline]] inline bool SkipRecord(uint8_t code);
   std::string Str() { return in_.String(header_.version >= 2016); }
   // The same as a view into the recording, which outlives the replay.
   std::string_view StrView() { return in_.StringView(header_.version >= 2016); }

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "report/document.h"
+#include "report/arena.h"
 #include "report/document_private.h"
 
 namespace quorvel::report {
@@ -103,6 +104,7 @@ std::vector<uint8_t> TProjectManager::Save() const {
 
 void TProjectManager::Load(const std::vector<uint8_t>& bytes) {
   Clear();
+  Arena::Scope in_project(ArenaOf(*this));
   ByteReader in(bytes);
   file_name_ = in.String();
   units_ = in.I32();

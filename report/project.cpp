@@ -15,6 +15,7 @@ namespace quorvel::report {
 // --- Reports ------------------------------------------------------------------------------
 
 TReportPage* TReport::AddPage() {
+  Arena::Scope in_project(ArenaOf(*this));
   auto page = std::make_unique<TReportPage>(this);
   TReportPage* raw = page.get();
   std::string name = FreeNameFor("Page");
@@ -125,6 +126,7 @@ void TProjectManager::Clear() {
 }
 
 TReport* TProjectManager::AddReport() {
+  Arena::Scope in_project(ArenaOf(*this));
   auto report = std::make_unique<TReport>(this);
   TReport* raw = report.get();
   std::string name = FreeNameFor("Report");
@@ -169,7 +171,7 @@ TReportComponent* TProjectManager::FindByFullName(std::string_view full_name) co
 
 // --- Project ------------------------------------------------------------------------------
 
-TReportProject::TReportProject() {
+TReportProject::TReportProject() : container_(arena_) {
   auto manager = std::make_unique<TProjectManager>(&container_);
   manager_ = manager.get();
   container_.AddOwned(std::move(manager));

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "report/arena.h"
 #include "report/component.h"
 #include "report/page.h"
 
@@ -108,8 +109,12 @@ class TProjectManager : public TProjectItem {
 // The internal container that owns a project's manager.
 class TProjectContainer : public TReportContainer {
  public:
-  TProjectContainer() : TReportContainer(nullptr) {}
+  explicit TProjectContainer(Arena& arena) : TReportContainer(nullptr), arena_(arena) {}
   const char* ClassName() const override { return "TProjectContainer"; }
+  Arena* ProjectArena() override { return &arena_; }
+
+ private:
+  Arena& arena_;
 };
 
 class TReportProject {
@@ -134,6 +139,9 @@ class TReportProject {
   void ExecuteReport(std::string_view name);
 
  private:
+  // The document's memory: it outlives every component, and gives its blocks back when the
+  // project closes.
+  Arena arena_;
   TProjectContainer container_;
   TProjectManager* manager_;
   TReportWriter* engine_ = nullptr;

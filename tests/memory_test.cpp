@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "report/arena.h"
+#include "report/document.h"
 #include "report/large_memory.h"
 #include "report/short_string.h"
 
@@ -49,13 +54,63 @@ TEST(LargeByteStore, KeepsEveryStringIntactAcrossBlocks) {
   for (const std::string& t : texts) stored.push_back(store.Add(t));
   for (size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(stored[i], texts[i]) << i;
   store.Clear();
-  // Blocks given back are kept for the next user and then released.
-  void* block = MapLarge(2 * 1024 * 1024, true);
-  static_cast<char*>(block)[0] = 1;
-  UnmapLarge(block, 2 * 1024 * 1024);
-  EXPECT_TRUE(HaveKeptLarge());
-  ReleaseKeptLarge();
-  EXPECT_FALSE(HaveKeptLarge());
+}
+
+TEST(Arena, ServesFreesAndGivesEverythingBack) {
+  Arena arena;
+  std::vector<std::pair<void*, size_t>> taken;
+  // Components of every size class and tables of every power of two, past 512 KiB so that
+  // 2 MiB blocks are used too; each piece written whole.
+  for (int round = 0; round < 40; ++round) {
+    for (size_t bytes : {size_t{8}, size_t{112}, size_t{144}, size_t{512}, size_t{1000},
+                         size_t{4096}, size_t{70000}, size_t{1} << 20}) {
+      void* p = arena.Allocate(bytes);
+      ASSERT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u);
+      std::memset(p, round, bytes);
+      taken.emplace_back(p, bytes);
+    }
+  }
+  EXPECT_EQ(arena.Live(), taken.size());
+  EXPECT_GT(arena.Held(), size_t{40} << 20);
+  // A piece given back is the next one of its size.
+  auto [p, bytes] = taken.back();
+  taken.pop_back();
+  Arena::Deallocate(p, bytes);
+  EXPECT_EQ(arena.Allocate(bytes), p);
+  taken.emplace_back(p, bytes);
+  // Given back on another thread, memory goes to the arena it came from; once nothing is left
+  // the arena holds no memory.
+  std::thread other([&] {
+    for (auto [q, n] : taken) Arena::Deallocate(q, n);
+  });
+  other.join();
+  EXPECT_EQ(arena.Live(), 0u);
+  EXPECT_EQ(arena.Held(), 0u);
+}
+
+TEST(Arena, ScopesChooseWhereComponentsGo) {
+  Arena outer, inner;
+  {
+    Arena::Scope a(outer);
+    EXPECT_EQ(&Arena::Current(), &outer);
+    {
+      Arena::Scope b(inner);
+      EXPECT_EQ(&Arena::Current(), &inner);
+      auto* text = new TReportText(nullptr);
+      EXPECT_EQ(inner.Live(), 1u);
+      delete text;
+      EXPECT_EQ(inner.Live(), 0u);
+    }
+    EXPECT_EQ(&Arena::Current(), &outer);
+  }
+  // Outside every scope, components come from the shared arena and go back to it.
+  Arena& shared = Arena::Current();
+  EXPECT_NE(&shared, &outer);
+  const size_t before = shared.Live();
+  auto* line = new TReportHLine(nullptr);
+  EXPECT_EQ(shared.Live(), before + 1);
+  delete line;
+  EXPECT_EQ(shared.Live(), before);
 }
 
 }  // namespace

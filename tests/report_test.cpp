@@ -414,7 +414,8 @@ TEST_F(ExecuteTest, CopyCarriesPropertiesAndLinks) {
   t->SetRotation(90);
   t->SetTruncate(true);
   std::vector<uint8_t> saved = project.ProjectManager().Save();
-  TProjectContainer container;
+  Arena arena;
+  TProjectContainer container(arena);
   auto owner = std::make_unique<TProjectManager>(&container);
   TProjectManager* copy = owner.get();
   container.AddOwned(std::move(owner));
