@@ -48,8 +48,8 @@ constexpr double kLengthTolerance = 0.0001;
 
 class TReportComponent {
  public:
-  // Components come from per-size free lists: a book creates and frees a few hundred thousand
-  // of them, twice over with the execution copy.
+  // Components come from their project's arena (see ArenaOf): a book creates and frees a few
+  // hundred thousand of them.
   static void* operator new(size_t size);
   static void operator delete(void* p, size_t size) noexcept;
 

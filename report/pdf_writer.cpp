@@ -128,7 +128,8 @@ std::string MapFontName(std::string_view name, bool bold, bool italic) {
   if (lower == "times new roman" || lower == "timesroman") return kTimes[form];
   if (lower == "symbol") return "Symbol";
   if (lower == "zapfdingbats") return "ZapfDingbats";
-  // "Arial" and every other name: no TrueType fonts are used, so they map to Helvetica.
+  // "Arial" and every other name map to Helvetica (a print-ready file embeds its own font for
+  // every name instead).
   return kHelvetica[form];
 }
 

@@ -6,11 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -138,4 +142,56 @@ inline int CheckAnswers(const std::vector<PageWords>& pages, int P, int U) {
   return n;
 }
 
+namespace testing {
+
+// A digest of each page's content stream of a PDF whose contents are not compressed, in page
+// order (the streams after the pages', a print-ready file's font, are left out).
+inline std::vector<std::string> PageDigests(const std::string& pdf) {
+  size_t count_at = pdf.find("/Type /Pages\r\n/Count ");
+  if (count_at == std::string::npos) return {};
+  const int pages = std::atoi(pdf.c_str() + count_at + 21);
+  std::vector<std::string> digests;
+  size_t at = 0;
+  while (static_cast<int>(digests.size()) < pages &&
+         (at = pdf.find("stream\r\n", at)) != std::string::npos) {
+    at += 8;
+    size_t end = pdf.find("endstream", at);
+    if (end == std::string::npos) break;
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (size_t i = at; i < end; ++i) h = (h ^ static_cast<uint8_t>(pdf[i])) * 0x100000001b3ull;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
+    digests.push_back(hex);
+    at = end + 9;
+  }
+  return digests;
+}
+
+inline std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const std::string& l : lines) s += l + "\n";
+  return s;
+}
+
+// Which page of `pdf` differs first from the pinned digests, and what it shows now.
+inline std::string FirstChangedPage(const std::vector<std::string>& now,
+                                    const std::string& pinned_text, const std::string& pdf) {
+  if (pinned_text.empty()) return "no page digests are pinned to compare with";
+  std::vector<std::string> pinned;
+  std::istringstream in(pinned_text);
+  for (std::string line; std::getline(in, line);) pinned.push_back(line);
+  for (size_t k = 0; k < std::max(now.size(), pinned.size()); ++k) {
+    if (k < now.size() && k < pinned.size() && now[k] == pinned[k]) continue;
+    if (k >= now.size() || k >= pinned.size()) {
+      return "the page count changed: " + std::to_string(now.size()) + " pages, " +
+             std::to_string(pinned.size()) + " before";
+    }
+    const std::string page = std::to_string(k + 1);
+    return "page " + page + " is the first that changed; it now reads: " +
+           Shell("pdftotext -f " + page + " -l " + page + " " + pdf + " - | head -c 400").out;
+  }
+  return "every page's content is as pinned: the change is in the file's other objects";
+}
+
+}  // namespace testing
 }  // namespace quorvel

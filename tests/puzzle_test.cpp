@@ -5,6 +5,7 @@
 
 #include "banks/builtin_banks.h"
 #include "puzzle/canonical.h"
+#include "puzzle/geometry.h"
 #include "puzzle/grid.h"
 #include "puzzle/random.h"
 #include "puzzle/supply.h"
@@ -446,6 +447,61 @@ TEST(SupplyDraws, UniqueDrawsTakeEveryLineOnceAndAreReproducible) {
     EXPECT_NE(std::string(e.what()).find("tk2 has only 6 different puzzles"), std::string::npos)
         << e.what();
   }
+}
+
+}  // namespace
+}  // namespace quorvel::puzzle
+
+namespace quorvel::puzzle {
+namespace {
+
+TEST(Geometry, HousesAndRegionBordersOfEveryShape) {
+  const GridGeometry& classic = GridGeometry::Classic();
+  ASSERT_EQ(classic.Houses().size(), 27u);
+  std::vector<int> houses_of(81);
+  for (const auto& house : classic.Houses()) {
+    std::set<int> cells(house.begin(), house.end());
+    EXPECT_EQ(cells.size(), 9u);
+    for (int c : house) ++houses_of[static_cast<size_t>(c)];
+  }
+  EXPECT_EQ(houses_of, std::vector<int>(81, 3)) << "a row, a column and a box each";
+  // Box 4 (the centre) in reading order.
+  EXPECT_EQ(classic.Houses()[18 + 4], (std::vector<int>{30, 31, 32, 39, 40, 41, 48, 49, 50}));
+  struct Case {
+    GridGeometry geometry;
+    std::vector<int> heavy_rows, heavy_columns;
+  };
+  // A 4 x 4 jigsaw: the left half of the top rows and a staircase below.
+  const std::vector<int> jigsaw = {0, 0, 1, 1,  //
+                                   0, 0, 1, 1,  //
+                                   2, 3, 3, 3,  //
+                                   2, 2, 2, 3};
+  for (const Case& c : {Case{classic, {0, 3, 6, 9}, {0, 3, 6, 9}},
+                        Case{GridGeometry::Boxes(6, 2, 3), {0, 2, 4, 6}, {0, 3, 6}},
+                        Case{GridGeometry::Boxes(4, 2, 2), {0, 2, 4}, {0, 2, 4}},
+                        Case{GridGeometry::Regions(4, jigsaw), {0, 2, 4}, {0, 4}}}) {
+    std::vector<int> rows, columns;
+    for (int k = 0; k <= c.geometry.Size(); ++k) {
+      if (c.geometry.HeavyRow(k)) rows.push_back(k);
+      if (c.geometry.HeavyColumn(k)) columns.push_back(k);
+    }
+    EXPECT_EQ(rows, c.heavy_rows) << c.geometry.Size();
+    EXPECT_EQ(columns, c.heavy_columns) << c.geometry.Size();
+    EXPECT_EQ(c.geometry.Houses().size(), static_cast<size_t>(3 * c.geometry.Size()));
+  }
+  // The jigsaw's borders cell by cell: between (2, 0) and (2, 1), not between (3, 0) and (3, 1).
+  const GridGeometry j = GridGeometry::Regions(4, jigsaw);
+  EXPECT_TRUE(j.BorderLeftOf(2, 1));
+  EXPECT_FALSE(j.BorderLeftOf(3, 1));
+  EXPECT_TRUE(j.BorderAbove(3, 3) == false && j.BorderAbove(3, 1));
+  // Diagonals are two more houses; shapes that are not n regions of n cells are refused.
+  GridGeometry x = GridGeometry::Boxes(9, 3, 3);
+  x.AddDiagonals();
+  ASSERT_EQ(x.Houses().size(), 29u);
+  EXPECT_EQ(x.Houses()[28].front(), 8);
+  EXPECT_THROW(GridGeometry::Boxes(6, 2, 2), std::invalid_argument);
+  EXPECT_THROW(GridGeometry::Regions(4, std::vector<int>(16, 0)), std::invalid_argument);
+  EXPECT_THROW(GridGeometry::Regions(4, std::vector<int>(15, 0)), std::invalid_argument);
 }
 
 }  // namespace
