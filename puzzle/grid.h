@@ -31,7 +31,8 @@ struct TNode {
   bool Given = false;
 };
 
-// Box number 1..9 of a cell, row by row; defined for rows and columns 1..9.
+// Box number 1..9 of a cell, row by row (the region of the classic grid geometry); defined for
+// rows and columns 1..9.
 int BoxOf(int row, int col);
 
 class TQJ {
