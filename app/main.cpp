@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
         stderr);
     return 1;
   }
-  // A run stopped by a signal leaves no temporary file behind.
-  quorvel::report::SetInterruptMessage("quorvel: interrupted; no book was saved by this run\n");
+  // A run stopped by a signal leaves no temporary file behind (the window says what became of
+  // the book while a run is on).
   quorvel::report::InstallInterruptCleanup();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(quorvel::app::kAppTitle));

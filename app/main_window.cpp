@@ -16,6 +16,7 @@
 #include "banks/builtin_banks.h"
 #include "pages/locations.h"
 #include "pages/output_name.h"
+#include "report/temporary_files.h"
 #include "puzzle/random.h"
 
 namespace quorvel::app {
@@ -412,6 +413,14 @@ void TForm1::StartRun(bool samurai) {
   if (existed && !dialogs_->ConfirmOverwrite(this)) return;
   // Only a replacement the user agreed to: a file that appears meanwhile is left alone.
   maker_->Renderer().ReplaceExisting = existed;
+  // A signal during the run removes its temporary files and says what became of the book.
+  report::SetInterruptMessage("quorvel: interrupted; " +
+                              (existed ? file.toStdString() + " is as it was"
+                                       : std::string("no book was written")) +
+                              "\n");
+  struct QuietAfterRun {
+    ~QuietAfterRun() { report::SetInterruptMessage(""); }
+  } quiet_after_run;
   output_file_ = file;
   pb->setValue(0);
   gpb->setTitle(QStringLiteral("Create Sudoku Puzzles ..."));
