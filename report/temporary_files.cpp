@@ -201,8 +201,13 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
     if (!S_ISREG(st.st_mode) || st.st_uid != me) continue;
     int fd = openat(dir_fd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    // A run in another process space of the machine may still hold it.
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) unlinkat(dir_fd, entry->d_name, 0);
+    // The file opened is the one looked at (not one put in its place since), and no run in
+    // another process space of the machine still holds it.
+    struct stat opened {};
+    if (fstat(fd, &opened) == 0 && opened.st_ino == st.st_ino && opened.st_dev == st.st_dev &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      unlinkat(dir_fd, entry->d_name, 0);
+    }
     close(fd);
   }
   closedir(dir);
