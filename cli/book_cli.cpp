@@ -140,6 +140,19 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                "For print-on-demand services: the font embedded, grey colours, PDF/X-1a");
   app.add_flag("--unique", options.book.puzzles.unique,
                "Every puzzle of the book different: no bank line is used twice");
+  app.add_option("--title", options.book.layout.title,
+                 "The title on every page and in the PDF (default: the level, \"Hard Sudoku by "
+                 "...\"); shrunk to fit, down to 7 pt")
+      ->check(CLI::Validator(
+          [](std::string& value) {
+            return value.empty() ? std::string("a book needs a title") : std::string();
+          },
+          "", "TITLE"));
+  app.add_option("--footer", options.book.layout.footer,
+                 "The footer on every page (default: the maker's address); shrunk to fit")
+      ->check(non_empty);
+  app.add_option("--author", options.book.layout.author, "The author the PDF names")
+      ->check(non_empty);
   auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed")
                           ->check(non_empty);
   app.add_flag("--force", options.force, "Overwrite an existing output file");

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "pages/templates/templates.h"
+#include "pages/words.h"
 
 namespace quorvel::pages {
 namespace {
@@ -86,6 +87,7 @@ std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& ba
     return std::string("the paper must be ") + kPaperForms;
   }
   if (std::string problem = PaperProblem(options); !problem.empty()) return problem;
+  if (std::string problem = WordsProblem(options); !problem.empty()) return problem;
   if (options.puzzles.unique) {
     const int bank = puzzle::GetBankLevel(options.puzzles.level) - 1;
     const int needed = options.Samurai() ? 5 * layout.pages : layout.pages * layout.per_page;
@@ -124,11 +126,24 @@ void BookMaker::StartRun(const BookOptions& options) {
   }
   options_ = options;
   render_pdf_.PrintReady = options.layout.print_ready;
-  render_pdf_.DocInfo.Title.clear();
+  const BookWords words = WordsOf(options);
+  // The classic book's fonts name PDFDocEncoding, which no reader maps above 127 for a font:
+  // the publisher's accented letters need the Windows encoding the widths are given in.
+  auto accented = [](const std::string& text) {
+    for (char c : text) {
+      if (static_cast<unsigned char>(c) >= 0x80) return true;
+    }
+    return false;
+  };
+  render_pdf_.FontEncoding = accented(words.title.text) || accented(words.footer.text)
+                                 ? report::feWinAnsiEncoding
+                                 : report::fePDFDocEncoding;
+  render_pdf_.DocInfo.Title = options.layout.title.empty() ? std::string() : words.title.text;
+  render_pdf_.DocInfo.Author = words.author;
   if (options.layout.print_ready) {
     // Before any work: a book that cannot embed its font is not made at all.
     render_pdf_.PrintFontFile = report::FindPrintFont();
-    render_pdf_.DocInfo.Title = BookTitle(options.puzzles.level);
+    if (render_pdf_.DocInfo.Title.empty()) render_pdf_.DocInfo.Title = words.title.text;
   }
 }
 
@@ -185,7 +200,7 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
     progress_->SetPosition(10);
     progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   }
-  TemplateContext context{supply_, samurai_, BookTitle(options.puzzles.level), *progress_};
+  TemplateContext context{supply_, samurai_, WordsOf(options), *progress_};
   for (const PageSpec& spec : plan.pages) TemplateFor(spec.kind)(Page(spec.number), spec, context);
   progress_->SetCaption("Save file to disk,Please wait");
   if (samurai) {

@@ -1,6 +1,8 @@
 // What a book is made from: the puzzle choices and the page choices, as plain domain values.
 #pragma once
 
+#include <string>
+
 #include "puzzle/options.h"
 
 namespace quorvel::pages {
@@ -18,6 +20,10 @@ struct PageOptions {
   // A book for print-on-demand services: the font embedded, grey colours, PDF/X-1a markers, and
   // the layout inside margins with a gutter (as on any paper other than the classic Letter).
   bool print_ready = false;
+  // The publisher's words, in UTF-8: the title on every page (empty: the level caption and the
+  // program's name), the footer on every page (empty: the maker's address), and the author,
+  // which the PDF's information names.
+  std::string title, footer, author;
 };
 
 struct BookOptions {

@@ -364,3 +364,54 @@ TEST_F(E2E, FixedBooksKeepTheirBytes) {
 
 }  // namespace
 }  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST_F(E2E, ThePublishersWordsInTheClassicDesign) {
+  // The title, footer and author replace the program's words, accents included; a long text is
+  // shrunk to fit, no smaller than 7 pt.
+  const std::string pdf = Path("words.pdf");
+  Result r = Book("--pages 2 --per-page 4 --title 'Sudoku für Kinder, Band 2' "
+                  "--footer 'Rätselverlag Nord' --author 'Jörg Ämter' -o " + pdf);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(Shell("qpdf --check " + pdf).status, 0);
+  std::vector<PageWords> pages = Words(pdf);
+  ASSERT_EQ(pages.size(), 4u);
+  for (const PageWords& page : pages) {
+    std::string text = PageText(page);
+    EXPECT_NE(text.find("Sudoku für Kinder, Band 2"), std::string::npos) << text;
+    EXPECT_NE(text.find("Rätselverlag Nord"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Quorvel"), std::string::npos) << text;
+    EXPECT_EQ(text.find("tessaly"), std::string::npos) << text;
+    for (const Word& w : page) EXPECT_LE(w.x1, 8.5 * 72) << w.text;
+  }
+  Result info = Shell("pdfinfo " + pdf);
+  EXPECT_NE(info.out.find("Title:           Sudoku für Kinder, Band 2"), std::string::npos);
+  EXPECT_NE(info.out.find("Author:          Jörg Ämter"), std::string::npos);
+  const std::string longer(60, 'W');
+  r = Book("--pages 1 --title 'A title that runs on and on and on and on and on and on' -o " +
+           Path("long.pdf"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  Result sizes = Shell("qpdf --qdf " + Path("long.pdf") + " - | grep -a ' Tf' | sort -u");
+  EXPECT_EQ(sizes.out.find("/F1 0006 Tf"), std::string::npos) << sizes.out;
+
+  // Refused before any work, one line each.
+  struct Case {
+    std::string args, says;
+  };
+  for (const Case& c : {Case{"--title " + longer, "the title is too long for its place: "},
+                        Case{"--footer " + longer, "the footer is too long for its place"},
+                        Case{"--title ''", "a book needs a title"},
+                        Case{"--footer ''", "--footer: an empty value"},
+                        Case{"--title '日本の数独'", "a character the pages cannot print"}}) {
+    r = Book(c.args + " -o " + Path("refused.pdf"));
+    EXPECT_EQ(r.status, 2) << c.args << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  }
+  EXPECT_FALSE(fs::exists(Path("refused.pdf")));
+}
+
+}  // namespace
+}  // namespace quorvel

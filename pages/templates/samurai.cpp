@@ -64,21 +64,21 @@ void PageBegins(const char* caption, int base, const PageSpec& spec, TemplateCon
 
 void DrawSamuraiPuzzle(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   PageBegins("Create Sudoku Pages - ", 10, spec, context);
-  sheet.Text(context.title, 5.1, 0.6, 12);
+  sheet.Text(context.words.title.text, 5.1, 0.6, context.words.title.size);
   sheet.Text(Heading(spec.first), 3.25, 1.4, 28);
   GridLines(sheet);
   Digits(sheet, context.samurai, spec.first, false);
-  sheet.Text(kMakerAddress, 6.2, 9.65, 12);
+  sheet.Text(context.words.footer.text, 6.2, 9.65, context.words.footer.size);
 }
 
 void DrawSamuraiAnswer(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   PageBegins("Create Answers - ", 40, spec, context);
-  sheet.Text(context.title, 5.1, 0.6, 12);
+  sheet.Text(context.words.title.text, 5.1, 0.6, context.words.title.size);
   sheet.Text("Answers", 0.5, 0.6, 18);
   sheet.Text(Heading(spec.first), 3.25, 1.4, 28);
   GridLines(sheet);
   Digits(sheet, context.samurai, spec.first, true);
-  sheet.Text(kMakerAddress, 6.2, 9.65, 12);
+  sheet.Text(context.words.footer.text, 6.2, 9.65, context.words.footer.size);
 }
 
 }  // namespace quorvel::pages

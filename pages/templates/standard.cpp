@@ -43,7 +43,7 @@ void PuzzlePageBegins(const PageSpec& spec, TemplateContext& context) {
 
 void OnePuzzle(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   puzzle::PuzzleSupply& supply = context.supply;
-  sheet.Text(context.title, 5.1, 0.6, 12);
+  sheet.Text(context.words.title.text, 5.1, 0.6, context.words.title.size);
   sheet.Text(Heading(spec.first), 3.18, 1.4, 28);
   supply.tm = supply.Puzzle(spec.first);
   sheet.Grid(Classic(), {0.84, 0.5, 1.99, 0.46, 2.19, 25}, [&](int i, int j) {
@@ -53,24 +53,24 @@ void OnePuzzle(const Sheet& sheet, const PageSpec& spec, TemplateContext& contex
     grid.LoadPuzzle(supply.tm);
     return CellContent(12, grid.GetCandidates(i, j));
   });
-  sheet.Text(kMakerAddress, 6.24, 9.56, 12);
+  sheet.Text(context.words.footer.text, 6.24, 9.56, context.words.footer.size);
 }
 
 void TwoPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   puzzle::PuzzleSupply& supply = context.supply;
   supply.tm = supply.Puzzle(spec.first);
-  sheet.Text(context.title, 5.1, 0.6, 12);
+  sheet.Text(context.words.title.text, 5.1, 0.6, context.words.title.size);
   sheet.Text(Heading(spec.first), 3.5, 1.0, 18);
   sheet.Grid(Classic(), {0.48, 2.0, 1.39, 1.75, 1.42, 20}, PuzzleCells(supply, 20));
   supply.tm = supply.Puzzle(spec.first + 1);
   sheet.Text(Heading(spec.first + 1), 3.5, 5.9, 18);
   sheet.Grid(Classic(), {0.48, 2.0, 6.29, 1.75, 6.35, 20}, PuzzleCells(supply, 20));
-  sheet.TextPlacedFirst(kMakerAddress, 3.3, 10.62, 12);
+  sheet.TextPlacedFirst(context.words.footer.text, 3.3, 10.62, context.words.footer.size);
 }
 
 void FourPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   puzzle::PuzzleSupply& supply = context.supply;
-  sheet.Text(context.title, 5.1, 0.6, 12);
+  sheet.Text(context.words.title.text, 5.1, 0.6, context.words.title.size);
   for (int s = 0; s < 4; ++s) {
     const Slot& slot = kSlots[s];
     const int number = spec.first + s;
@@ -78,7 +78,7 @@ void FourPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& cont
     supply.tm = supply.Puzzle(number);
     sheet.Grid(Classic(), slot.block, PuzzleCells(supply, 18));
   }
-  sheet.Text(kMakerAddress, 6.3, 9.7, 12);
+  sheet.Text(context.words.footer.text, 6.3, 9.7, context.words.footer.size);
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ void DrawStandardAnswers(const Sheet& sheet, const PageSpec& spec, TemplateConte
                               std::to_string(spec.of));
   context.progress.SetPosition(40 + spec.step * 40 / spec.of);
   context.progress.ProcessEvents();
-  sheet.Text(context.title, 5.1, 0.6, 12);
+  sheet.Text(context.words.title.text, 5.1, 0.6, context.words.title.size);
   sheet.Text("Answers", 0.5, 0.6, 18);
   // Every slot is drawn; a slot past the book's last puzzle has an empty solution.
   for (int s = 0; s < 4; ++s) {
@@ -115,7 +115,7 @@ void DrawStandardAnswers(const Sheet& sheet, const PageSpec& spec, TemplateConte
     sheet.Grid(Classic(), slot.block,
                [&](int i, int j) { return CellContent(18, CellOf(solution, i, j)); });
   }
-  sheet.Text(kMakerAddress, 6.3, 9.7, 12);
+  sheet.Text(context.words.footer.text, 6.3, 9.7, context.words.footer.size);
 }
 
 }  // namespace quorvel::pages

@@ -6,20 +6,19 @@
 
 #include "pages/plan.h"
 #include "pages/sheet.h"
+#include "pages/words.h"
 #include "puzzle/samurai.h"
 #include "puzzle/supply.h"
 #include "report/writer.h"
 
 namespace quorvel::pages {
 
-// The footer printed on every page.
-inline constexpr const char* kMakerAddress = "www.tessaly.example";
-
-// What every template reads: the run's puzzles, the title of its pages, the progress display.
+// What every template reads: the run's puzzles, the title and footer of its pages, the
+// progress display.
 struct TemplateContext {
   puzzle::PuzzleSupply& supply;
   const puzzle::SamuraiBatch& samurai;
-  std::string title;
+  BookWords words;
   report::Progress& progress;
 };
 

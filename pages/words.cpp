@@ -1,0 +1,114 @@
+#include "pages/words.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "pages/book.h"
+#include "pages/paper.h"
+#include "report/font_metrics.h"
+#include "report/page_stream_writer.h"
+
+namespace quorvel::pages {
+namespace {
+
+constexpr int kWordsSize = 12;        // the title and footer of the Letter design
+constexpr double kDesignRight = 8.15;  // the right edge of what the design draws on
+constexpr double kTitleLeft = 5.1;
+
+// The width of `text` in inches at `points`, as the recording measures it.
+double Width(std::string_view text, int points) {
+  constexpr double kDots = report::TPageStreamWriter::kDeviceResolution;
+  return report::FontMetrics().TextWidthDots(text, points * kDots / 72.0) / kDots;
+}
+
+// Where the footer starts on the page of this book that leaves it the least room: a Samurai
+// page, or a Standard answer page (every Standard book has them).
+double FooterLeft(const BookOptions& o) { return o.Samurai() ? 6.2 : 6.3; }
+
+struct Fit {
+  PlacedText placed;
+  std::string problem;
+};
+
+// The largest size up to 12 pt at which `utf8` fits `room` inches, printing at 7 pt or more
+// after the page's scale.
+Fit FitText(const std::string& what, const std::string& utf8, double room, double scale) {
+  Fit fit;
+  std::optional<std::string> text = PageEncoding(utf8);
+  if (!text) {
+    fit.problem = "the " + what + " has a character the pages cannot print (they print Latin-1)";
+    return fit;
+  }
+  fit.placed.text = *text;
+  for (int size = kWordsSize; size >= 1; --size) {
+    if (static_cast<int>(std::lround(size * scale)) < static_cast<int>(kSmallestTextPoints)) break;
+    if (Width(*text, size) <= room + 1e-9) {
+      fit.placed.size = size;
+      return fit;
+    }
+  }
+  const int smallest = static_cast<int>(std::ceil(kSmallestTextPoints / scale - 1e-9));
+  char buf[160];
+  std::snprintf(buf, sizeof buf,
+                "the %s is too long for its place: %.2f in at the smallest size, and the page "
+                "has room for %.2f in",
+                what.c_str(), Width(*text, smallest) * scale, room * scale);
+  fit.problem = buf;
+  return fit;
+}
+
+}  // namespace
+
+std::optional<std::string> PageEncoding(std::string_view utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    unsigned code = c;
+    if (c >= 0x80) {
+      // Two-byte sequences reach U+00FF; anything longer has no place in Latin-1.
+      if ((c & 0xE0) != 0xC0 || i + 1 >= utf8.size()) return std::nullopt;
+      const auto next = static_cast<unsigned char>(utf8[i + 1]);
+      if ((next & 0xC0) != 0x80) return std::nullopt;
+      code = ((c & 0x1Fu) << 6) | (next & 0x3Fu);
+      ++i;
+      if (code < 0xA0 || code > 0xFF) return std::nullopt;
+    } else if (c < 0x20 || c == 0x7F) {
+      return std::nullopt;
+    }
+    out.push_back(static_cast<char>(code));
+  }
+  return out;
+}
+
+BookWords WordsOf(const BookOptions& o) {
+  BookWords words;
+  const double scale = PlacementOf(o, 1).scale;
+  words.title.text = BookTitle(o.puzzles.level);
+  if (!o.layout.title.empty()) {
+    words.title = FitText("title", o.layout.title, kDesignRight - kTitleLeft, scale).placed;
+  }
+  words.footer.text = kMakerAddress;
+  if (!o.layout.footer.empty()) {
+    words.footer = FitText("footer", o.layout.footer, kDesignRight - FooterLeft(o), scale).placed;
+  }
+  if (std::optional<std::string> author = PageEncoding(o.layout.author)) words.author = *author;
+  return words;
+}
+
+std::string WordsProblem(const BookOptions& o) {
+  const double scale = PlacementOf(o, 1).scale;
+  if (!o.layout.title.empty()) {
+    Fit fit = FitText("title", o.layout.title, kDesignRight - kTitleLeft, scale);
+    if (!fit.problem.empty()) return fit.problem;
+  }
+  if (!o.layout.footer.empty()) {
+    Fit fit = FitText("footer", o.layout.footer, kDesignRight - FooterLeft(o), scale);
+    if (!fit.problem.empty()) return fit.problem;
+  }
+  if (!PageEncoding(o.layout.author)) {
+    return "the author has a character the PDF cannot hold (it holds Latin-1)";
+  }
+  return std::string();
+}
+
+}  // namespace quorvel::pages
