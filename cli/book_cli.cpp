@@ -153,6 +153,18 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->check(non_empty);
   app.add_option("--author", options.book.layout.author, "The author the PDF names")
       ->check(non_empty);
+  std::string design = "classic";
+  app.add_option("--design", design,
+                 "Page design: classic (the Letter design, scaled on other papers) or book (laid "
+                 "out for the paper, print-grade lines and type, page numbers, answer links)")
+      ->check(non_empty)
+      ->default_str("classic");
+  int answers_per_page = 0;
+  auto* answers_option =
+      app.add_option("--answers-per-page", answers_per_page,
+                     "Answers a page in the book design: 4, 6, 9 or 12 (default 6); Samurai 1, 2 "
+                     "or 4 (default 2)")
+          ->check(non_empty);
   auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed")
                           ->check(non_empty);
   app.add_flag("--force", options.force, "Overwrite an existing output file");
@@ -199,6 +211,15 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
   if (seed_option->count() > 0) options.seed = seed;
+  if (design == "book") {
+    options.book.layout.design = pages::Design::kBook;
+  } else if (design != "classic") {
+    return fail("unknown design \"" + design + "\"; use classic or book");
+  }
+  if (answers_option->count() > 0) {
+    if (!options.book.BookDesign()) return fail("--answers-per-page needs the book design (--design book)");
+    options.book.layout.answers_per_page = answers_per_page;
+  }
   std::optional<pages::Paper> size = pages::ParsePaper(paper);
   if (!size) return fail("unknown paper \"" + paper + "\"; use " + pages::kPaperForms);
   options.book.layout.paper = *size;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "pages/templates/book_design.h"
 #include "pages/templates/templates.h"
 #include "pages/words.h"
 
@@ -86,7 +87,15 @@ std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& ba
         layout.paper.height >= kMinPaperHeight && layout.paper.height <= kMaxPaperHeight)) {
     return std::string("the paper must be ") + kPaperForms;
   }
-  if (std::string problem = PaperProblem(options); !problem.empty()) return problem;
+  if (options.BookDesign()) {
+    if (std::string problem = BookDesignProblem(options, PlanBook(options).TotalPages());
+        !problem.empty()) {
+      return problem;
+    }
+  } else {
+    if (std::string problem = BookDesignProblem(options, 0); !problem.empty()) return problem;
+    if (std::string problem = PaperProblem(options); !problem.empty()) return problem;
+  }
   if (std::string problem = WordsProblem(options); !problem.empty()) return problem;
   if (options.puzzles.unique) {
     const int bank = puzzle::GetBankLevel(options.puzzles.level) - 1;
@@ -140,7 +149,9 @@ void BookMaker::StartRun(const BookOptions& options) {
                                  : report::fePDFDocEncoding;
   render_pdf_.DocInfo.Title = options.layout.title.empty() ? std::string() : words.title.text;
   render_pdf_.DocInfo.Author = words.author;
-  if (options.layout.print_ready) {
+  // The book design always embeds its font.
+  render_pdf_.EmbedFont = options.BookDesign();
+  if (options.layout.print_ready || options.BookDesign()) {
     // Before any work: a book that cannot embed its font is not made at all.
     render_pdf_.PrintFontFile = report::FindPrintFont();
     if (render_pdf_.DocInfo.Title.empty()) render_pdf_.DocInfo.Title = words.title.text;
@@ -181,11 +192,13 @@ Sheet BookMaker::Page(int number) {
       project_.ProjectManager().FindByFullName("Report1.Page" + std::to_string(number)));
   if (!page) throw std::logic_error("Report1.Page" + std::to_string(number) + " is missing");
   page->SetWasteFit(true);
-  if (!IsClassicBook(options_)) {
+  if (!IsClassicBook(options_) || options_.BookDesign()) {
     // The page is recorded at its real size.
     page->SetPageWidth(options_.layout.paper.width);
     page->SetPageHeight(options_.layout.paper.height);
   }
+  // The book design lays its pages out in their own inches.
+  if (options_.BookDesign()) return Sheet{*page, Placement{}};
   return Sheet{*page, PlacementOf(options_, number, layout_page_count)};
 }
 
@@ -200,8 +213,12 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
     progress_->SetPosition(10);
     progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   }
-  TemplateContext context{supply_, samurai_, WordsOf(options), *progress_};
-  for (const PageSpec& spec : plan.pages) TemplateFor(spec.kind)(Page(spec.number), spec, context);
+  const int layout_pages = layout_page_count > 0 ? layout_page_count : plan.TotalPages();
+  TemplateContext context{supply_, samurai_, WordsOf(options), *progress_, options, plan,
+                          layout_pages};
+  for (const PageSpec& spec : plan.pages) {
+    TemplateFor(spec.kind, options.layout.design)(Page(spec.number), spec, context);
+  }
   progress_->SetCaption("Save file to disk,Please wait");
   if (samurai) {
     progress_->SetPosition(70);

@@ -11,6 +11,11 @@ struct Paper {
   double width, height;  // inches
 };
 
+// The page design: the classic Letter design (scaled inside margins on other papers), or the
+// book design, laid out for its trim with print-grade lines and type, page numbers and answer
+// links.
+enum class Design { kClassic, kBook };
+
 struct PageOptions {
   int pages = 20;           // puzzle pages, 1..200
   int per_page = 1;         // puzzles a page: 1, 2 or 4 (a Samurai page holds one)
@@ -24,12 +29,23 @@ struct PageOptions {
   // program's name), the footer on every page (empty: the maker's address), and the author,
   // which the PDF's information names.
   std::string title, footer, author;
+  Design design = Design::kClassic;
+  // Answers a page in the book design: 4, 6, 9 or 12 (Standard), 1, 2 or 4 (Samurai); 0 for the
+  // design's choice, 6 and 2.
+  int answers_per_page = 0;
 };
 
 struct BookOptions {
   puzzle::PuzzleOptions puzzles;
   PageOptions layout;
   bool Samurai() const { return puzzles.kind == puzzle::PuzzleKind::kSamurai; }
+  bool BookDesign() const { return layout.design == Design::kBook; }
+  // The answers a page: four in the classic design, one for its Samurai pages.
+  int AnswersPerPage() const {
+    if (!BookDesign()) return Samurai() ? 1 : 4;
+    if (layout.answers_per_page > 0) return layout.answers_per_page;
+    return Samurai() ? 2 : 6;
+  }
 };
 
 }  // namespace quorvel::pages

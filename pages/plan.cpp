@@ -11,23 +11,20 @@ BookPlan PlanBook(const BookOptions& options) {
     spec.number = plan.TotalPages() + 1;
     plan.pages.push_back(spec);
   };
-  if (options.Samurai()) {
-    plan.puzzles = P;
-    for (int k = 1; k <= P; ++k) add({PageKind::kSamuraiPuzzle, 0, k, 1, 1, false, k, P});
-    for (int k = 1; k <= P; ++k) add({PageKind::kSamuraiAnswer, 0, k, 1, 1, false, k, P});
-    return plan;
-  }
-  const int U = options.layout.per_page;
-  const bool candidates = options.layout.candidates && U == 1;
+  const bool samurai = options.Samurai();
+  const int U = samurai ? 1 : options.layout.per_page;
+  const bool candidates = !samurai && options.layout.candidates && U == 1;
   plan.puzzles = U * P;
-  for (int q = 1; q <= P; ++q) {
-    add({PageKind::kStandardPuzzles, 0, U * (q - 1) + 1, U, U, candidates, q, P});
-  }
-  const int A = (plan.puzzles + 3) / 4;
+  plan.answers_per_page = options.AnswersPerPage();
+  plan.first_answer_page = P + 1;
+  const PageKind puzzles = samurai ? PageKind::kSamuraiPuzzle : PageKind::kStandardPuzzles;
+  const PageKind answers = samurai ? PageKind::kSamuraiAnswer : PageKind::kStandardAnswers;
+  for (int q = 1; q <= P; ++q) add({puzzles, 0, U * (q - 1) + 1, U, U, candidates, q, P});
+  const int per = plan.answers_per_page;
+  const int A = (plan.puzzles + per - 1) / per;
   for (int a = 1; a <= A; ++a) {
-    const int first = 4 * (a - 1) + 1;
-    add({PageKind::kStandardAnswers, 0, first, std::min(4, plan.puzzles - first + 1), 4, false, a,
-         A});
+    const int first = per * (a - 1) + 1;
+    add({answers, 0, first, std::min(per, plan.puzzles - first + 1), per, false, a, A});
   }
   return plan;
 }

@@ -32,11 +32,18 @@ struct PageSpec {
 struct BookPlan {
   std::vector<PageSpec> pages;
   int puzzles = 0;  // in the whole book
+  int answers_per_page = 4;
+  int first_answer_page = 0;
   int TotalPages() const { return static_cast<int>(pages.size()); }
+  // The page that holds the answer of puzzle `number`.
+  int AnswerPage(int number) const {
+    return first_answer_page + (number - 1) / answers_per_page;
+  }
 };
 
-// The plan of a book with these options: the puzzle pages in order, then the answer pages, four
-// solutions a page for Standard puzzles and one a page for Samurai puzzles.
+// The plan of a book with these options: the puzzle pages in order, then the answer pages (four
+// Standard solutions or one Samurai solution a page in the classic design, as many as chosen in
+// the book design).
 BookPlan PlanBook(const BookOptions& options);
 
 }  // namespace quorvel::pages

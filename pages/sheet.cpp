@@ -35,6 +35,18 @@ void Sheet::Cell(double left, double top, int size, const std::string& text) con
   t->SetWidth(Length(1.0));
 }
 
+void Sheet::TextIn(const std::string& text, double left, double top, double width, int size,
+                   report::TPrintJustify justify) const {
+  TReportText* t = CreateItem<TReportText>(page, "TitleText");
+  t->SetLeft(X(left));
+  t->SetTop(Y(top));
+  t->Font().Size = Size(size);
+  t->Font().Name = "Arial";
+  t->SetFontJustify(justify);
+  t->SetText(text);
+  t->SetWidth(Length(width));
+}
+
 void Sheet::HLine(double left, double width, int line_width, double top) const {
   TReportHLine* h = CreateItem<TReportHLine>(page);
   h->SetLeft(X(left));

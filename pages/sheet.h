@@ -39,19 +39,31 @@ struct Sheet {
   void TextPlacedFirst(const std::string& text, double left, double top, int size) const;
   // A text centred in a cell one inch wide from `left`.
   void Cell(double left, double top, int size, const std::string& text) const;
+  // A text `justify`-ed (report::pjLeft, pjCenter, pjRight) within `width` from `left`.
+  void TextIn(const std::string& text, double left, double top, double width, int size,
+              report::TPrintJustify justify) const;
   // Rules `width` long (or `height` tall) and `line_width` hundredths of an inch thick.
   void HLine(double left, double width, int line_width, double top) const;
   void VLine(double top, double height, int line_width, double left) const;
+
+  // The widths of a grid's rules in the design's units: cell rules and region borders.
+  struct Rules {
+    int light = 5, heavy = 10;
+    int Width(bool border) const { return border ? heavy : light; }
+  };
 
   // A grid of `geometry`: its horizontal rules from the top, its vertical rules from the left
   // (heavy where regions meet along the whole rule), then its cells column by column, each with
   // the (size, text) that cell_text(row, column) gives, both counted from 1.
   template <class CellText>
-  void Grid(const puzzle::GridGeometry& geometry, const Block& b, CellText&& cell_text) const {
+  void Grid(const puzzle::GridGeometry& geometry, const Block& b, CellText&& cell_text,
+            Rules rules = {}) const {
     const int n = geometry.Size();
-    for (int k = 0; k <= n; ++k) HLine(b.x0, n * b.c, RuleWidth(geometry.HeavyRow(k)), b.y0 + k * b.c);
     for (int k = 0; k <= n; ++k) {
-      VLine(b.y0, n * b.c, RuleWidth(geometry.HeavyColumn(k)), b.x0 + k * b.c);
+      HLine(b.x0, n * b.c, rules.Width(geometry.HeavyRow(k)), b.y0 + k * b.c);
+    }
+    for (int k = 0; k <= n; ++k) {
+      VLine(b.y0, n * b.c, rules.Width(geometry.HeavyColumn(k)), b.x0 + k * b.c);
     }
     for (int i = 1; i <= n; ++i) {
       for (int j = 1; j <= n; ++j) {
@@ -60,8 +72,8 @@ struct Sheet {
       }
     }
   }
-  // The width of a rule: region borders are heavy.
-  static int RuleWidth(bool heavy) { return heavy ? 10 : 5; }
+  // The width of a rule of the Letter design: region borders are heavy.
+  static int RuleWidth(bool heavy) { return Rules{}.Width(heavy); }
 };
 
 }  // namespace quorvel::pages

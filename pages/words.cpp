@@ -12,6 +12,7 @@ namespace quorvel::pages {
 namespace {
 
 constexpr int kWordsSize = 12;        // the title and footer of the Letter design
+constexpr int kBookWordsSize = 9;     // the running head and footer of the book design
 constexpr double kDesignRight = 8.15;  // the right edge of what the design draws on
 constexpr double kTitleLeft = 5.1;
 
@@ -30,9 +31,10 @@ struct Fit {
   std::string problem;
 };
 
-// The largest size up to 12 pt at which `utf8` fits `room` inches, printing at 7 pt or more
+// The largest size up to `largest` at which `utf8` fits `room` inches, printing at 7 pt or more
 // after the page's scale.
-Fit FitText(const std::string& what, const std::string& utf8, double room, double scale) {
+Fit FitText(const std::string& what, const std::string& utf8, double room, double scale,
+            int largest = kWordsSize) {
   Fit fit;
   std::optional<std::string> text = PageEncoding(utf8);
   if (!text) {
@@ -40,7 +42,7 @@ Fit FitText(const std::string& what, const std::string& utf8, double room, doubl
     return fit;
   }
   fit.placed.text = *text;
-  for (int size = kWordsSize; size >= 1; --size) {
+  for (int size = largest; size >= 1; --size) {
     if (static_cast<int>(std::lround(size * scale)) < static_cast<int>(kSmallestTextPoints)) break;
     if (Width(*text, size) <= room + 1e-9) {
       fit.placed.size = size;
@@ -80,29 +82,55 @@ std::optional<std::string> PageEncoding(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// Where each text goes in the book's design: its room and its largest size.
+struct Places {
+  double scale, title_room, footer_room;
+  int largest;
+};
+
+Places PlacesOf(const BookOptions& o) {
+  if (o.BookDesign()) {
+    // The running head spans the live area; the footer leaves the page number its corner.
+    LiveArea live = LiveAreaOf(o, 1);
+    const double width = live.right - live.left;
+    return {1.0, width, width - 1.0, kBookWordsSize};
+  }
+  return {PlacementOf(o, 1).scale, kDesignRight - kTitleLeft, kDesignRight - FooterLeft(o),
+          kWordsSize};
+}
+
+}  // namespace
+
 BookWords WordsOf(const BookOptions& o) {
   BookWords words;
-  const double scale = PlacementOf(o, 1).scale;
-  words.title.text = BookTitle(o.puzzles.level);
-  if (!o.layout.title.empty()) {
-    words.title = FitText("title", o.layout.title, kDesignRight - kTitleLeft, scale).placed;
+  const Places at = PlacesOf(o);
+  if (o.BookDesign()) {
+    words.title = {LevelCaption(o.puzzles.level), at.largest};
+  } else {
+    words.title.text = BookTitle(o.puzzles.level);
+    words.footer.text = kMakerAddress;
   }
-  words.footer.text = kMakerAddress;
+  if (!o.layout.title.empty()) {
+    words.title = FitText("title", o.layout.title, at.title_room, at.scale, at.largest).placed;
+  }
   if (!o.layout.footer.empty()) {
-    words.footer = FitText("footer", o.layout.footer, kDesignRight - FooterLeft(o), scale).placed;
+    words.footer =
+        FitText("footer", o.layout.footer, at.footer_room, at.scale, at.largest).placed;
   }
   if (std::optional<std::string> author = PageEncoding(o.layout.author)) words.author = *author;
   return words;
 }
 
 std::string WordsProblem(const BookOptions& o) {
-  const double scale = PlacementOf(o, 1).scale;
+  const Places at = PlacesOf(o);
   if (!o.layout.title.empty()) {
-    Fit fit = FitText("title", o.layout.title, kDesignRight - kTitleLeft, scale);
+    Fit fit = FitText("title", o.layout.title, at.title_room, at.scale, at.largest);
     if (!fit.problem.empty()) return fit.problem;
   }
   if (!o.layout.footer.empty()) {
-    Fit fit = FitText("footer", o.layout.footer, kDesignRight - FooterLeft(o), scale);
+    Fit fit = FitText("footer", o.layout.footer, at.footer_room, at.scale, at.largest);
     if (!fit.problem.empty()) return fit.problem;
   }
   if (!PageEncoding(o.layout.author)) {

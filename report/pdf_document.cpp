@@ -56,7 +56,7 @@ TRenderPDF::Objects TRenderPDF::NumberObjects(PdfObjectWriter& pdf) const {
   o.procset = pdf.NewObject();
   for (size_t i = 0; i < fonts_.size(); ++i) o.font.push_back(pdf.NewObject());
   o.info = pdf.NewObject();
-  if (PrintReady) {
+  if (Embedding()) {
     for (size_t i = 0; i < fonts_.size(); ++i) {
       o.descriptor.push_back(pdf.NewObject());
       o.program.push_back(pdf.NewObject());
@@ -130,7 +130,7 @@ void TRenderPDF::WritePages(PdfObjectWriter& pdf, const Objects& o) const {
 void TRenderPDF::WriteFonts(PdfObjectWriter& pdf, const Objects& o) const {
   for (size_t i = 0; i < fonts_.size(); ++i) {
     const FontObject& font = fonts_[i];
-    if (!PrintReady) {
+    if (!Embedding()) {
       pdf.Dictionary(o.font[i], {"/Type /Font", "/Subtype /Type1", "/Name /" + font.resource,
                                  "/BaseFont /" + font.base,
                                  std::string("/Encoding /") + kEncodingNames[FontEncoding]});
@@ -196,7 +196,7 @@ std::string TRenderPDF::UnicodeMap(const Objects& o) const {
 }
 
 void TRenderPDF::WriteEmbeddedFonts(PdfObjectWriter& pdf, const Objects& o) const {
-  if (!PrintReady) return;
+  if (!Embedding()) return;
   const EmbeddedFont& font = *print_font_;
   const std::vector<uint8_t> program = Deflate(font.program);
   const std::string cmap = UnicodeMap(o);

@@ -195,7 +195,7 @@ void TRenderPDF::Render(const uint8_t* data, size_t size, OutputStream& out) {
 PdfContent TRenderPDF::Content() { return PdfContent(page_->content, PaperHeight); }
 
 void TRenderPDF::BeginDocument() {
-  if (PrintReady) {
+  if (Embedding()) {
     // The font is read before anything is written: a missing or damaged font file fails the
     // run, never a book with an unembedded font.
     if (!print_font_ || print_font_path_ != PrintFontFile) {
@@ -236,7 +236,7 @@ void TRenderPDF::BeginPage() {
 
 void TRenderPDF::FontChanged(const RenderFont& font) {
   std::string base =
-      PrintReady ? print_font_->postscript_name : MapFontName(font.name, font.bold, font.italic);
+      Embedding() ? print_font_->postscript_name : MapFontName(font.name, font.bold, font.italic);
   int index = -1;
   for (size_t i = 0; i < fonts_.size(); ++i) {
     if (fonts_[i].base == base) index = static_cast<int>(i);
@@ -247,7 +247,7 @@ void TRenderPDF::FontChanged(const RenderFont& font) {
     resource += std::to_string(fonts_.size() + 1);
     const bool courier = IsCourier(base);
     fonts_.push_back({base, std::move(resource),
-                      PrintReady ? &print_font_->widths : &StandardFontWidths(base), courier});
+                      Embedding() ? &print_font_->widths : &StandardFontWidths(base), courier});
     index = static_cast<int>(fonts_.size()) - 1;
   }
   font_index_ = index;
@@ -272,7 +272,7 @@ void TRenderPDF::PrintText(std::string_view text, double x, double y, double sta
   double sy = rotation_ == 0 ? y : y + shift * std::sin(angle);
   // The string is written with a space on each side; the start moves left to make up for it.
   double pad = (font.courier ? 0.65 : 0.275) * font_size_ / 72.0;
-  if (PrintReady) {
+  if (Embedding()) {
     for (char ch : text) codes_used_[static_cast<unsigned char>(ch)] = true;
   }
   PdfContent content = Content();

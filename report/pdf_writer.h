@@ -71,6 +71,10 @@ class TRenderPDF : public TRenderer {
   // intent, a trim box on every page and a file identifier. Off, the file is as it always was.
   bool PrintReady = false;
   std::string PrintFontFile;
+  // Every font is the TrueType font of PrintFontFile, embedded whole, without the rest of
+  // PrintReady (colours as they are, no PDF/X markers). PrintReady embeds it too.
+  bool EmbedFont = false;
+  bool Embedding() const { return PrintReady || EmbedFont; }
 
   // Whether RenderStream replaces an existing file (through its links); off, the file is
   // moved into place only while its name is free, and a name taken meanwhile fails the run.

@@ -2,7 +2,19 @@
 
 namespace quorvel::pages {
 
-PageTemplate TemplateFor(PageKind kind) {
+PageTemplate TemplateFor(PageKind kind, Design design) {
+  if (design == Design::kBook) {
+    switch (kind) {
+      case PageKind::kStandardPuzzles:
+        return DrawBookPuzzles;
+      case PageKind::kStandardAnswers:
+        return DrawBookAnswers;
+      case PageKind::kSamuraiPuzzle:
+        return DrawBookSamurai;
+      case PageKind::kSamuraiAnswer:
+        return DrawBookSamuraiAnswers;
+    }
+  }
   switch (kind) {
     case PageKind::kStandardPuzzles:
       return DrawStandardPuzzles;

@@ -20,6 +20,9 @@ struct TemplateContext {
   const puzzle::SamuraiBatch& samurai;
   BookWords words;
   report::Progress& progress;
+  const BookOptions& options;
+  const BookPlan& plan;
+  int layout_pages;  // the page count the margins are worked out for
 };
 
 // "Sudoku #7".
@@ -33,8 +36,14 @@ void DrawStandardAnswers(const Sheet& sheet, const PageSpec& spec, TemplateConte
 void DrawSamuraiPuzzle(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawSamuraiAnswer(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 
-// The template of a page kind.
+// The template of a page kind in a design.
 using PageTemplate = void (*)(const Sheet&, const PageSpec&, TemplateContext&);
-PageTemplate TemplateFor(PageKind kind);
+PageTemplate TemplateFor(PageKind kind, Design design = Design::kClassic);
+
+// The book design's templates (templates/book_design.cpp).
+void DrawBookPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawBookSamurai(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawBookSamuraiAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 
 }  // namespace quorvel::pages

@@ -1,0 +1,315 @@
+// The book design: every page laid out for its own live area (not scaled from Letter), with a
+// running head, the page number at the outside corner, grids as large as the page allows,
+// print-grade rules (cell rules 0.84 pt, region borders and the outer border 2.16 pt), digits
+// centred in their cells with a cap height of about half the cell, candidates at their own
+// places, and under every puzzle's heading the page of its answer.
+#include <algorithm>
+#include <cmath>
+#include <span>
+#include <string>
+
+#include "pages/templates/book_design.h"
+#include "pages/templates/templates.h"
+#include "report/font_metrics.h"
+
+namespace quorvel::pages {
+namespace {
+
+using report::pjCenter;
+using report::pjLeft;
+using report::pjRight;
+
+// Rules in dots of the recording's 600 dpi.
+constexpr Sheet::Rules kRules{7, 18};
+constexpr double kDots = 600;
+// The font's cap height (and digit height), in ems.
+constexpr double kCapHeight = 1409.0 / 2048;
+// Type sizes in points.
+constexpr int kHeadSize = 9, kFolioSize = 9, kHeadingSize = 12, kLinkSize = 8;
+constexpr int kAnswerHeadingSize = 8, kSmallest = 7;
+// Bands in inches: the running head and the page number take one each, a puzzle's heading
+// line one of its own; blocks stand apart by the gap.
+constexpr double kBand = 0.25, kHeadingBand = 0.26, kAnswerHeadingBand = 0.17, kGap = 0.18;
+
+const puzzle::GridGeometry& Classic() { return puzzle::GridGeometry::Classic(); }
+
+// The size whose digits are about 52% of a cell `cell` inches high.
+int DigitSize(double cell) {
+  return std::max(1, static_cast<int>(std::lround(0.52 * cell * 72 / kCapHeight)));
+}
+
+double Ascent(int size) { return report::FontMetrics().AscentDots(size * kDots / 72) / kDots; }
+
+// The top of a text line of `size` whose digits stand centred in a band `height` tall from `top`.
+double CentredTop(double top, double height, int size) {
+  return top + height / 2 + kCapHeight * size / 72 / 2 - Ascent(size);
+}
+
+// The top of a text line of `size` sharing its baseline with a line of `with` from `top`.
+double SameBaseline(double top, int with, int size) { return top + Ascent(with) - Ascent(size); }
+
+struct Box {
+  double left, top, width, height;
+};
+
+// The part of page `number` below the running head and above the page number.
+Box ContentOf(const TemplateContext& context, int number) {
+  LiveArea live = LiveAreaOf(context.options, number, context.layout_pages);
+  return {live.left, live.top + kBand, live.right - live.left,
+          live.bottom - live.top - 2 * kBand};
+}
+
+// The running head, the footer and the page number at the outside corner.
+void Frame(const Sheet& sheet, const PageSpec& spec, const TemplateContext& context) {
+  LiveArea live = LiveAreaOf(context.options, spec.number, context.layout_pages);
+  const double width = live.right - live.left;
+  const PlacedText& title = context.words.title;
+  sheet.TextIn(title.text, live.left, live.top, width, title.size, pjCenter);
+  const double foot = live.bottom - kBand + (kBand - kFolioSize / 72.0 * 1.15);
+  if (!context.words.footer.text.empty()) {
+    const PlacedText& footer = context.words.footer;
+    sheet.TextIn(footer.text, live.left, SameBaseline(foot, kFolioSize, footer.size), width,
+                 footer.size, pjCenter);
+  }
+  sheet.TextIn(std::to_string(spec.number), live.left, foot, width, kFolioSize,
+               spec.RightHand() ? pjRight : pjLeft);
+}
+
+// A grid of side `side` from (x, y), its cells' texts from cell_text(row, column).
+template <class CellText>
+void BookGrid(const Sheet& sheet, double x, double y, double side, CellText&& cell_text) {
+  const double c = side / 9;
+  const int size = DigitSize(c);
+  // Sheet cells are centred in an inch from their left.
+  Block b{c, x, y, x + c / 2 - 0.5, CentredTop(y, c, size), size};
+  sheet.Grid(Classic(), b, cell_text, kRules);
+}
+
+// A puzzle's heading, the page of its answer beside it, and its grid below.
+void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number, double x,
+                 double y, double side, bool candidates) {
+  sheet.TextIn(Heading(number), x, y, side, kHeadingSize, pjLeft);
+  sheet.TextIn("Answer on page " + std::to_string(context.plan.AnswerPage(number)), x,
+               SameBaseline(y, kHeadingSize, kLinkSize), side, kLinkSize, pjRight);
+  puzzle::PuzzleSupply& supply = context.supply;
+  supply.tm = supply.Puzzle(number);
+  const double grid_top = y + kHeadingBand;
+  const int size = DigitSize(side / 9);
+  BookGrid(sheet, x, grid_top, side, [&](int i, int j) {
+    return std::pair<int, std::string>(size, supply.GetCellText(i, j));
+  });
+  if (!candidates) return;
+  // Each candidate d of an empty cell at its own place: row (d - 1) / 3, column (d - 1) % 3.
+  const double c = side / 9, sub = c / 3;
+  const int small = std::max(kSmallest, DigitSize(sub));
+  puzzle::TQJ& grid = supply.Grid();
+  grid.LoadPuzzle(supply.tm);
+  for (int i = 1; i <= 9; ++i) {
+    for (int j = 1; j <= 9; ++j) {
+      if (!supply.GetCellText(i, j).empty()) continue;
+      // The string's row i runs down the page as column i, as in the classic design.
+      const double cx = x + (i - 1) * c, cy = grid_top + (j - 1) * c;
+      for (char d : grid.GetCandidates(i, j)) {
+        const int k = d - '1';
+        sheet.TextIn(std::string(1, d), cx + (k % 3) * sub, CentredTop(cy + (k / 3) * sub, sub, small),
+                     sub, small, pjCenter);
+      }
+    }
+  }
+}
+
+// Blocks of `rows` x `columns` grids filling `area`, each under a heading band `band` tall:
+// the side of each grid.
+double BlockSide(const Box& area, int rows, int columns, double band) {
+  const double across = (area.width - (columns - 1) * kGap) / columns;
+  const double down = (area.height - (rows - 1) * kGap) / rows - band;
+  return std::max(0.0, std::min(across, down));
+}
+
+struct Arrangement {
+  int rows, columns;
+};
+
+Arrangement ArrangementOf(int count) {
+  switch (count) {
+    case 1:
+      return {1, 1};
+    case 2:
+      return {2, 1};
+    case 4:
+      return {2, 2};
+    case 6:
+      return {3, 2};
+    case 9:
+      return {3, 3};
+    default:
+      return {4, 3};
+  }
+}
+
+// The top-left corner of block `k` of an arrangement of blocks `side` wide in `area`, centred.
+std::pair<double, double> Place(const Box& area, Arrangement a, int k, double side, double band) {
+  const double block_w = side, block_h = side + band;
+  const double total_w = a.columns * block_w + (a.columns - 1) * kGap;
+  const double total_h = a.rows * block_h + (a.rows - 1) * kGap;
+  const double x0 = area.left + (area.width - total_w) / 2;
+  const double y0 = area.top + (area.height - total_h) / 2;
+  return {x0 + (k % a.columns) * (block_w + kGap), y0 + (k / a.columns) * (block_h + kGap)};
+}
+
+// The answers' area of a page: below its "Answers" heading.
+Box AnswerArea(const Box& content) {
+  return {content.left, content.top + kHeadingBand, content.width,
+          content.height - kHeadingBand};
+}
+
+// Samurai: cell side, and the grid offsets in cells (column, row) by grid number 1..5.
+struct Offset {
+  int co, ro;
+};
+constexpr Offset kGridOffset[6] = {{0, 0}, {6, 6}, {0, 0}, {12, 0}, {0, 12}, {12, 12}};
+
+void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k, bool answers,
+                  double x, double y, double side) {
+  const double u = side / 21;
+  const puzzle::GridGeometry& grid = Classic();
+  for (int g = 1; g <= 5; ++g) {
+    const Offset& o = kGridOffset[g];
+    for (int i = 0; i <= 9; ++i) {
+      sheet.HLine(x + o.co * u, 9 * u, kRules.Width(grid.HeavyRow(i)), y + (o.ro + i) * u);
+      sheet.VLine(y + o.ro * u, 9 * u, kRules.Width(grid.HeavyColumn(i)), x + (o.co + i) * u);
+    }
+  }
+  const int size = DigitSize(u);
+  auto cell = [&](int g, int c, int p) {
+    return answers ? puzzle::SamuraiAnswerCell(samurai, k, g, c, p)
+                   : puzzle::SamuraiPuzzleCell(samurai, k, g, c, p);
+  };
+  for (int g : {2, 3, 4, 5, 1}) {
+    const Offset& o = kGridOffset[g];
+    for (int p = 1; p <= 9; ++p) {
+      for (int c = 1; c <= 9; ++c) {
+        // Each shared box shows what the classic page shows there, once: the centre grid's
+        // top-left and bottom-right boxes, the top-right grid's box, and in the bottom-left box
+        // the givens of both grids.
+        bool skip = (g == 2 && p >= 7 && c >= 7) || (g == 5 && p <= 3 && c <= 3) ||
+                    (g == 1 && p <= 3 && c >= 7);
+        if (g == 4 && p <= 3 && c >= 7) skip = !cell(1, c - 6, p + 6).empty();
+        if (skip) continue;
+        std::string text = cell(g, c, p);
+        if (text.empty()) continue;
+        sheet.TextIn(text, x + (o.co + c - 1) * u, CentredTop(y + (o.ro + p - 1) * u, u, size), u,
+                     size, pjCenter);
+      }
+    }
+  }
+}
+
+void Announce(const char* caption, int from, int span, const PageSpec& spec,
+              TemplateContext& context) {
+  context.progress.SetCaption(caption + std::to_string(spec.step) + "/" + std::to_string(spec.of));
+  context.progress.SetPosition(from + spec.step * span / spec.of);
+  context.progress.ProcessEvents();
+}
+
+}  // namespace
+
+void DrawBookPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
+  Announce("Create Sudoku Puzzles - ", 0, 40, spec, context);
+  Frame(sheet, spec, context);
+  const Box area = ContentOf(context, spec.number);
+  const Arrangement a = ArrangementOf(spec.per_page);
+  const double side = BlockSide(area, a.rows, a.columns, kHeadingBand);
+  for (int s = 0; s < spec.count; ++s) {
+    auto [x, y] = Place(area, a, s, side, kHeadingBand);
+    PuzzleBlock(sheet, context, spec.first + s, x, y, side, spec.candidates);
+  }
+}
+
+void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
+  Announce("Create Answers - ", 40, 40, spec, context);
+  Frame(sheet, spec, context);
+  const Box content = ContentOf(context, spec.number);
+  sheet.TextIn("Answers", content.left, content.top, content.width, kHeadingSize, pjCenter);
+  const Box area = AnswerArea(content);
+  const Arrangement a = ArrangementOf(spec.per_page);
+  const double side = BlockSide(area, a.rows, a.columns, kAnswerHeadingBand);
+  for (int s = 0; s < spec.count; ++s) {
+    const int number = spec.first + s;
+    auto [x, y] = Place(area, a, s, side, kAnswerHeadingBand);
+    sheet.TextIn(Heading(number), x, y, side, kAnswerHeadingSize, pjLeft);
+    const std::string& solution = context.supply.Solution(number);
+    const int size = DigitSize(side / 9);
+    BookGrid(sheet, x, y + kAnswerHeadingBand, side, [&](int i, int j) {
+      const size_t at = static_cast<size_t>(9 * (i - 1) + j - 1);
+      return std::pair<int, std::string>(size,
+                                         at < solution.size() ? solution.substr(at, 1) : "");
+    });
+  }
+}
+
+void DrawBookSamurai(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
+  Announce("Create Sudoku Pages - ", 10, 30, spec, context);
+  Frame(sheet, spec, context);
+  const Box area = ContentOf(context, spec.number);
+  const double side = BlockSide(area, 1, 1, kHeadingBand);
+  auto [x, y] = Place(area, {1, 1}, 0, side, kHeadingBand);
+  sheet.TextIn(Heading(spec.first), x, y, side, kHeadingSize, pjLeft);
+  sheet.TextIn("Answer on page " + std::to_string(context.plan.AnswerPage(spec.first)), x,
+               SameBaseline(y, kHeadingSize, kLinkSize), side, kLinkSize, pjRight);
+  SamuraiField(sheet, context.samurai, spec.first, false, x, y + kHeadingBand, side);
+}
+
+void DrawBookSamuraiAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
+  Announce("Create Answers - ", 40, 30, spec, context);
+  Frame(sheet, spec, context);
+  const Box content = ContentOf(context, spec.number);
+  sheet.TextIn("Answers", content.left, content.top, content.width, kHeadingSize, pjCenter);
+  const Box area = AnswerArea(content);
+  const Arrangement a = ArrangementOf(spec.per_page);
+  const double side = BlockSide(area, a.rows, a.columns, kAnswerHeadingBand);
+  for (int s = 0; s < spec.count; ++s) {
+    auto [x, y] = Place(area, a, s, side, kAnswerHeadingBand);
+    sheet.TextIn(Heading(spec.first + s), x, y, side, kAnswerHeadingSize, pjLeft);
+    SamuraiField(sheet, context.samurai, spec.first + s, true, x, y + kAnswerHeadingBand, side);
+  }
+}
+
+std::string BookDesignProblem(const BookOptions& o, int total_pages) {
+  if (!o.BookDesign()) {
+    if (o.layout.answers_per_page != 0) return "answers a page need the book design";
+    return std::string();
+  }
+  const int per = o.AnswersPerPage();
+  const bool samurai = o.Samurai();
+  const bool counted = samurai ? (per == 1 || per == 2 || per == 4)
+                               : (per == 4 || per == 6 || per == 9 || per == 12);
+  if (!counted) {
+    return std::string("answers a page are ") + (samurai ? "1, 2 or 4" : "4, 6, 9 or 12") +
+           " in a " + (samurai ? "Samurai" : "Standard") + " book, not " + std::to_string(per);
+  }
+  // The smallest digits of the book: its answers' (on the page that leaves them least room).
+  auto digits = [&](int count) {
+    LiveArea live = LiveAreaOf(o, 2, total_pages);
+    Box content{live.left, live.top + kBand, live.right - live.left,
+                live.bottom - live.top - 2 * kBand};
+    Arrangement a = ArrangementOf(count);
+    double side = BlockSide(AnswerArea(content), a.rows, a.columns, kAnswerHeadingBand);
+    return DigitSize(side / (samurai ? 21 : 9));
+  };
+  if (digits(per) < kSmallest) {
+    static constexpr int kSamuraiCounts[] = {1, 2, 4}, kStandardCounts[] = {4, 6, 9, 12};
+    int largest = 0;
+    for (int count : samurai ? std::span<const int>(kSamuraiCounts)
+                             : std::span<const int>(kStandardCounts)) {
+      if (digits(count) >= kSmallest) largest = count;
+    }
+    return std::to_string(per) + " answers a page would print their digits under 7 pt on this " +
+           "paper" +
+           (largest > 0 ? "; at most " + std::to_string(largest) + " fit"
+                        : std::string("; no count fits"));
+  }
+  return std::string();
+}
+
+}  // namespace quorvel::pages
