@@ -36,3 +36,7 @@ run "Samurai 200, every puzzle different" --samurai --pages 200 --level extreme 
 run "Standard 200 x 4, 6x9 print-ready" --pages 200 --per-page 4 --level extreme --paper 6x9 \
   --print-ready
 run "Samurai 200, 6x9 print-ready" --samurai --pages 200 --level extreme --paper 6x9 --print-ready
+run "Standard 200 x 4, 6x9 print-ready, book design" --pages 200 --per-page 4 --level extreme \
+  --paper 6x9 --print-ready --design book
+run "Samurai 200, 6x9 print-ready, book design" --samurai --pages 200 --level extreme \
+  --paper 6x9 --print-ready --design book
