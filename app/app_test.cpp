@@ -199,7 +199,10 @@ class AppTest : public QObject {
   void aRefusedPaperIsShownBeforeTheRun() {
     auto* paper = Find<QComboBox>("cb_paper");
     auto* problem = Find<QLabel>("lbl_problem");
+    auto* design = Find<QComboBox>("cb_design");
     QVERIFY(!problem->isVisibleTo(window_.get()));
+    // The classic design cannot scale its text onto 5 x 8 in.
+    design->setCurrentIndex(design->findText(QStringLiteral("Classic")));
     paper->setCurrentIndex(paper->findText(QStringLiteral("5 x 8 in")));
     QVERIFY(problem->isVisibleTo(window_.get()));
     QVERIFY2(problem->text().contains(QStringLiteral("the smallest paper of this shape is")),
@@ -219,6 +222,40 @@ class AppTest : public QObject {
     QCOMPARE(dialogs_->errors[0], problem->text().replace(QLatin1Char('\n'), QLatin1Char(' ')));
     paper->setCurrentIndex(0);
     QVERIFY(!problem->isVisibleTo(window_.get()));
+    design->setCurrentIndex(0);
+  }
+
+  void theBookDesignsChoicesReachTheBookAndThePreview() {
+    auto* paper = Find<QComboBox>("cb_paper");
+    auto* problem = Find<QLabel>("lbl_problem");
+    // By the paper, 5 x 8 in gets the book design, which fits it.
+    paper->setCurrentIndex(paper->findText(QStringLiteral("5 x 8 in")));
+    QVERIFY2(!problem->isVisibleTo(window_.get()), qPrintable(problem->text()));
+    QVERIFY(window_->Options().BookDesign());
+    Find<QLineEdit>("ed_title")->setText(QStringLiteral("  My Puzzles  "));
+    Find<QLineEdit>("ed_author")->setText(QStringLiteral("A. Writer"));
+    auto* answers = Find<QComboBox>("cb_answers");
+    answers->setCurrentIndex(answers->findText(QStringLiteral("9")));
+    pages::BookOptions o = window_->Options();
+    QCOMPARE(QString::fromStdString(o.layout.title), QStringLiteral("My Puzzles"));
+    QCOMPARE(QString::fromStdString(o.layout.author), QStringLiteral("A. Writer"));
+    QCOMPARE(o.AnswersPerPage(), 9);
+    // The preview switches to the first answer page and back.
+    const QImage puzzle_page = window_->VisiblePreview()->pixmap().toImage();
+    Find<QCheckBox>("cbk_show_answers")->click();
+    const QImage answer_page = window_->VisiblePreview()->pixmap().toImage();
+    QVERIFY(answer_page != puzzle_page);
+    Find<QCheckBox>("cbk_show_answers")->click();
+    QVERIFY(window_->VisiblePreview()->pixmap().toImage() == puzzle_page);
+    // A count the design does not have is refused in red before any run.
+    answers->setCurrentIndex(answers->findText(QStringLiteral("2")));
+    QVERIFY(problem->isVisibleTo(window_.get()));
+    QVERIFY2(problem->text().contains(QStringLiteral("4, 6, 9 or 12")), qPrintable(problem->text()));
+    answers->setCurrentIndex(0);
+    Find<QLineEdit>("ed_title")->clear();
+    Find<QLineEdit>("ed_author")->clear();
+    paper->setCurrentIndex(0);
+    QVERIFY(!window_->Options().BookDesign());
   }
 
   void enterStartsCreateNow() {

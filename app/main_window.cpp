@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -152,6 +154,40 @@ void TForm1::BuildControls() {
   cbk_printready->setObjectName(QStringLiteral("cbk_printready"));
   cbk_unique = new QCheckBox(QStringLiteral("Every puzzle different"), bookgroup);
   cbk_unique->setObjectName(QStringLiteral("cbk_unique"));
+  cb_design = new QComboBox(bookgroup);
+  cb_design->setObjectName(QStringLiteral("cb_design"));
+  cb_design->addItems({QStringLiteral("By the paper"), QStringLiteral("Book"),
+                       QStringLiteral("Classic")});
+  cb_design->setToolTip(QStringLiteral(
+      "Book: laid out for the paper, with page numbers and answer links. Classic: the Letter "
+      "design, scaled to the paper. By the paper: classic on Letter, book on every other paper "
+      "and when print-ready."));
+  auto* design_label = new QLabel(QStringLiteral("&Design:"), bookgroup);
+  design_label->setBuddy(cb_design);
+  cb_answers = new QComboBox(bookgroup);
+  cb_answers->setObjectName(QStringLiteral("cb_answers"));
+  cb_answers->addItems({QStringLiteral("Default"), QStringLiteral("1"), QStringLiteral("2"),
+                        QStringLiteral("4"), QStringLiteral("6"), QStringLiteral("9"),
+                        QStringLiteral("12")});
+  auto* answers_label = new QLabel(QStringLiteral("&Answers a page:"), bookgroup);
+  answers_label->setBuddy(cb_answers);
+  auto line_edit = [&](const char* name, const char* placeholder) {
+    auto* edit = new QLineEdit(bookgroup);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setPlaceholderText(QString::fromLatin1(placeholder));
+    return edit;
+  };
+  ed_title = line_edit("ed_title", "the level");
+  ed_author = line_edit("ed_author", "none");
+  ed_footer = line_edit("ed_footer", "none");
+  auto* title_label = new QLabel(QStringLiteral("&Title:"), bookgroup);
+  title_label->setBuddy(ed_title);
+  auto* author_label = new QLabel(QStringLiteral("Au&thor:"), bookgroup);
+  author_label->setBuddy(ed_author);
+  auto* footer_label = new QLabel(QStringLiteral("&Footer:"), bookgroup);
+  footer_label->setBuddy(ed_footer);
+  cbk_show_answers = new QCheckBox(QStringLiteral("Preview the first answer page"), bookgroup);
+  cbk_show_answers->setObjectName(QStringLiteral("cbk_show_answers"));
   lbl_problem = new QLabel(bookgroup);
   lbl_problem->setObjectName(QStringLiteral("lbl_problem"));
   lbl_problem->setStyleSheet(QStringLiteral("color: #b00020"));
@@ -161,7 +197,18 @@ void TForm1::BuildControls() {
   book_layout->addWidget(cb_paper, 0, 1);
   book_layout->addWidget(cbk_printready, 1, 0, 1, 2);
   book_layout->addWidget(cbk_unique, 2, 0, 1, 2);
-  book_layout->addWidget(lbl_problem, 3, 0, 1, 2);
+  book_layout->addWidget(design_label, 3, 0);
+  book_layout->addWidget(cb_design, 3, 1);
+  book_layout->addWidget(answers_label, 4, 0);
+  book_layout->addWidget(cb_answers, 4, 1);
+  book_layout->addWidget(title_label, 5, 0);
+  book_layout->addWidget(ed_title, 5, 1);
+  book_layout->addWidget(author_label, 6, 0);
+  book_layout->addWidget(ed_author, 6, 1);
+  book_layout->addWidget(footer_label, 7, 0);
+  book_layout->addWidget(ed_footer, 7, 1);
+  book_layout->addWidget(cbk_show_answers, 8, 0, 1, 2);
+  book_layout->addWidget(lbl_problem, 9, 0, 1, 2);
 
   BitBtn2 = new QPushButton(QStringLiteral("Create Now"), this);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
@@ -211,6 +258,12 @@ void TForm1::BuildControls() {
   connect(cb_paper, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
   connect(cbk_printready, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
   connect(cbk_unique, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
+  connect(cb_design, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
+  connect(cb_answers, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
+  connect(cbk_show_answers, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
+  for (QLineEdit* edit : {ed_title, ed_author, ed_footer}) {
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString&) { OptionsChanged(); });
+  }
   connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
   connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
 }
@@ -303,8 +356,11 @@ void TForm1::OptionsChanged() {
     o.puzzles.unique = false;
     preview_maker_->Build(o, std::string());
     ++preview_builds_;
-    picture->setPixmap(QPixmap::fromImage(PaintFirstPage(
-        preview_maker_->LastRecording(), kPreviewWidth, kPreviewHeight, devicePixelRatioF())));
+    // The first answer page follows the one puzzle page of the preview's book.
+    const int page = cbk_show_answers->isChecked() ? 2 : 1;
+    picture->setPixmap(QPixmap::fromImage(PaintPage(preview_maker_->LastRecording(), page,
+                                                    kPreviewWidth, kPreviewHeight,
+                                                    devicePixelRatioF())));
   } catch (const std::exception&) {
     // Without a picture the window stays usable.
   }
@@ -375,6 +431,14 @@ pages::BookOptions TForm1::Options() const {
   int paper = std::max(0, cb_paper->currentIndex());
   o.layout.paper = {Papers()[static_cast<size_t>(paper)].width,
                     Papers()[static_cast<size_t>(paper)].height};
+  static constexpr pages::Design kDesigns[] = {pages::Design::kByPaper, pages::Design::kBook,
+                                               pages::Design::kClassic};
+  o.layout.design = kDesigns[std::clamp(cb_design->currentIndex(), 0, 2)];
+  o.layout.answers_per_page =
+      cb_answers->currentIndex() <= 0 ? 0 : cb_answers->currentText().toInt();
+  o.layout.title = ed_title->text().trimmed().toStdString();
+  o.layout.author = ed_author->text().trimmed().toStdString();
+  o.layout.footer = ed_footer->text().trimmed().toStdString();
   return o;
 }
 

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -106,6 +107,10 @@ class TForm1 : public QWidget {
   QComboBox* cb_paper;
   QCheckBox* cbk_printready;
   QCheckBox* cbk_unique;
+  QComboBox* cb_design;   // by the paper, book, classic
+  QComboBox* cb_answers;  // answers a page in the book design, "Default" first
+  QLineEdit *ed_title, *ed_author, *ed_footer;
+  QCheckBox* cbk_show_answers;  // the preview shows the first answer page
   QLabel* lbl_problem;  // why the chosen options cannot make a book
 };
 

@@ -73,9 +73,10 @@ class PageSize : public report::TRenderer {
 
 }  // namespace
 
-QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height, qreal ratio) {
+QImage PaintPage(const std::vector<uint8_t>& recording, int number, int width, int height,
+                 qreal ratio) {
   PageSize size;
-  report::TPageStreamReader(recording, size).Replay(1);
+  report::TPageStreamReader(recording, size).Replay(number);
   const int w = static_cast<int>(width * ratio + 0.5), h = static_cast<int>(height * ratio + 0.5);
   const int border = static_cast<int>(6 * ratio + 0.5);
   double fit = std::min((w - 2 * border) / size.width, (h - 2 * border) / size.height);
@@ -84,7 +85,7 @@ QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int heig
   page.fill(Qt::white);
   {
     PagePainter painter(page);
-    report::TPageStreamReader(recording, painter).Replay(1);
+    report::TPageStreamReader(recording, painter).Replay(number);
   }
   QImage picture(w, h, QImage::Format_RGB32);
   picture.fill(QColor(0xd8, 0xd8, 0xd8));

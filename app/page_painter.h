@@ -35,9 +35,14 @@ class PagePainter : public report::TRenderer {
   double from_x_ = 0, from_y_ = 0;
 };
 
-// A picture of the first page of a recording, `width` x `height` device-independent pixels at
-// `ratio` device pixels each: the page at its own shape, as large as fits, on a grey ground.
-QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height,
-                      qreal ratio = 1);
+// A picture of page `number` (from 1) of a recording, `width` x `height` device-independent
+// pixels at `ratio` device pixels each: the page at its own shape, as large as fits, on a grey
+// ground.
+QImage PaintPage(const std::vector<uint8_t>& recording, int number, int width, int height,
+                 qreal ratio = 1);
+inline QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, int height,
+                             qreal ratio = 1) {
+  return PaintPage(recording, 1, width, height, ratio);
+}
 
 }  // namespace quorvel::app

@@ -153,12 +153,12 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->check(non_empty);
   app.add_option("--author", options.book.layout.author, "The author the PDF names")
       ->check(non_empty);
-  std::string design = "classic";
+  std::string design;
   app.add_option("--design", design,
-                 "Page design: classic (the Letter design, scaled on other papers) or book (laid "
-                 "out for the paper, print-grade lines and type, page numbers, answer links)")
-      ->check(non_empty)
-      ->default_str("classic");
+                 "Page design: book (laid out for the paper, print-grade lines and type, page "
+                 "numbers, answer links; the default on every paper but the classic Letter book "
+                 "and for --print-ready) or classic (the Letter design, scaled on other papers)")
+      ->check(non_empty);
   int answers_per_page = 0;
   auto* answers_option =
       app.add_option("--answers-per-page", answers_per_page,
@@ -211,18 +211,23 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
   if (seed_option->count() > 0) options.seed = seed;
-  if (design == "book") {
-    options.book.layout.design = pages::Design::kBook;
-  } else if (design != "classic") {
-    return fail("unknown design \"" + design + "\"; use classic or book");
-  }
-  if (answers_option->count() > 0) {
-    if (!options.book.BookDesign()) return fail("--answers-per-page needs the book design (--design book)");
-    options.book.layout.answers_per_page = answers_per_page;
-  }
+
   std::optional<pages::Paper> size = pages::ParsePaper(paper);
   if (!size) return fail("unknown paper \"" + paper + "\"; use " + pages::kPaperForms);
   options.book.layout.paper = *size;
+  if (design == "book") {
+    options.book.layout.design = pages::Design::kBook;
+  } else if (design == "classic") {
+    options.book.layout.design = pages::Design::kClassic;
+  } else if (!design.empty()) {
+    return fail("unknown design \"" + design + "\"; use classic or book");
+  }
+  if (answers_option->count() > 0) {
+    if (!options.book.BookDesign()) {
+      return fail("--answers-per-page needs the book design (--design book)");
+    }
+    options.book.layout.answers_per_page = answers_per_page;
+  }
   if (std::string problem = pages::OptionsProblem(options.book, banks::BuiltInBanks());
       !problem.empty()) {
     return fail(problem);

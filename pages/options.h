@@ -13,8 +13,9 @@ struct Paper {
 
 // The page design: the classic Letter design (scaled inside margins on other papers), or the
 // book design, laid out for its trim with print-grade lines and type, page numbers and answer
-// links.
-enum class Design { kClassic, kBook };
+// links. By the paper: the classic design for the classic book (Letter, not print-ready), the
+// book design for every other.
+enum class Design { kByPaper, kClassic, kBook };
 
 struct PageOptions {
   int pages = 20;           // puzzle pages, 1..200
@@ -29,7 +30,7 @@ struct PageOptions {
   // program's name), the footer on every page (empty: the maker's address), and the author,
   // which the PDF's information names.
   std::string title, footer, author;
-  Design design = Design::kClassic;
+  Design design = Design::kByPaper;
   // Answers a page in the book design: 4, 6, 9 or 12 (Standard), 1, 2 or 4 (Samurai); 0 for the
   // design's choice, 6 and 2.
   int answers_per_page = 0;
@@ -39,7 +40,10 @@ struct BookOptions {
   puzzle::PuzzleOptions puzzles;
   PageOptions layout;
   bool Samurai() const { return puzzles.kind == puzzle::PuzzleKind::kSamurai; }
-  bool BookDesign() const { return layout.design == Design::kBook; }
+  bool BookDesign() const {
+    if (layout.design != Design::kByPaper) return layout.design == Design::kBook;
+    return layout.print_ready || layout.paper.width != 8.5 || layout.paper.height != 11.0;
+  }
   // The answers a page: four in the classic design, one for its Samurai pages.
   int AnswersPerPage() const {
     if (!BookDesign()) return Samurai() ? 1 : 4;

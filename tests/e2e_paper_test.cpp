@@ -84,8 +84,9 @@ TEST_F(E2E, PapersAndLayouts) {
     ASSERT_EQ(Book(layout.args + " --seed 9 --force -o " + letter).status, 0);
     std::vector<PageWords> letter_words = Words(letter);
     for (const Paper& paper : kPapers) {
-      std::string what =
-          layout.args + " --paper " + paper.arg + (paper.print_ready ? " --print-ready" : "");
+      // The classic design scaled to the paper (the book design is tested on its own).
+      std::string what = layout.args + " --design classic --paper " + paper.arg +
+                         (paper.print_ready ? " --print-ready" : "");
       std::string pdf = Path("book.pdf");
       Result r = Book(what + " --seed 9 --force -o " + pdf);
       ASSERT_EQ(r.status, 0) << what << "\n" << r.out;
@@ -155,7 +156,8 @@ TEST_F(E2E, PapersAndLayouts) {
 
 TEST_F(E2E, TheEmbeddedFontParsesAndItsWidthsMatch) {
   std::string pdf = Path("ready.pdf");
-  ASSERT_EQ(Book("--print-ready --pages 24 --per-page 4 --seed 4 -o " + pdf).status, 0);
+  ASSERT_EQ(Book("--design classic --print-ready --pages 24 --per-page 4 --seed 4 -o " + pdf).status,
+            0);
   std::string bytes = FileBytes(pdf);
   std::smatch m;
   ASSERT_TRUE(std::regex_search(bytes, m, std::regex(R"(/FontFile2 (\d+) 0 R)")));
@@ -203,7 +205,7 @@ TEST_F(E2E, RefusedPapersAndAMissingFont) {
       {"--paper 6x", 2, "unknown paper"},
       {"--paper 3x9", 2, "unknown paper"},
       {"--paper 9x12", 2, "unknown paper"},
-      {"--paper 4x6 --per-page 4", 2,
+      {"--design classic --paper 4x6 --per-page 4", 2,
        "the paper is too small for the 4-puzzles-a-page layout: its text would be under 7 pt; "
        "the smallest paper of this shape is "},
   };

@@ -177,7 +177,8 @@ TEST_F(E2E, BadInputChangesNothing) {
       {"-o " + Path(std::string(300, 'n') + ".pdf"), "is too long: 304 bytes"},
       // A link leading nowhere is an existing file.
       {"-o " + Path("dangling.pdf"), "--force"},
-      {"--paper 4x11.69 -o " + Path("x.pdf"), "no paper of this shape up to 8.5x11.69 in"},
+      {"--design classic --paper 4x11.69 -o " + Path("x.pdf"),
+       "no paper of this shape up to 8.5x11.69 in"},
   };
   fs::create_directories(dir_ / "locked.pdf");
   fs::create_symlink(dir_ / "nowhere.pdf", dir_ / "dangling.pdf");
@@ -337,7 +338,8 @@ TEST_F(E2E, FixedBooksKeepTheirBytes) {
       {"cand", "--seed 7 --pages 3 --candidates --level expert", "03531310f46a9d7d",
        "c645d84b7571e06c"},
       {"two", "--seed 8 --pages 5 --per-page 2", "e53c29ec693cf851", "f92a7c83c6be7a6f"},
-      {"ready", "--seed 9 --samurai --pages 12 --paper 6x9 --print-ready --unique",
+      {"ready",
+       "--seed 9 --samurai --pages 12 --paper 6x9 --print-ready --unique --design classic",
        "3f145ac0eaeb4292", "8bde443d8ac41eb2"},
   };
   auto sha = [](const std::string& path) {

@@ -494,6 +494,7 @@ TEST(Paper, NamesAndSizes) {
 
 TEST(Paper, PlacementsMarginsAndRefusals) {
   BookOptions o;
+  o.layout.design = Design::kClassic;  // the scaled Letter design's placements and refusals
   EXPECT_TRUE(IsClassicBook(o));
   EXPECT_TRUE(PlacementOf(o, 1).Identity()) << "the classic book is the design itself";
   EXPECT_EQ(PaperProblem(o), "");
