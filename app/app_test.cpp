@@ -247,6 +247,9 @@ class AppTest : public QObject {
     QVERIFY(answer_page != puzzle_page);
     Find<QCheckBox>("cbk_show_answers")->click();
     QVERIFY(window_->VisiblePreview()->pixmap().toImage() == puzzle_page);
+    Find<QCheckBox>("cbk_large")->click();
+    QVERIFY(window_->Options().layout.large_print && window_->Options().BoldGivens());
+    Find<QCheckBox>("cbk_large")->click();
     // A count the design does not have is refused in red before any run.
     answers->setCurrentIndex(answers->findText(QStringLiteral("2")));
     QVERIFY(problem->isVisibleTo(window_.get()));

@@ -186,6 +186,10 @@ void TForm1::BuildControls() {
   author_label->setBuddy(ed_author);
   auto* footer_label = new QLabel(QStringLiteral("&Footer:"), bookgroup);
   footer_label->setBuddy(ed_footer);
+  cbk_bold = new QCheckBox(QStringLiteral("Bold givens"), bookgroup);
+  cbk_bold->setObjectName(QStringLiteral("cbk_bold"));
+  cbk_large = new QCheckBox(QStringLiteral("Large print"), bookgroup);
+  cbk_large->setObjectName(QStringLiteral("cbk_large"));
   cbk_show_answers = new QCheckBox(QStringLiteral("Preview the first answer page"), bookgroup);
   cbk_show_answers->setObjectName(QStringLiteral("cbk_show_answers"));
   lbl_problem = new QLabel(bookgroup);
@@ -207,8 +211,10 @@ void TForm1::BuildControls() {
   book_layout->addWidget(ed_author, 6, 1);
   book_layout->addWidget(footer_label, 7, 0);
   book_layout->addWidget(ed_footer, 7, 1);
-  book_layout->addWidget(cbk_show_answers, 8, 0, 1, 2);
-  book_layout->addWidget(lbl_problem, 9, 0, 1, 2);
+  book_layout->addWidget(cbk_bold, 8, 0);
+  book_layout->addWidget(cbk_large, 8, 1);
+  book_layout->addWidget(cbk_show_answers, 9, 0, 1, 2);
+  book_layout->addWidget(lbl_problem, 10, 0, 1, 2);
 
   BitBtn2 = new QPushButton(QStringLiteral("Create Now"), this);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
@@ -260,7 +266,9 @@ void TForm1::BuildControls() {
   connect(cbk_unique, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
   connect(cb_design, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
   connect(cb_answers, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
-  connect(cbk_show_answers, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
+  for (QCheckBox* box : {cbk_bold, cbk_large, cbk_show_answers}) {
+    connect(box, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
+  }
   for (QLineEdit* edit : {ed_title, ed_author, ed_footer}) {
     connect(edit, &QLineEdit::textChanged, this, [this](const QString&) { OptionsChanged(); });
   }
@@ -436,6 +444,8 @@ pages::BookOptions TForm1::Options() const {
   o.layout.design = kDesigns[std::clamp(cb_design->currentIndex(), 0, 2)];
   o.layout.answers_per_page =
       cb_answers->currentIndex() <= 0 ? 0 : cb_answers->currentText().toInt();
+  o.layout.bold_givens = cbk_bold->isChecked();
+  o.layout.large_print = cbk_large->isChecked();
   o.layout.title = ed_title->text().trimmed().toStdString();
   o.layout.author = ed_author->text().trimmed().toStdString();
   o.layout.footer = ed_footer->text().trimmed().toStdString();

@@ -165,6 +165,11 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                      "Answers a page in the book design: 4, 6, 9 or 12 (default 6); Samurai 1, 2 "
                      "or 4 (default 2)")
           ->check(non_empty);
+  app.add_flag("--bold-givens", options.book.layout.bold_givens,
+               "Given digits in bold (book design)");
+  app.add_flag("--large-print", options.book.layout.large_print,
+               "Large print (book design): one puzzle a page, bold givens of 16 pt or more, a "
+               "larger running head and page numbers, four answers a page");
   auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed")
                           ->check(non_empty);
   app.add_flag("--force", options.force, "Overwrite an existing output file");
@@ -227,6 +232,12 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       return fail("--answers-per-page needs the book design (--design book)");
     }
     options.book.layout.answers_per_page = answers_per_page;
+  }
+  if (!options.book.BookDesign()) {
+    for (auto [set, flag] : {std::pair{options.book.layout.bold_givens, "--bold-givens"},
+                             std::pair{options.book.layout.large_print, "--large-print"}}) {
+      if (set) return fail(std::string(flag) + " needs the book design (--design book)");
+    }
   }
   if (std::string problem = pages::OptionsProblem(options.book, banks::BuiltInBanks());
       !problem.empty()) {

@@ -151,9 +151,11 @@ void BookMaker::StartRun(const BookOptions& options) {
   render_pdf_.DocInfo.Author = words.author;
   // The book design always embeds its font.
   render_pdf_.EmbedFont = options.BookDesign();
+  render_pdf_.PrintBoldFontFile.clear();
   if (options.layout.print_ready || options.BookDesign()) {
     // Before any work: a book that cannot embed its font is not made at all.
     render_pdf_.PrintFontFile = report::FindPrintFont();
+    if (options.BoldGivens()) render_pdf_.PrintBoldFontFile = report::FindPrintBoldFont();
     if (render_pdf_.DocInfo.Title.empty()) render_pdf_.DocInfo.Title = words.title.text;
   }
 }
@@ -216,9 +218,8 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
   const int layout_pages = layout_page_count > 0 ? layout_page_count : plan.TotalPages();
   TemplateContext context{supply_, samurai_, WordsOf(options), *progress_, options, plan,
                           layout_pages};
-  for (const PageSpec& spec : plan.pages) {
-    TemplateFor(spec.kind, options.layout.design)(Page(spec.number), spec, context);
-  }
+  const Design design = options.BookDesign() ? Design::kBook : Design::kClassic;
+  for (const PageSpec& spec : plan.pages) TemplateFor(spec.kind, design)(Page(spec.number), spec, context);
   progress_->SetCaption("Save file to disk,Please wait");
   if (samurai) {
     progress_->SetPosition(70);

@@ -34,12 +34,18 @@ struct PageOptions {
   // Answers a page in the book design: 4, 6, 9 or 12 (Standard), 1, 2 or 4 (Samurai); 0 for the
   // design's choice, 6 and 2.
   int answers_per_page = 0;
+  // Book design: given digits in Liberation Sans Bold.
+  bool bold_givens = false;
+  // Book design: one puzzle a page in large type (bold givens, a larger running head and page
+  // numbers), four answers a page.
+  bool large_print = false;
 };
 
 struct BookOptions {
   puzzle::PuzzleOptions puzzles;
   PageOptions layout;
   bool Samurai() const { return puzzles.kind == puzzle::PuzzleKind::kSamurai; }
+  bool BoldGivens() const { return BookDesign() && (layout.bold_givens || layout.large_print); }
   bool BookDesign() const {
     if (layout.design != Design::kByPaper) return layout.design == Design::kBook;
     return layout.print_ready || layout.paper.width != 8.5 || layout.paper.height != 11.0;
@@ -48,6 +54,7 @@ struct BookOptions {
   int AnswersPerPage() const {
     if (!BookDesign()) return Samurai() ? 1 : 4;
     if (layout.answers_per_page > 0) return layout.answers_per_page;
+    if (layout.large_print) return 4;
     return Samurai() ? 2 : 6;
   }
 };

@@ -31,6 +31,7 @@ void Sheet::Cell(double left, double top, int size, const std::string& text) con
   t->SetTop(Y(top));
   t->Font().Size = Size(size);
   t->SetFontJustify(report::pjCenter);
+  if (cell_style != 0) t->Font().Style = static_cast<uint8_t>(cell_style);
   t->SetText(text);
   t->SetWidth(Length(1.0));
 }

@@ -24,6 +24,8 @@ struct Block {
 struct Sheet {
   report::TReportPage& page;
   Placement at;
+  // The font style of Cell texts (report::fsBold ...); 0 leaves the item's as it is.
+  int cell_style = 0;
 
   double X(double x) const { return at.Identity() ? x : at.left + at.scale * x; }
   double Y(double y) const { return at.Identity() ? y : at.top + at.scale * y; }

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kWordsSize = 12;        // the title and footer of the Letter design
 constexpr int kBookWordsSize = 9;     // the running head and footer of the book design
+constexpr int kLargeWordsSize = 12;   // in large print
 constexpr double kDesignRight = 8.15;  // the right edge of what the design draws on
 constexpr double kTitleLeft = 5.1;
 
@@ -95,7 +96,7 @@ Places PlacesOf(const BookOptions& o) {
     // The running head spans the live area; the footer leaves the page number its corner.
     LiveArea live = LiveAreaOf(o, 1);
     const double width = live.right - live.left;
-    return {1.0, width, width - 1.0, kBookWordsSize};
+    return {1.0, width, width - 1.0, o.layout.large_print ? kLargeWordsSize : kBookWordsSize};
   }
   return {PlacementOf(o, 1).scale, kDesignRight - kTitleLeft, kDesignRight - FooterLeft(o),
           kWordsSize};

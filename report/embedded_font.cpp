@@ -17,6 +17,19 @@ namespace {
 
 constexpr const char* kPrintFontPath =
     "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+constexpr const char* kPrintBoldFontPath =
+    "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf";
+
+std::string FindFont(const char* variable, const char* packaged) {
+  const char* chosen = std::getenv(variable);
+  std::string path = chosen && *chosen ? chosen : packaged;
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    throw FileError("The print-ready font " + path +
+                    " is missing; install the package fonts-liberation2");
+  }
+  return path;
+}
 
 // The codes 0x80..0x9F, which WinAnsi maps outside Latin-1.
 constexpr uint16_t kHighCodes[32] = {
@@ -32,15 +45,10 @@ uint16_t WinAnsiToUnicode(uint8_t code) {
   return code;
 }
 
-std::string FindPrintFont() {
-  const char* chosen = std::getenv("QUORVEL_PRINT_FONT");
-  std::string path = chosen && *chosen ? chosen : kPrintFontPath;
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    throw FileError("The print-ready font " + path +
-                    " is missing; install the package fonts-liberation2");
-  }
-  return path;
+std::string FindPrintFont() { return FindFont("QUORVEL_PRINT_FONT", kPrintFontPath); }
+
+std::string FindPrintBoldFont() {
+  return FindFont("QUORVEL_PRINT_BOLD_FONT", kPrintBoldFontPath);
 }
 
 EmbeddedFont EmbeddedFont::Load(const std::string& path) {

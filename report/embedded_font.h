@@ -24,6 +24,8 @@ struct EmbeddedFont {
 // layout uses): $QUORVEL_PRINT_FONT when set, else the font package's file. Throws FileError,
 // naming the package, when it is not there.
 std::string FindPrintFont();
+// Its bold face, Liberation Sans Bold: $QUORVEL_PRINT_BOLD_FONT when set, else the package's.
+std::string FindPrintBoldFont();
 
 // The Unicode character of a WinAnsi code; 0 for the codes it leaves undefined.
 uint16_t WinAnsiToUnicode(uint8_t code);

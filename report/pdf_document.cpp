@@ -197,10 +197,16 @@ std::string TRenderPDF::UnicodeMap(const Objects& o) const {
 
 void TRenderPDF::WriteEmbeddedFonts(PdfObjectWriter& pdf, const Objects& o) const {
   if (!Embedding()) return;
-  const EmbeddedFont& font = *print_font_;
-  const std::vector<uint8_t> program = Deflate(font.program);
   const std::string cmap = UnicodeMap(o);
+  // Each font program is compressed once, however many font objects use it.
+  const EmbeddedFont* compressed_for = nullptr;
+  std::vector<uint8_t> program;
   for (size_t i = 0; i < fonts_.size(); ++i) {
+    const EmbeddedFont& font = *fonts_[i].embedded;
+    if (compressed_for != &font) {
+      program = Deflate(font.program);
+      compressed_for = &font;
+    }
     pdf.Dictionary(
         o.descriptor[i],
         {"/Type /FontDescriptor", "/FontName /" + font.postscript_name,

@@ -202,6 +202,12 @@ void TRenderPDF::BeginDocument() {
       print_font_ = std::make_shared<EmbeddedFont>(EmbeddedFont::Load(PrintFontFile));
       print_font_path_ = PrintFontFile;
     }
+    if (PrintBoldFontFile.empty()) {
+      print_bold_font_.reset();
+    } else if (!print_bold_font_ || print_bold_font_path_ != PrintBoldFontFile) {
+      print_bold_font_ = std::make_shared<EmbeddedFont>(EmbeddedFont::Load(PrintBoldFontFile));
+      print_bold_font_path_ = PrintBoldFontFile;
+    }
   }
   codes_used_ = {};
   pages_.clear();
@@ -235,8 +241,12 @@ void TRenderPDF::BeginPage() {
 }
 
 void TRenderPDF::FontChanged(const RenderFont& font) {
+  const EmbeddedFont* embedded = nullptr;
+  if (Embedding()) {
+    embedded = font.bold && print_bold_font_ ? print_bold_font_.get() : print_font_.get();
+  }
   std::string base =
-      Embedding() ? print_font_->postscript_name : MapFontName(font.name, font.bold, font.italic);
+      embedded ? embedded->postscript_name : MapFontName(font.name, font.bold, font.italic);
   int index = -1;
   for (size_t i = 0; i < fonts_.size(); ++i) {
     if (fonts_[i].base == base) index = static_cast<int>(i);
@@ -247,7 +257,8 @@ void TRenderPDF::FontChanged(const RenderFont& font) {
     resource += std::to_string(fonts_.size() + 1);
     const bool courier = IsCourier(base);
     fonts_.push_back({base, std::move(resource),
-                      Embedding() ? &print_font_->widths : &StandardFontWidths(base), courier});
+                      embedded ? &embedded->widths : &StandardFontWidths(base), courier,
+                      embedded});
     index = static_cast<int>(fonts_.size()) - 1;
   }
   font_index_ = index;

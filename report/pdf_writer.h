@@ -75,6 +75,8 @@ class TRenderPDF : public TRenderer {
   // PrintReady (colours as they are, no PDF/X markers). PrintReady embeds it too.
   bool EmbedFont = false;
   bool Embedding() const { return PrintReady || EmbedFont; }
+  // When embedding, bold text in this TrueType font, embedded as well; empty: in PrintFontFile.
+  std::string PrintBoldFontFile;
 
   // Whether RenderStream replaces an existing file (through its links); off, the file is
   // moved into place only while its name is free, and a name taken meanwhile fails the run.
@@ -124,7 +126,8 @@ class TRenderPDF : public TRenderer {
     std::string base;
     std::string resource;
     const std::array<uint16_t, 256>* widths;
-    bool courier;  // text is placed with Courier's wider padding
+    bool courier;                  // text is placed with Courier's wider padding
+    const EmbeddedFont* embedded;  // its program, when fonts are embedded
   };
 
   // The file's objects, written when the document ends.
@@ -148,8 +151,8 @@ class TRenderPDF : public TRenderer {
   std::string ColorOperator(TColor c, bool stroke) const;
 
   OutputStream* out_ = nullptr;
-  std::shared_ptr<const EmbeddedFont> print_font_;
-  std::string print_font_path_;
+  std::shared_ptr<const EmbeddedFont> print_font_, print_bold_font_;
+  std::string print_font_path_, print_bold_font_path_;
   std::array<bool, 256> codes_used_{};
   std::vector<std::unique_ptr<Page>> pages_;
   LargeByteStore contents_;  // the finished pages' contents

@@ -264,3 +264,68 @@ TEST_F(BookDesign, BothDesignsGiveTheSamePuzzlesAndRefuseWhatTheyCannotPrint) {
 
 }  // namespace
 }  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST_F(BookDesign, ThePaperChoosesTheDesignAndLargePrintIsLarge) {
+  // Any paper but Letter, and print-ready, get the book design; Letter keeps the classic.
+  ASSERT_EQ(Book("--paper 6x9 --pages 1 -o " + Path("trim.pdf")).status, 0);
+  EXPECT_NE(PageText(Words(Path("trim.pdf"))[0]).find("Answer on page 2"), std::string::npos);
+  ASSERT_EQ(Book("--print-ready --pages 1 -o " + Path("ready.pdf")).status, 0);
+  EXPECT_NE(PageText(Words(Path("ready.pdf"))[0]).find("Answer on page 2"), std::string::npos);
+  ASSERT_EQ(Book("--pages 1 -o " + Path("letter.pdf")).status, 0);
+  EXPECT_EQ(PageText(Words(Path("letter.pdf"))[0]).find("Answer on page"), std::string::npos);
+
+  // Large print: bold givens of 18 pt or more on 6x9 and 24 pt on Letter, a running head and
+  // page numbers of 12 pt or more, four answers a page.
+  for (auto [paper, smallest] : {std::pair{"6x9", 18}, std::pair{"letter", 24}}) {
+    SCOPED_TRACE(paper);
+    const std::string pdf = Path(std::string("large-") + paper + ".pdf");
+    Result r = Book(std::string("--design book --large-print --paper ") + paper +
+                    " --pages 8 --seed 2 -o " + pdf);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(Shell("pdffonts " + pdf).out.find("LiberationSans-Bold"), std::string::npos);
+    std::vector<PageWords> pages = Words(pdf);
+    ASSERT_EQ(pages.size(), 8u + 2u);
+    for (const PageWords& page : pages) {
+      double tallest_digit = 0;
+      for (const Word& w : page) {
+        if (w.text.size() == 1 && std::isdigit(static_cast<unsigned char>(w.text[0]))) {
+          tallest_digit = std::max(tallest_digit, w.y1 - w.y0);
+        }
+      }
+      // The running head (the first line) and the page number (the last) are 12 pt or more:
+      // a word's box is about 1.15 of its size.
+      EXPECT_GE(page.front().y1 - page.front().y0, 12 * 1.1) << page.front().text;
+      EXPECT_GE(page.back().y1 - page.back().y0, 12 * 1.1) << page.back().text;
+      if (&page == &pages.front()) {
+        EXPECT_GE(tallest_digit, smallest * 1.1);
+      }
+    }
+    EXPECT_EQ(BlocksOf(pages[8]).size(), 4u) << "four answers a page";
+  }
+  std::vector<double> sizes = FontSizes(Path("large-6x9.pdf"));
+  EXPECT_GE(*std::max_element(sizes.begin(), sizes.end()), 18);
+
+  struct Case {
+    std::string args, says;
+  };
+  for (const Case& c :
+       {Case{"--design classic --large-print", "--large-print needs the book design"},
+        Case{"--design classic --bold-givens", "--bold-givens needs the book design"},
+        Case{"--design book --large-print --per-page 4", "large print has one puzzle a page"},
+        Case{"--design book --large-print --candidates", "large print has one puzzle a page"},
+        Case{"--design book --large-print --samurai --paper 6x9",
+             "large print needs given digits of 16 pt or more, and this paper gives 14 pt; the "
+             "smallest paper that fits is 7x10 in"}}) {
+    Result r = Book(c.args + " -o " + Path("refused.pdf"));
+    EXPECT_EQ(r.status, 2) << c.args << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  }
+  EXPECT_FALSE(fs::exists(Path("refused.pdf")));
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -32,7 +32,10 @@ class Hardening : public E2E {
  protected:
   // Starts quorvel-book with every signal at its default, as from an interactive shell, and
   // the file-size limit `fsize` (0: none). Its stderr goes to err.txt in the test's folder.
-  pid_t Start(const std::vector<std::string>& args, rlim_t fsize = 0) {
+  // With `gate`, the child waits until the gate's write end is closed, so that runs start
+  // together.
+  pid_t Start(const std::vector<std::string>& args, rlim_t fsize = 0, int gate = -1,
+              int gate_writer = -1) {
     std::vector<std::string> argv_text = {QUORVEL_BOOK};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -50,8 +53,14 @@ class Hardening : public E2E {
         rlimit limit{fsize, fsize};
         setrlimit(RLIMIT_FSIZE, &limit);
       }
-      FILE* err = std::fopen((dir_ / "err.txt").c_str(), "w");
+      FILE* err = std::fopen((dir_ / "err.txt").c_str(), "a");
       if (err) dup2(fileno(err), STDERR_FILENO);
+      if (gate >= 0) {
+        close(gate_writer);
+        char byte;
+        while (read(gate, &byte, 1) < 0 && errno == EINTR) {
+        }
+      }
       execve(argv[0], argv.data(), env.data());
       _exit(127);
     }
@@ -70,7 +79,11 @@ class Hardening : public E2E {
     }
     return false;
   }
-  std::string Err() { return FileBytes(Path("err.txt")); }
+  std::string Err() {
+    std::string err = FileBytes(Path("err.txt"));
+    fs::remove(Path("err.txt"));
+    return err;
+  }
 };
 
 TEST_F(Hardening, InterruptedRunsKeepTheOldBookAndLeaveNothing) {
@@ -153,9 +166,15 @@ TEST_F(Hardening, TheNextRunRemovesWhatAKilledRunLeft) {
 TEST_F(Hardening, TenRunsIntoOneNewNameMakeOneBook) {
   const std::string book = Path("new.pdf");
   std::vector<pid_t> runs;
+  int gate[2];
+  ASSERT_EQ(pipe(gate), 0);
   for (int i = 0; i < 10; ++i) {
-    runs.push_back(Start({"--samurai", "--pages", "60", "--seed", std::to_string(i), "-o", book}));
+    runs.push_back(Start({"--samurai", "--pages", "60", "--seed", std::to_string(i), "-o", book},
+                         0, gate[0], gate[1]));
   }
+  // All ten are waiting: they start at once, each finding the name free.
+  close(gate[0]);
+  close(gate[1]);
   int made = 0, failed = 0;
   for (pid_t pid : runs) {
     int status = 0;

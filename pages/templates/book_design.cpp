@@ -5,10 +5,13 @@
 // places, and under every puzzle's heading the page of its answer.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <span>
 #include <string>
 
 #include "pages/templates/book_design.h"
+
+#include "pages/paper.h"
 #include "pages/templates/templates.h"
 #include "report/font_metrics.h"
 
@@ -24,12 +27,21 @@ constexpr Sheet::Rules kRules{7, 18};
 constexpr double kDots = 600;
 // The font's cap height (and digit height), in ems.
 constexpr double kCapHeight = 1409.0 / 2048;
-// Type sizes in points.
-constexpr int kHeadSize = 9, kFolioSize = 9, kHeadingSize = 12, kLinkSize = 8;
-constexpr int kAnswerHeadingSize = 8, kSmallest = 7;
-// Bands in inches: the running head and the page number take one each, a puzzle's heading
-// line one of its own; blocks stand apart by the gap.
-constexpr double kBand = 0.25, kHeadingBand = 0.26, kAnswerHeadingBand = 0.17, kGap = 0.18;
+constexpr int kSmallest = 7;
+// Blocks stand apart by this gap, inches.
+constexpr double kGap = 0.18;
+
+// The type of a book's pages, in points, and the bands in inches they take: the running head
+// and the page number one each, a puzzle's heading line one of its own, an answer's heading a
+// smaller one. Large print has larger type.
+struct Type {
+  int head, folio, heading, link, answer_heading;
+  double band, heading_band, answer_heading_band;
+};
+constexpr Type kRegularType{9, 9, 12, 8, 8, 0.25, 0.26, 0.17};
+constexpr Type kLargeType{12, 12, 16, 11, 9, 0.32, 0.34, 0.19};
+
+const Type& TypeOf(const BookOptions& o) { return o.layout.large_print ? kLargeType : kRegularType; }
 
 const puzzle::GridGeometry& Classic() { return puzzle::GridGeometry::Classic(); }
 
@@ -53,51 +65,60 @@ struct Box {
 };
 
 // The part of page `number` below the running head and above the page number.
+Box ContentOf(const BookOptions& o, int number, int total_pages) {
+  const double band = TypeOf(o).band;
+  LiveArea live = LiveAreaOf(o, number, total_pages);
+  return {live.left, live.top + band, live.right - live.left, live.bottom - live.top - 2 * band};
+}
 Box ContentOf(const TemplateContext& context, int number) {
-  LiveArea live = LiveAreaOf(context.options, number, context.layout_pages);
-  return {live.left, live.top + kBand, live.right - live.left,
-          live.bottom - live.top - 2 * kBand};
+  return ContentOf(context.options, number, context.layout_pages);
 }
 
 // The running head, the footer and the page number at the outside corner.
 void Frame(const Sheet& sheet, const PageSpec& spec, const TemplateContext& context) {
+  const Type& type = TypeOf(context.options);
   LiveArea live = LiveAreaOf(context.options, spec.number, context.layout_pages);
   const double width = live.right - live.left;
   const PlacedText& title = context.words.title;
   sheet.TextIn(title.text, live.left, live.top, width, title.size, pjCenter);
-  const double foot = live.bottom - kBand + (kBand - kFolioSize / 72.0 * 1.15);
+  const double foot = live.bottom - type.folio / 72.0 * 1.15;
   if (!context.words.footer.text.empty()) {
     const PlacedText& footer = context.words.footer;
-    sheet.TextIn(footer.text, live.left, SameBaseline(foot, kFolioSize, footer.size), width,
+    sheet.TextIn(footer.text, live.left, SameBaseline(foot, type.folio, footer.size), width,
                  footer.size, pjCenter);
   }
-  sheet.TextIn(std::to_string(spec.number), live.left, foot, width, kFolioSize,
+  sheet.TextIn(std::to_string(spec.number), live.left, foot, width, type.folio,
                spec.RightHand() ? pjRight : pjLeft);
 }
 
-// A grid of side `side` from (x, y), its cells' texts from cell_text(row, column).
+// A grid of side `side` from (x, y), its cells' texts from cell_text(row, column), in `style`.
 template <class CellText>
-void BookGrid(const Sheet& sheet, double x, double y, double side, CellText&& cell_text) {
+void BookGrid(const Sheet& sheet, double x, double y, double side, CellText&& cell_text,
+              int style = 0) {
   const double c = side / 9;
   const int size = DigitSize(c);
   // Sheet cells are centred in an inch from their left.
   Block b{c, x, y, x + c / 2 - 0.5, CentredTop(y, c, size), size};
-  sheet.Grid(Classic(), b, cell_text, kRules);
+  Sheet styled = sheet;
+  styled.cell_style = style;
+  styled.Grid(Classic(), b, cell_text, kRules);
 }
 
 // A puzzle's heading, the page of its answer beside it, and its grid below.
 void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number, double x,
                  double y, double side, bool candidates) {
-  sheet.TextIn(Heading(number), x, y, side, kHeadingSize, pjLeft);
+  const Type& type = TypeOf(context.options);
+  sheet.TextIn(Heading(number), x, y, side, type.heading, pjLeft);
   sheet.TextIn("Answer on page " + std::to_string(context.plan.AnswerPage(number)), x,
-               SameBaseline(y, kHeadingSize, kLinkSize), side, kLinkSize, pjRight);
+               SameBaseline(y, type.heading, type.link), side, type.link, pjRight);
   puzzle::PuzzleSupply& supply = context.supply;
   supply.tm = supply.Puzzle(number);
-  const double grid_top = y + kHeadingBand;
+  const double grid_top = y + type.heading_band;
   const int size = DigitSize(side / 9);
-  BookGrid(sheet, x, grid_top, side, [&](int i, int j) {
-    return std::pair<int, std::string>(size, supply.GetCellText(i, j));
-  });
+  BookGrid(
+      sheet, x, grid_top, side,
+      [&](int i, int j) { return std::pair<int, std::string>(size, supply.GetCellText(i, j)); },
+      context.options.BoldGivens() ? report::fsBold : 0);
   if (!candidates) return;
   // Each candidate d of an empty cell at its own place: row (d - 1) / 3, column (d - 1) % 3.
   const double c = side / 9, sub = c / 3;
@@ -158,9 +179,9 @@ std::pair<double, double> Place(const Box& area, Arrangement a, int k, double si
 }
 
 // The answers' area of a page: below its "Answers" heading.
-Box AnswerArea(const Box& content) {
-  return {content.left, content.top + kHeadingBand, content.width,
-          content.height - kHeadingBand};
+Box AnswerArea(const Box& content, const Type& type) {
+  return {content.left, content.top + type.heading_band, content.width,
+          content.height - type.heading_band};
 }
 
 // Samurai: cell side, and the grid offsets in cells (column, row) by grid number 1..5.
@@ -170,7 +191,7 @@ struct Offset {
 constexpr Offset kGridOffset[6] = {{0, 0}, {6, 6}, {0, 0}, {12, 0}, {0, 12}, {12, 12}};
 
 void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k, bool answers,
-                  double x, double y, double side) {
+                  double x, double y, double side, int style = 0) {
   const double u = side / 21;
   const puzzle::GridGeometry& grid = Classic();
   for (int g = 1; g <= 5; ++g) {
@@ -181,6 +202,8 @@ void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k
     }
   }
   const int size = DigitSize(u);
+  Sheet styled = sheet;
+  styled.cell_style = style;
   auto cell = [&](int g, int c, int p) {
     return answers ? puzzle::SamuraiAnswerCell(samurai, k, g, c, p)
                    : puzzle::SamuraiPuzzleCell(samurai, k, g, c, p);
@@ -198,8 +221,8 @@ void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k
         if (skip) continue;
         std::string text = cell(g, c, p);
         if (text.empty()) continue;
-        sheet.TextIn(text, x + (o.co + c - 1) * u, CentredTop(y + (o.ro + p - 1) * u, u, size), u,
-                     size, pjCenter);
+        styled.TextIn(text, x + (o.co + c - 1) * u, CentredTop(y + (o.ro + p - 1) * u, u, size),
+                      u, size, pjCenter);
       }
     }
   }
@@ -217,11 +240,12 @@ void Announce(const char* caption, int from, int span, const PageSpec& spec,
 void DrawBookPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Sudoku Puzzles - ", 0, 40, spec, context);
   Frame(sheet, spec, context);
+  const Type& type = TypeOf(context.options);
   const Box area = ContentOf(context, spec.number);
   const Arrangement a = ArrangementOf(spec.per_page);
-  const double side = BlockSide(area, a.rows, a.columns, kHeadingBand);
+  const double side = BlockSide(area, a.rows, a.columns, type.heading_band);
   for (int s = 0; s < spec.count; ++s) {
-    auto [x, y] = Place(area, a, s, side, kHeadingBand);
+    auto [x, y] = Place(area, a, s, side, type.heading_band);
     PuzzleBlock(sheet, context, spec.first + s, x, y, side, spec.candidates);
   }
 }
@@ -229,18 +253,19 @@ void DrawBookPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
 void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Answers - ", 40, 40, spec, context);
   Frame(sheet, spec, context);
+  const Type& type = TypeOf(context.options);
   const Box content = ContentOf(context, spec.number);
-  sheet.TextIn("Answers", content.left, content.top, content.width, kHeadingSize, pjCenter);
-  const Box area = AnswerArea(content);
+  sheet.TextIn("Answers", content.left, content.top, content.width, type.heading, pjCenter);
+  const Box area = AnswerArea(content, type);
   const Arrangement a = ArrangementOf(spec.per_page);
-  const double side = BlockSide(area, a.rows, a.columns, kAnswerHeadingBand);
+  const double side = BlockSide(area, a.rows, a.columns, type.answer_heading_band);
   for (int s = 0; s < spec.count; ++s) {
     const int number = spec.first + s;
-    auto [x, y] = Place(area, a, s, side, kAnswerHeadingBand);
-    sheet.TextIn(Heading(number), x, y, side, kAnswerHeadingSize, pjLeft);
+    auto [x, y] = Place(area, a, s, side, type.answer_heading_band);
+    sheet.TextIn(Heading(number), x, y, side, type.answer_heading, pjLeft);
     const std::string& solution = context.supply.Solution(number);
     const int size = DigitSize(side / 9);
-    BookGrid(sheet, x, y + kAnswerHeadingBand, side, [&](int i, int j) {
+    BookGrid(sheet, x, y + type.answer_heading_band, side, [&](int i, int j) {
       const size_t at = static_cast<size_t>(9 * (i - 1) + j - 1);
       return std::pair<int, std::string>(size,
                                          at < solution.size() ? solution.substr(at, 1) : "");
@@ -251,34 +276,79 @@ void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
 void DrawBookSamurai(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Sudoku Pages - ", 10, 30, spec, context);
   Frame(sheet, spec, context);
+  const Type& type = TypeOf(context.options);
   const Box area = ContentOf(context, spec.number);
-  const double side = BlockSide(area, 1, 1, kHeadingBand);
-  auto [x, y] = Place(area, {1, 1}, 0, side, kHeadingBand);
-  sheet.TextIn(Heading(spec.first), x, y, side, kHeadingSize, pjLeft);
+  const double side = BlockSide(area, 1, 1, type.heading_band);
+  auto [x, y] = Place(area, {1, 1}, 0, side, type.heading_band);
+  sheet.TextIn(Heading(spec.first), x, y, side, type.heading, pjLeft);
   sheet.TextIn("Answer on page " + std::to_string(context.plan.AnswerPage(spec.first)), x,
-               SameBaseline(y, kHeadingSize, kLinkSize), side, kLinkSize, pjRight);
-  SamuraiField(sheet, context.samurai, spec.first, false, x, y + kHeadingBand, side);
+               SameBaseline(y, type.heading, type.link), side, type.link, pjRight);
+  SamuraiField(sheet, context.samurai, spec.first, false, x, y + type.heading_band, side,
+               context.options.BoldGivens() ? report::fsBold : 0);
 }
 
 void DrawBookSamuraiAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Answers - ", 40, 30, spec, context);
   Frame(sheet, spec, context);
+  const Type& type = TypeOf(context.options);
   const Box content = ContentOf(context, spec.number);
-  sheet.TextIn("Answers", content.left, content.top, content.width, kHeadingSize, pjCenter);
-  const Box area = AnswerArea(content);
+  sheet.TextIn("Answers", content.left, content.top, content.width, type.heading, pjCenter);
+  const Box area = AnswerArea(content, type);
   const Arrangement a = ArrangementOf(spec.per_page);
-  const double side = BlockSide(area, a.rows, a.columns, kAnswerHeadingBand);
+  const double side = BlockSide(area, a.rows, a.columns, type.answer_heading_band);
   for (int s = 0; s < spec.count; ++s) {
-    auto [x, y] = Place(area, a, s, side, kAnswerHeadingBand);
-    sheet.TextIn(Heading(spec.first + s), x, y, side, kAnswerHeadingSize, pjLeft);
-    SamuraiField(sheet, context.samurai, spec.first + s, true, x, y + kAnswerHeadingBand, side);
+    auto [x, y] = Place(area, a, s, side, type.answer_heading_band);
+    sheet.TextIn(Heading(spec.first + s), x, y, side, type.answer_heading, pjLeft);
+    SamuraiField(sheet, context.samurai, spec.first + s, true, x, y + type.answer_heading_band,
+                 side);
   }
 }
+
+namespace {
+
+// The size of a book's given digits: its puzzle grid's on its first page.
+int GivenDigits(const BookOptions& o, int total_pages) {
+  const Type& type = TypeOf(o);
+  const Box area = ContentOf(o, 1, total_pages);
+  const Arrangement a = ArrangementOf(o.Samurai() ? 1 : o.layout.per_page);
+  const double side = BlockSide(area, a.rows, a.columns, type.heading_band);
+  return DigitSize(side / (o.Samurai() ? 21 : 9));
+}
+
+// The trims large print is offered on, smallest first.
+constexpr Paper kTrims[] = {{5, 8}, {5.5, 8.5}, {6, 9}, {7, 10}, {8, 10}, {8.5, 11}};
+constexpr int kLargeDigits = 16;
+
+}  // namespace
 
 std::string BookDesignProblem(const BookOptions& o, int total_pages) {
   if (!o.BookDesign()) {
     if (o.layout.answers_per_page != 0) return "answers a page need the book design";
+    if (o.layout.bold_givens) return "bold givens need the book design";
+    if (o.layout.large_print) return "large print needs the book design";
     return std::string();
+  }
+  if (o.layout.large_print) {
+    if (!o.Samurai() && (o.layout.per_page != 1 || o.layout.candidates)) {
+      return "large print has one puzzle a page, without candidates";
+    }
+    if (GivenDigits(o, total_pages) < kLargeDigits) {
+      std::string fits;
+      for (const Paper& trim : kTrims) {
+        BookOptions larger = o;
+        larger.layout.paper = trim;
+        if (trim.width >= o.layout.paper.width && trim.height >= o.layout.paper.height &&
+            GivenDigits(larger, total_pages) >= kLargeDigits) {
+          char name[32];
+          std::snprintf(name, sizeof name, "%gx%g", trim.width, trim.height);
+          fits = name;
+          break;
+        }
+      }
+      return "large print needs given digits of 16 pt or more, and this paper gives " +
+             std::to_string(GivenDigits(o, total_pages)) + " pt" +
+             (fits.empty() ? std::string() : "; the smallest paper that fits is " + fits + " in");
+    }
   }
   const int per = o.AnswersPerPage();
   const bool samurai = o.Samurai();
@@ -289,12 +359,11 @@ std::string BookDesignProblem(const BookOptions& o, int total_pages) {
            " in a " + (samurai ? "Samurai" : "Standard") + " book, not " + std::to_string(per);
   }
   // The smallest digits of the book: its answers' (on the page that leaves them least room).
+  const Type& type = TypeOf(o);
   auto digits = [&](int count) {
-    LiveArea live = LiveAreaOf(o, 2, total_pages);
-    Box content{live.left, live.top + kBand, live.right - live.left,
-                live.bottom - live.top - 2 * kBand};
+    Box content = ContentOf(o, 2, total_pages);
     Arrangement a = ArrangementOf(count);
-    double side = BlockSide(AnswerArea(content), a.rows, a.columns, kAnswerHeadingBand);
+    double side = BlockSide(AnswerArea(content, type), a.rows, a.columns, type.answer_heading_band);
     return DigitSize(side / (samurai ? 21 : 9));
   };
   if (digits(per) < kSmallest) {

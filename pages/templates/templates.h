@@ -36,7 +36,8 @@ void DrawStandardAnswers(const Sheet& sheet, const PageSpec& spec, TemplateConte
 void DrawSamuraiPuzzle(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawSamuraiAnswer(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 
-// The template of a page kind in a design.
+// The template of a page kind in a design (kByPaper must be resolved first: it gives the
+// classic templates).
 using PageTemplate = void (*)(const Sheet&, const PageSpec&, TemplateContext&);
 PageTemplate TemplateFor(PageKind kind, Design design = Design::kClassic);
 
