@@ -24,7 +24,7 @@ run() {
   done
   local median
   median=$(printf '%s\n' "${walls[@]}" | sort -n | sed -n 3p)
-  printf '%-42s median wall %6.3f s   peak memory %6.1f MB   file %6.1f MB\n' "$name" "$median" \
+  printf '%-46s median wall %6.3f s   peak memory %6.1f MB   file %6.1f MB\n' "$name" "$median" \
     "$(awk -v k="$peak" 'BEGIN{print k/1024}')" \
     "$(awk -v b="$(stat -c %s "$out/book.pdf")" 'BEGIN{print b/1048576}')"
 }
@@ -33,9 +33,10 @@ run "Samurai 200 pages" --samurai --pages 200 --level extreme
 run "Standard 1 page" --pages 1
 run "Standard 200 x 4, every puzzle different" --pages 200 --per-page 4 --level extreme --unique
 run "Samurai 200, every puzzle different" --samurai --pages 200 --level extreme --unique
-run "Standard 200 x 4, 6x9 print-ready" --pages 200 --per-page 4 --level extreme --paper 6x9 \
-  --print-ready
-run "Samurai 200, 6x9 print-ready" --samurai --pages 200 --level extreme --paper 6x9 --print-ready
+run "Standard 200 x 4, 6x9 print-ready, classic" --pages 200 --per-page 4 --level extreme \
+  --paper 6x9 --print-ready --design classic
+run "Samurai 200, 6x9 print-ready, classic" --samurai --pages 200 --level extreme --paper 6x9 \
+  --print-ready --design classic
 run "Standard 200 x 4, 6x9 print-ready, book design" --pages 200 --per-page 4 --level extreme \
   --paper 6x9 --print-ready --design book
 run "Samurai 200, 6x9 print-ready, book design" --samurai --pages 200 --level extreme \
