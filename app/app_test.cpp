@@ -253,7 +253,8 @@ class AppTest : public QObject {
     // A count the design does not have is refused in red before any run.
     answers->setCurrentIndex(answers->findText(QStringLiteral("2")));
     QVERIFY(problem->isVisibleTo(window_.get()));
-    QVERIFY2(problem->text().contains(QStringLiteral("4, 6, 9 or 12")), qPrintable(problem->text()));
+    QVERIFY2(problem->text().contains(QStringLiteral("4, 6, 9 or 12")),
+             qPrintable(problem->text()));
     answers->setCurrentIndex(0);
     Find<QLineEdit>("ed_title")->clear();
     Find<QLineEdit>("ed_author")->clear();

@@ -1,7 +1,5 @@
 #include "app/main_window.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -13,13 +11,14 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/page_painter.h"
 #include "banks/builtin_banks.h"
 #include "pages/locations.h"
 #include "pages/output_name.h"
-#include "report/temporary_files.h"
 #include "puzzle/random.h"
+#include "report/temporary_files.h"
 
 namespace quorvel::app {
 namespace {
@@ -156,8 +155,8 @@ void TForm1::BuildControls() {
   cbk_unique->setObjectName(QStringLiteral("cbk_unique"));
   cb_design = new QComboBox(bookgroup);
   cb_design->setObjectName(QStringLiteral("cb_design"));
-  cb_design->addItems({QStringLiteral("By the paper"), QStringLiteral("Book"),
-                       QStringLiteral("Classic")});
+  cb_design->addItems(
+      {QStringLiteral("By the paper"), QStringLiteral("Book"), QStringLiteral("Classic")});
   cb_design->setToolTip(QStringLiteral(
       "Book: laid out for the paper, with page numbers and answer links. Classic: the Letter "
       "design, scaled to the paper. By the paper: classic on Letter, book on every other paper "
@@ -366,9 +365,9 @@ void TForm1::OptionsChanged() {
     ++preview_builds_;
     // The first answer page follows the one puzzle page of the preview's book.
     const int page = cbk_show_answers->isChecked() ? 2 : 1;
-    picture->setPixmap(QPixmap::fromImage(PaintPage(preview_maker_->LastRecording(), page,
-                                                    kPreviewWidth, kPreviewHeight,
-                                                    devicePixelRatioF())));
+    picture->setPixmap(
+        QPixmap::fromImage(PaintPage(preview_maker_->LastRecording(), page, kPreviewWidth,
+                                     kPreviewHeight, devicePixelRatioF())));
   } catch (const std::exception&) {
     // Without a picture the window stays usable.
   }
@@ -488,10 +487,9 @@ void TForm1::StartRun(bool samurai) {
   // Only a replacement the user agreed to: a file that appears meanwhile is left alone.
   maker_->Renderer().ReplaceExisting = existed;
   // A signal during the run removes its temporary files and says what became of the book.
-  report::SetInterruptMessage("quorvel: interrupted; " +
-                              (existed ? file.toStdString() + " is as it was"
-                                       : std::string("no book was written")) +
-                              "\n");
+  report::SetInterruptMessage(
+      "quorvel: interrupted; " +
+      (existed ? file.toStdString() + " is as it was" : std::string("no book was written")) + "\n");
   struct QuietAfterRun {
     ~QuietAfterRun() { report::SetInterruptMessage(""); }
   } quiet_after_run;

@@ -111,8 +111,8 @@ class TForm1 : public QWidget {
   QComboBox* cb_answers;  // answers a page in the book design, "Default" first
   QLineEdit *ed_title, *ed_author, *ed_footer;
   QCheckBox *cbk_bold, *cbk_large;  // bold givens, large print (book design)
-  QCheckBox* cbk_show_answers;       // the preview shows the first answer page
-  QLabel* lbl_problem;  // why the chosen options cannot make a book
+  QCheckBox* cbk_show_answers;      // the preview shows the first answer page
+  QLabel* lbl_problem;              // why the chosen options cannot make a book
 };
 
 }  // namespace quorvel::app

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <iostream>
 
 #include "banks/builtin_banks.h"
@@ -104,7 +104,9 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   uint32_t seed = 0;
   // An empty value ("--seed ''") is refused like any other bad value.
   const CLI::Validator non_empty(
-      [](std::string& value) { return value.empty() ? std::string("an empty value") : std::string(); },
+      [](std::string& value) {
+        return value.empty() ? std::string("an empty value") : std::string();
+      },
       "", "NONEMPTY");
   CLI::App app{"Makes a printable Sudoku book as a PDF file: puzzle pages, then answer pages.",
                "quorvel-book"};
@@ -170,8 +172,8 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   app.add_flag("--large-print", options.book.layout.large_print,
                "Large print (book design): one puzzle a page, bold givens of 16 pt or more, a "
                "larger running head and page numbers, four answers a page");
-  auto* seed_option = app.add_option("--seed", seed, "Make the book reproducible from this seed")
-                          ->check(non_empty);
+  auto* seed_option =
+      app.add_option("--seed", seed, "Make the book reproducible from this seed")->check(non_empty);
   app.add_flag("--force", options.force, "Overwrite an existing output file");
   app.add_option("-o,--output", options.output,
                  "Output PDF file (\".pdf\" is added unless the name ends in it)")
@@ -281,11 +283,11 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
   }
   // Ctrl-C and the other signals that end a run remove its temporary files and say so.
   const bool on_terminal = isatty(STDERR_FILENO);
-  report::SetInterruptMessage(
-      std::string(on_terminal ? "\n" : "") + "quorvel-book: interrupted; " +
-      (pages::NameTaken(options->output) ? options->output + " is as it was"
-                                         : std::string("no book was written")) +
-      "\n");
+  report::SetInterruptMessage(std::string(on_terminal ? "\n" : "") + "quorvel-book: interrupted; " +
+                              (pages::NameTaken(options->output)
+                                   ? options->output + " is as it was"
+                                   : std::string("no book was written")) +
+                              "\n");
   report::InstallInterruptCleanup();
   try {
     pages::BookMaker maker(banks::BuiltInBanks(), page_stream_file);

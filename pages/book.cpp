@@ -216,10 +216,11 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
     progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   }
   const int layout_pages = layout_page_count > 0 ? layout_page_count : plan.TotalPages();
-  TemplateContext context{supply_, samurai_, WordsOf(options), *progress_, options, plan,
-                          layout_pages};
+  TemplateContext context{supply_, samurai_, WordsOf(options), *progress_,
+                          options, plan,     layout_pages};
   const Design design = options.BookDesign() ? Design::kBook : Design::kClassic;
-  for (const PageSpec& spec : plan.pages) TemplateFor(spec.kind, design)(Page(spec.number), spec, context);
+  for (const PageSpec& spec : plan.pages)
+    TemplateFor(spec.kind, design)(Page(spec.number), spec, context);
   progress_->SetCaption("Save file to disk,Please wait");
   if (samurai) {
     progress_->SetPosition(70);

@@ -29,9 +29,9 @@ std::string OutputNameProblem(const std::string& name, std::string_view extensio
   const std::string base = path.filename().string();
   const size_t limit = report::NameLimit(folder.string());
   if (base.size() > limit) {
-    return "the file name " + base.substr(0, 40) + "... is too long: " +
-           std::to_string(base.size()) + " bytes, at most " + std::to_string(limit) + " in " +
-           folder.string();
+    return "the file name " + base.substr(0, 40) +
+           "... is too long: " + std::to_string(base.size()) + " bytes, at most " +
+           std::to_string(limit) + " in " + folder.string();
   }
   if (access(folder.c_str(), W_OK | X_OK) != 0) {
     return "the folder " + folder.string() + " cannot be written";

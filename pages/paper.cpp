@@ -1,11 +1,11 @@
 #include "pages/paper.h"
 
-#include "pages/plan.h"
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+
+#include "pages/plan.h"
 
 namespace quorvel::pages {
 namespace {
@@ -63,7 +63,8 @@ std::optional<Paper> ParsePaper(std::string_view name) {
 int BookPageCount(const BookOptions& o) { return PlanBook(o).TotalPages(); }
 
 bool IsClassicBook(const BookOptions& o) {
-  return !o.layout.print_ready && o.layout.paper.width == kLetterWidth && o.layout.paper.height == kLetterHeight;
+  return !o.layout.print_ready && o.layout.paper.width == kLetterWidth &&
+         o.layout.paper.height == kLetterHeight;
 }
 
 double InsideMargin(int total_pages) {
@@ -107,8 +108,9 @@ std::string PaperProblem(const BookOptions& o) {
   if (Scale(o) >= smallest_scale - 1e-9) return std::string();
   // The smallest paper of this shape on which the scale reaches the smallest text size.
   double inside = InsideMargin(BookPageCount(o));
-  double k = std::max((smallest_scale * kDesignWidth + inside + kPrintMargin) / o.layout.paper.width,
-                      (smallest_scale * kDesignHeight + 2 * kPrintMargin) / o.layout.paper.height);
+  double k =
+      std::max((smallest_scale * kDesignWidth + inside + kPrintMargin) / o.layout.paper.width,
+               (smallest_scale * kDesignHeight + 2 * kPrintMargin) / o.layout.paper.height);
   auto inches = [](double v) {
     char buf[32];
     auto r = std::to_chars(buf, buf + sizeof buf, std::ceil(v * 100 - 1e-6) / 100,
@@ -118,7 +120,8 @@ std::string PaperProblem(const BookOptions& o) {
   const std::string problem = "the paper is too small for " + LayoutName(o) +
                               ": its text would be under " + inches(kSmallestTextPoints) + " pt";
   // Only a paper that the program takes and that fits is offered.
-  const std::string suggestion = inches(k * o.layout.paper.width) + "x" + inches(k * o.layout.paper.height);
+  const std::string suggestion =
+      inches(k * o.layout.paper.width) + "x" + inches(k * o.layout.paper.height);
   if (std::optional<Paper> larger = ParsePaper(suggestion)) {
     BookOptions fits = o;
     fits.layout.paper = *larger;

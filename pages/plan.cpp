@@ -12,9 +12,8 @@ BookPlan PlanBook(const BookOptions& options) {
     plan.pages.push_back(spec);
   };
   const bool samurai = options.Samurai();
-  const int U = samurai || (options.BookDesign() && options.layout.large_print)
-                    ? 1
-                    : options.layout.per_page;
+  const int U =
+      samurai || (options.BookDesign() && options.layout.large_print) ? 1 : options.layout.per_page;
   const bool candidates = !samurai && options.layout.candidates && U == 1;
   plan.puzzles = U * P;
   plan.answers_per_page = options.AnswersPerPage();

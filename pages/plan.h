@@ -36,9 +36,7 @@ struct BookPlan {
   int first_answer_page = 0;
   int TotalPages() const { return static_cast<int>(pages.size()); }
   // The page that holds the answer of puzzle `number`.
-  int AnswerPage(int number) const {
-    return first_answer_page + (number - 1) / answers_per_page;
-  }
+  int AnswerPage(int number) const { return first_answer_page + (number - 1) / answers_per_page; }
 };
 
 // The plan of a book with these options: the puzzle pages in order, then the answer pages (four

@@ -11,9 +11,9 @@
 namespace quorvel::pages {
 namespace {
 
-constexpr int kWordsSize = 12;        // the title and footer of the Letter design
-constexpr int kBookWordsSize = 9;     // the running head and footer of the book design
-constexpr int kLargeWordsSize = 12;   // in large print
+constexpr int kWordsSize = 12;         // the title and footer of the Letter design
+constexpr int kBookWordsSize = 9;      // the running head and footer of the book design
+constexpr int kLargeWordsSize = 12;    // in large print
 constexpr double kDesignRight = 8.15;  // the right edge of what the design draws on
 constexpr double kTitleLeft = 5.1;
 
@@ -117,8 +117,7 @@ BookWords WordsOf(const BookOptions& o) {
     words.title = FitText("title", o.layout.title, at.title_room, at.scale, at.largest).placed;
   }
   if (!o.layout.footer.empty()) {
-    words.footer =
-        FitText("footer", o.layout.footer, at.footer_room, at.scale, at.largest).placed;
+    words.footer = FitText("footer", o.layout.footer, at.footer_room, at.scale, at.largest).placed;
   }
   if (std::optional<std::string> author = PageEncoding(o.layout.author)) words.author = *author;
   return words;

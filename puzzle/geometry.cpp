@@ -12,7 +12,8 @@ GridGeometry::GridGeometry(int n, std::vector<int> regions) : n_(n), regions_(st
   std::vector<std::vector<int>> by_region(static_cast<size_t>(n));
   for (int cell = 0; cell < n * n; ++cell) {
     int r = regions_[static_cast<size_t>(cell)];
-    if (r < 0 || r >= n) throw std::invalid_argument("region " + std::to_string(r) + " is not 0..n-1");
+    if (r < 0 || r >= n)
+      throw std::invalid_argument("region " + std::to_string(r) + " is not 0..n-1");
     by_region[static_cast<size_t>(r)].push_back(cell);
   }
   for (int i = 0; i < n; ++i) {

@@ -28,7 +28,9 @@ class GridGeometry {
 
   int Size() const { return n_; }
   int Cells() const { return n_ * n_; }
-  int RegionOf(int row, int column) const { return regions_[static_cast<size_t>(row * n_ + column)]; }
+  int RegionOf(int row, int column) const {
+    return regions_[static_cast<size_t>(row * n_ + column)];
+  }
   // Whether the rule between rows row - 1 and row (0..n; 0 and n are the grid's edges) is a
   // region border at `column`; and the same for the rule between columns.
   bool BorderAbove(int row, int column) const;

@@ -29,9 +29,7 @@ bool IsBlankOrControl(char ch) { return static_cast<unsigned char>(ch) <= 0x20; 
 
 }  // namespace
 
-int BoxOf(int row, int col) {
-  return GridGeometry::Classic().RegionOf(row - 1, col - 1) + 1;
-}
+int BoxOf(int row, int col) { return GridGeometry::Classic().RegionOf(row - 1, col - 1) + 1; }
 
 void TQJ::LoadBankLine(std::string_view line) {
   for (int r = 1; r <= 9; ++r) {

@@ -79,8 +79,8 @@ void* Arena::Allocate(size_t bytes) {
 
 void Arena::Deallocate(void* p, size_t bytes) noexcept {
   if (!p) return;
-  auto* header = reinterpret_cast<BlockHeader*>(reinterpret_cast<uintptr_t>(p) &
-                                                ~(uintptr_t{kAlign} - 1));
+  auto* header =
+      reinterpret_cast<BlockHeader*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t{kAlign} - 1));
   Arena& arena = *header->arena;
   if (!arena.lock_) return arena.Give(p, bytes);
   std::lock_guard guard(*arena.lock_);
@@ -131,7 +131,8 @@ void Arena::Give(void* p, size_t bytes) noexcept {
 void* Arena::Carve(size_t bytes) {
   if (fresh_left_ < bytes) {
     size_t size = held_ >= kHugeFrom ? kAlign : kSmallBlock;
-    if (bytes + kHeader > size) size = (bytes + kHeader + kSmallBlock - 1) / kSmallBlock * kSmallBlock;
+    if (bytes + kHeader > size)
+      size = (bytes + kHeader + kSmallBlock - 1) / kSmallBlock * kSmallBlock;
     void* block = MapAligned(size);
     static_cast<BlockHeader*>(block)->arena = this;
     blocks_.push_back({block, size});

@@ -9,8 +9,8 @@
 #include <functional>
 #include <unordered_map>
 
-#include "report/document_private.h"
 #include "report/arena.h"
+#include "report/document_private.h"
 
 namespace quorvel::report {
 

@@ -13,8 +13,8 @@
 
 #include "report/name_index.h"
 #include "report/short_string.h"
-#include "report/table_allocator.h"
 #include "report/streams.h"
+#include "report/table_allocator.h"
 #include "report/types.h"
 #include "report/writer.h"
 

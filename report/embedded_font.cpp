@@ -47,9 +47,7 @@ uint16_t WinAnsiToUnicode(uint8_t code) {
 
 std::string FindPrintFont() { return FindFont("QUORVEL_PRINT_FONT", kPrintFontPath); }
 
-std::string FindPrintBoldFont() {
-  return FindFont("QUORVEL_PRINT_BOLD_FONT", kPrintBoldFontPath);
-}
+std::string FindPrintBoldFont() { return FindFont("QUORVEL_PRINT_BOLD_FONT", kPrintBoldFontPath); }
 
 EmbeddedFont EmbeddedFont::Load(const std::string& path) {
   EmbeddedFont font;

@@ -1,7 +1,5 @@
 #include "report/items.h"
 
-#include "report/arena.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -10,6 +8,7 @@
 #include <functional>
 #include <unordered_map>
 
+#include "report/arena.h"
 #include "report/document_private.h"
 
 namespace quorvel::report {

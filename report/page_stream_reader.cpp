@@ -9,8 +9,7 @@ namespace {
 
 // `at` is where the code was read.
 [[noreturn]] void UnexpectedCode(int code, size_t at) {
-  throw ReportFileError("Unexpected code [" + std::to_string(code) + "] found in report file.",
-                        at);
+  throw ReportFileError("Unexpected code [" + std::to_string(code) + "] found in report file.", at);
 }
 
 // The largest length in inches a recording may hold: PDF readers take numbers up to 32767
@@ -36,9 +35,8 @@ void TPageStreamReader::ReadHeader() {
       header_.version = 2009;
       break;
     default:
-      throw ReportFileError("Unexpected header code [" + std::to_string(code) +
-                            "] found in report file.",
-                            0);
+      throw ReportFileError(
+          "Unexpected header code [" + std::to_string(code) + "] found in report file.", 0);
   }
   if (header_.version > 2009) header_.title = Str();
   header_.page_count = in_.I16();
@@ -82,8 +80,7 @@ void TPageStreamReader::Replay(int page) {
         in_.I32();
         int32_t next = in_.I32();
         if (next <= 0 || static_cast<size_t>(next) <= at) {
-          throw ReportFileError("Page " + std::to_string(page) + " is not in the report file.",
-                                at);
+          throw ReportFileError("Page " + std::to_string(page) + " is not in the report file.", at);
         }
         at = static_cast<size_t>(next);
       }
@@ -193,8 +190,7 @@ inline bool TPageStreamReader::StateRecord(uint8_t code) {
       if (header_.version >= 2000) sample_width_ = in_.F32();
       double points = std::round(static_cast<double>(font_height_) * 72.0);
       Update(font_.size,
-             std::isfinite(points) && std::fabs(points) < 1e6 ? static_cast<int>(points) : 0,
-             font);
+             std::isfinite(points) && std::fabs(points) < 1e6 ? static_cast<int>(points) : 0, font);
       return true;
     }
     case pgs::kPenColor:

@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 #include "report/page_stream.h"

@@ -39,7 +39,7 @@ std::string LocalTimestamp() {
 // information; and for each embedded font its descriptor, program and map back to Unicode.
 struct TRenderPDF::Objects {
   int catalog = 0, outlines = 0, page_tree = 0, procset = 0, info = 0;
-  std::vector<int> page, content;                     // by page
+  std::vector<int> page, content;                    // by page
   std::vector<int> font, descriptor, program, cmap;  // by font
   int first_code = 32, last_code = 32;               // the character codes used
 };
@@ -104,7 +104,8 @@ void TRenderPDF::WritePages(PdfObjectWriter& pdf, const Objects& o) const {
   for (size_t k = 0; k < pages_.size(); ++k) {
     const Page& page = *pages_[k];
     pdf.Begin(o.page[k]);
-    pdf.Line("<<"), pdf.Line("/Type /Page"), pdf.Line("/Parent " + PdfObjectWriter::Ref(o.page_tree));
+    pdf.Line("<<"), pdf.Line("/Type /Page"),
+        pdf.Line("/Parent " + PdfObjectWriter::Ref(o.page_tree));
     pdf.Line("/Resources <<");
     if (!fonts_.empty()) {
       pdf.Line("/Font <<");
@@ -141,13 +142,13 @@ void TRenderPDF::WriteFonts(PdfObjectWriter& pdf, const Objects& o) const {
       widths += ' ';
       widths += std::to_string((*font.widths)[static_cast<size_t>(code)]);
     }
-    pdf.Dictionary(o.font[i], {"/Type /Font", "/Subtype /TrueType", "/Name /" + font.resource,
-                               "/BaseFont /" + font.base,
-                               "/FirstChar " + std::to_string(o.first_code),
-                               "/LastChar " + std::to_string(o.last_code), widths + " ]",
-                               "/Encoding /WinAnsiEncoding",
-                               "/FontDescriptor " + PdfObjectWriter::Ref(o.descriptor[i]),
-                               "/ToUnicode " + PdfObjectWriter::Ref(o.cmap[i])});
+    pdf.Dictionary(
+        o.font[i],
+        {"/Type /Font", "/Subtype /TrueType", "/Name /" + font.resource, "/BaseFont /" + font.base,
+         "/FirstChar " + std::to_string(o.first_code), "/LastChar " + std::to_string(o.last_code),
+         widths + " ]", "/Encoding /WinAnsiEncoding",
+         "/FontDescriptor " + PdfObjectWriter::Ref(o.descriptor[i]),
+         "/ToUnicode " + PdfObjectWriter::Ref(o.cmap[i])});
   }
 }
 
@@ -215,8 +216,7 @@ void TRenderPDF::WriteEmbeddedFonts(PdfObjectWriter& pdf, const Objects& o) cons
              std::to_string(font.bbox[2]) + " " + std::to_string(font.bbox[3]) + "]",
          "/ItalicAngle " + std::to_string(font.italic_angle),
          "/Ascent " + std::to_string(font.ascent), "/Descent " + std::to_string(font.descent),
-         "/CapHeight " + std::to_string(font.cap_height),
-         "/StemV " + std::to_string(font.stem_v),
+         "/CapHeight " + std::to_string(font.cap_height), "/StemV " + std::to_string(font.stem_v),
          "/FontFile2 " + PdfObjectWriter::Ref(o.program[i])});
     pdf.Stream(o.program[i],
                std::string_view(reinterpret_cast<const char*>(program.data()), program.size()),

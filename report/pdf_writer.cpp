@@ -10,8 +10,8 @@
 
 #include "report/page_stream_reader.h"
 #include "report/pdf_content.h"
-#include "report/pdf_writer_private.h"
 #include "report/pdf_fonts.h"
+#include "report/pdf_writer_private.h"
 
 namespace quorvel::report {
 namespace {
@@ -166,8 +166,8 @@ void TRenderPDF::RenderStream(const uint8_t* data, size_t size, std::string file
     const std::string partial = PartialName(file.Target());
     try {
       file.CommitAs(partial);
-      note += "; the " + std::to_string(last_page_count_) +
-              " pages read before the fault are in " + partial;
+      note += "; the " + std::to_string(last_page_count_) + " pages read before the fault are in " +
+              partial;
     } catch (const FileError&) {
       // That name is taken too: the pages are not kept.
     }
@@ -257,8 +257,7 @@ void TRenderPDF::FontChanged(const RenderFont& font) {
     resource += std::to_string(fonts_.size() + 1);
     const bool courier = IsCourier(base);
     fonts_.push_back({base, std::move(resource),
-                      embedded ? &embedded->widths : &StandardFontWidths(base), courier,
-                      embedded});
+                      embedded ? &embedded->widths : &StandardFontWidths(base), courier, embedded});
     index = static_cast<int>(fonts_.size()) - 1;
   }
   font_index_ = index;

@@ -6,8 +6,8 @@
 #include <functional>
 #include <unordered_map>
 
-#include "report/document.h"
 #include "report/arena.h"
+#include "report/document.h"
 #include "report/document_private.h"
 
 namespace quorvel::report {

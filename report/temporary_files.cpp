@@ -119,8 +119,8 @@ size_t NameLimit(const std::string& folder) {
 TemporaryFile::TemporaryFile(const std::string& folder, std::string_view prefix,
                              const std::string& for_name) {
   const std::string suffix = std::string(kMarker) + std::to_string(getpid()) + ".";
-  std::string pattern = folder + Shortened(prefix, suffix.size() + kUniqueLength,
-                                           NameLimit(folder)) +
+  std::string pattern = folder +
+                        Shortened(prefix, suffix.size() + kUniqueLength, NameLimit(folder)) +
                         suffix + std::string(kUniqueLength, 'X');
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');

@@ -87,7 +87,8 @@ std::vector<Block> BlocksOf(const PageWords& words) {
     for (Block& b : blocks) {
       if (b.heading->x0 > w.x0 + 1 || b.heading->y1 > w.y0) continue;
       if (!best || b.heading->y0 > best->heading->y0 + 1 ||
-          (std::fabs(b.heading->y0 - best->heading->y0) <= 1 && b.heading->x0 > best->heading->x0)) {
+          (std::fabs(b.heading->y0 - best->heading->y0) <= 1 &&
+           b.heading->x0 > best->heading->x0)) {
         best = &b;
       }
     }
@@ -143,8 +144,8 @@ TEST_F(BookDesign, EveryPaperAndLayoutPrintsWithinItsMarginsAndLinksItsAnswers) 
     for (const Layout& layout : layouts) {
       SCOPED_TRACE(paper.name + " " + layout.args);
       const std::string pdf = Path("book.pdf");
-      Result r = Book("--design book --paper " + paper.name + " --pages 3 --seed 5 " +
-                      layout.args + " --force -o " + pdf);
+      Result r = Book("--design book --paper " + paper.name + " --pages 3 --seed 5 " + layout.args +
+                      " --force -o " + pdf);
       ASSERT_EQ(r.status, 0) << r.out;
       EXPECT_EQ(Shell("qpdf --check " + pdf).status, 0);
       // Print-grade lines and type.
@@ -227,8 +228,7 @@ TEST_F(BookDesign, EveryPaperAndLayoutPrintsWithinItsMarginsAndLinksItsAnswers) 
 
 TEST_F(BookDesign, BothDesignsGiveTheSamePuzzlesAndRefuseWhatTheyCannotPrint) {
   ASSERT_EQ(Book("--seed 9 --pages 2 --per-page 4 -o " + Path("classic.pdf")).status, 0);
-  ASSERT_EQ(Book("--design book --paper 6x9 --seed 9 --pages 2 --per-page 4 -o " +
-                 Path("book.pdf"))
+  ASSERT_EQ(Book("--design book --paper 6x9 --seed 9 --pages 2 --per-page 4 -o " + Path("book.pdf"))
                 .status,
             0);
   auto answers_of = [](const std::vector<PageWords>& pages, size_t from) {

@@ -95,9 +95,9 @@ TEST_F(Hardening, InterruptedRunsKeepTheOldBookAndLeaveNothing) {
     int signal;
     const char* when;  // the temporary file that is there when the signal comes
   };
-  for (const Case& c : {Case{SIGINT, "tessalyquorvel"}, Case{SIGINT, ".book.pdf"},
-                        Case{SIGTERM, "tessalyquorvel"}, Case{SIGTERM, ".book.pdf"},
-                        Case{SIGHUP, ".book.pdf"}}) {
+  for (const Case& c :
+       {Case{SIGINT, "tessalyquorvel"}, Case{SIGINT, ".book.pdf"}, Case{SIGTERM, "tessalyquorvel"},
+        Case{SIGTERM, ".book.pdf"}, Case{SIGHUP, ".book.pdf"}}) {
     SCOPED_TRACE(std::string(strsignal(c.signal)) + " with " + c.when);
     bool caught = false;
     int status = 0;
@@ -113,8 +113,7 @@ TEST_F(Hardening, InterruptedRunsKeepTheOldBookAndLeaveNothing) {
     ASSERT_TRUE(caught) << "the run always ended before it could be interrupted";
     // The process ends by the signal, as the shell and the caller expect (status 128 + n).
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
-    EXPECT_NE(Err().find("quorvel-book: interrupted; " + book + " is as it was"),
-              std::string::npos)
+    EXPECT_NE(Err().find("quorvel-book: interrupted; " + book + " is as it was"), std::string::npos)
         << Err();
     EXPECT_EQ(FileBytes(book), before);
     EXPECT_EQ(Temporaries(dir_), std::vector<std::string>());
@@ -169,8 +168,8 @@ TEST_F(Hardening, TenRunsIntoOneNewNameMakeOneBook) {
   int gate[2];
   ASSERT_EQ(pipe(gate), 0);
   for (int i = 0; i < 10; ++i) {
-    runs.push_back(Start({"--samurai", "--pages", "60", "--seed", std::to_string(i), "-o", book},
-                         0, gate[0], gate[1]));
+    runs.push_back(Start({"--samurai", "--pages", "60", "--seed", std::to_string(i), "-o", book}, 0,
+                         gate[0], gate[1]));
   }
   // All ten are waiting: they start at once, each finding the name free.
   close(gate[0]);

@@ -156,8 +156,8 @@ TEST_F(E2E, PapersAndLayouts) {
 
 TEST_F(E2E, TheEmbeddedFontParsesAndItsWidthsMatch) {
   std::string pdf = Path("ready.pdf");
-  ASSERT_EQ(Book("--design classic --print-ready --pages 24 --per-page 4 --seed 4 -o " + pdf).status,
-            0);
+  ASSERT_EQ(
+      Book("--design classic --print-ready --pages 24 --per-page 4 --seed 4 -o " + pdf).status, 0);
   std::string bytes = FileBytes(pdf);
   std::smatch m;
   ASSERT_TRUE(std::regex_search(bytes, m, std::regex(R"(/FontFile2 (\d+) 0 R)")));

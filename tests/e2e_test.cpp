@@ -338,8 +338,7 @@ TEST_F(E2E, FixedBooksKeepTheirBytes) {
       {"cand", "--seed 7 --pages 3 --candidates --level expert", "03531310f46a9d7d",
        "c645d84b7571e06c"},
       {"two", "--seed 8 --pages 5 --per-page 2", "e53c29ec693cf851", "f92a7c83c6be7a6f"},
-      {"ready",
-       "--seed 9 --samurai --pages 12 --paper 6x9 --print-ready --unique --design classic",
+      {"ready", "--seed 9 --samurai --pages 12 --paper 6x9 --print-ready --unique --design classic",
        "3f145ac0eaeb4292", "8bde443d8ac41eb2"},
   };
   auto sha = [](const std::string& path) {
@@ -374,8 +373,10 @@ TEST_F(E2E, ThePublishersWordsInTheClassicDesign) {
   // The title, footer and author replace the program's words, accents included; a long text is
   // shrunk to fit, no smaller than 7 pt.
   const std::string pdf = Path("words.pdf");
-  Result r = Book("--pages 2 --per-page 4 --title 'Sudoku für Kinder, Band 2' "
-                  "--footer 'Rätselverlag Nord' --author 'Jörg Ämter' -o " + pdf);
+  Result r = Book(
+      "--pages 2 --per-page 4 --title 'Sudoku für Kinder, Band 2' "
+      "--footer 'Rätselverlag Nord' --author 'Jörg Ämter' -o " +
+      pdf);
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(Shell("qpdf --check " + pdf).status, 0);
   std::vector<PageWords> pages = Words(pdf);
@@ -402,11 +403,11 @@ TEST_F(E2E, ThePublishersWordsInTheClassicDesign) {
   struct Case {
     std::string args, says;
   };
-  for (const Case& c : {Case{"--title " + longer, "the title is too long for its place: "},
-                        Case{"--footer " + longer, "the footer is too long for its place"},
-                        Case{"--title ''", "a book needs a title"},
-                        Case{"--footer ''", "--footer: an empty value"},
-                        Case{"--title '日本の数独'", "a character the pages cannot print"}}) {
+  for (const Case& c :
+       {Case{"--title " + longer, "the title is too long for its place: "},
+        Case{"--footer " + longer, "the footer is too long for its place"},
+        Case{"--title ''", "a book needs a title"}, Case{"--footer ''", "--footer: an empty value"},
+        Case{"--title '日本の数独'", "a character the pages cannot print"}}) {
     r = Book(c.args + " -o " + Path("refused.pdf"));
     EXPECT_EQ(r.status, 2) << c.args << "\n" << r.out;
     EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;

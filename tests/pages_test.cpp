@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -333,14 +332,13 @@ TEST(Locations, PrivateFolderForThePageStream) {
     mode_t mode;
     bool used;
   };
-  for (const Case& c : {Case{(tmp / "runtime").string(), 0700, true},
-                        Case{(tmp / "runtime").string() + "/", 0755, true},
-                        Case{(tmp / "runtime").string(), 0777, false},
-                        Case{(tmp / "runtime").string(), 0770, false},
-                        Case{(tmp / "link").string(), 0700, false},
-                        Case{"relative/folder", 0700, false},
-                        Case{"", 0700, false},
-                        Case{"/run/user/4242/nonexistent", 0700, false}}) {
+  for (const Case& c :
+       {Case{(tmp / "runtime").string(), 0700, true},
+        Case{(tmp / "runtime").string() + "/", 0755, true},
+        Case{(tmp / "runtime").string(), 0777, false},
+        Case{(tmp / "runtime").string(), 0770, false}, Case{(tmp / "link").string(), 0700, false},
+        Case{"relative/folder", 0700, false}, Case{"", 0700, false},
+        Case{"/run/user/4242/nonexistent", 0700, false}}) {
     chmod((tmp / "runtime").c_str(), c.mode);
     runtime.Set(c.value);
     EXPECT_EQ(PrivateTempFolder(), c.used ? (tmp / "runtime").string() + "/" : fixed + "/")
@@ -504,7 +502,8 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
   }
   o.layout.print_ready = true;
   EXPECT_FALSE(IsClassicBook(o));
-  o.layout.paper.width = 6, o.layout.paper.height = 9, o.puzzles.kind = puzzle::PuzzleKind::kSamurai, o.layout.pages = 100;  // 200 PDF pages
+  o.layout.paper.width = 6, o.layout.paper.height = 9,
+  o.puzzles.kind = puzzle::PuzzleKind::kSamurai, o.layout.pages = 100;  // 200 PDF pages
   EXPECT_EQ(BookPageCount(o), 200);
   // Odd pages are bound on the left: the half-inch gutter moves the design right by the
   // difference between the margins.
@@ -532,11 +531,11 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
               "pt; no paper of this shape up to 8.5x11.69 in is large enough")
         << w << "x" << h;
   }
-  o.puzzles.kind = puzzle::PuzzleKind::kSamurai, o.layout.paper.width = 5.37, o.layout.paper.height = 8.05;
+  o.puzzles.kind = puzzle::PuzzleKind::kSamurai, o.layout.paper.width = 5.37,
+  o.layout.paper.height = 8.05;
   EXPECT_EQ(OptionsProblem(o, banks::BuiltInBanks()), "");
   o.layout.paper.width = 3;
-  EXPECT_NE(OptionsProblem(o, banks::BuiltInBanks()).find("the paper must be"),
-            std::string::npos);
+  EXPECT_NE(OptionsProblem(o, banks::BuiltInBanks()).find("the paper must be"), std::string::npos);
 }
 
 }  // namespace
@@ -552,9 +551,10 @@ TEST(Plan, EveryLayoutPlansItsPagesAndAnswers) {
     bool candidates;
     int total, answer_pages, last_answer_count;
   };
-  for (const Case& c : {Case{false, 3, 1, false, 4, 1, 3}, Case{false, 3, 1, true, 4, 1, 3},
-                        Case{false, 5, 2, false, 8, 3, 2}, Case{false, 4, 4, false, 8, 4, 4},
-                        Case{false, 200, 4, false, 400, 200, 4}, Case{true, 3, 1, false, 6, 3, 1}}) {
+  for (const Case& c :
+       {Case{false, 3, 1, false, 4, 1, 3}, Case{false, 3, 1, true, 4, 1, 3},
+        Case{false, 5, 2, false, 8, 3, 2}, Case{false, 4, 4, false, 8, 4, 4},
+        Case{false, 200, 4, false, 400, 200, 4}, Case{true, 3, 1, false, 6, 3, 1}}) {
     BookOptions o;
     if (c.samurai) o.puzzles.kind = puzzle::PuzzleKind::kSamurai;
     o.layout.pages = c.pages;

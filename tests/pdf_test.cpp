@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-
-#include <random>
 #include <unistd.h>
 
 #include <clocale>
@@ -9,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "pgs_bytes.h"
 #include "recording_renderer.h"
@@ -225,11 +224,18 @@ TEST(PdfFormat, NumbersColoursAndEscapes) {
 // "%.4f" in the C locale is the definition; the formatter has a short way for page coordinates
 // and must agree with it everywhere, ties and their neighbours, signs and huge values included.
 TEST(PdfFormat, Fixed4AgreesWithPrintf) {
-  std::vector<double> values = {0.5,       -0.5,     0.00005,   0.00015,    -0.00005,
-                                -0.0,      1e-300,   -1e-7,     0.99995,    9.99995,
-                                612.0,     791.9999, 94.175,    1.00005,    123456.78905,
-                                999999.99995, 1e6,   -1e6,      2.5e9,      -3.75e12,
-                                1e300,     4503599627370495.5,  0.12345,    72 * 0.35};
+  std::vector<double> values = {0.5,          -0.5,
+                                0.00005,      0.00015,
+                                -0.00005,     -0.0,
+                                1e-300,       -1e-7,
+                                0.99995,      9.99995,
+                                612.0,        791.9999,
+                                94.175,       1.00005,
+                                123456.78905, 999999.99995,
+                                1e6,          -1e6,
+                                2.5e9,        -3.75e12,
+                                1e300,        4503599627370495.5,
+                                0.12345,      72 * 0.35};
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> page(-50, 800);
   std::uniform_int_distribution<int> ticks(-200000, 8000000);

@@ -3,13 +3,13 @@
 // print-grade rules (cell rules 0.84 pt, region borders and the outer border 2.16 pt), digits
 // centred in their cells with a cap height of about half the cell, candidates at their own
 // places, and under every puzzle's heading the page of its answer.
+#include "pages/templates/book_design.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <span>
 #include <string>
-
-#include "pages/templates/book_design.h"
 
 #include "pages/paper.h"
 #include "pages/templates/templates.h"
@@ -41,7 +41,9 @@ struct Type {
 constexpr Type kRegularType{9, 9, 12, 8, 8, 0.25, 0.26, 0.17};
 constexpr Type kLargeType{12, 12, 16, 11, 9, 0.32, 0.34, 0.19};
 
-const Type& TypeOf(const BookOptions& o) { return o.layout.large_print ? kLargeType : kRegularType; }
+const Type& TypeOf(const BookOptions& o) {
+  return o.layout.large_print ? kLargeType : kRegularType;
+}
 
 const puzzle::GridGeometry& Classic() { return puzzle::GridGeometry::Classic(); }
 
@@ -105,8 +107,8 @@ void BookGrid(const Sheet& sheet, double x, double y, double side, CellText&& ce
 }
 
 // A puzzle's heading, the page of its answer beside it, and its grid below.
-void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number, double x,
-                 double y, double side, bool candidates) {
+void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number, double x, double y,
+                 double side, bool candidates) {
   const Type& type = TypeOf(context.options);
   sheet.TextIn(Heading(number), x, y, side, type.heading, pjLeft);
   sheet.TextIn("Answer on page " + std::to_string(context.plan.AnswerPage(number)), x,
@@ -132,8 +134,8 @@ void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number,
       const double cx = x + (i - 1) * c, cy = grid_top + (j - 1) * c;
       for (char d : grid.GetCandidates(i, j)) {
         const int k = d - '1';
-        sheet.TextIn(std::string(1, d), cx + (k % 3) * sub, CentredTop(cy + (k / 3) * sub, sub, small),
-                     sub, small, pjCenter);
+        sheet.TextIn(std::string(1, d), cx + (k % 3) * sub,
+                     CentredTop(cy + (k / 3) * sub, sub, small), sub, small, pjCenter);
       }
     }
   }
@@ -221,8 +223,8 @@ void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k
         if (skip) continue;
         std::string text = cell(g, c, p);
         if (text.empty()) continue;
-        styled.TextIn(text, x + (o.co + c - 1) * u, CentredTop(y + (o.ro + p - 1) * u, u, size),
-                      u, size, pjCenter);
+        styled.TextIn(text, x + (o.co + c - 1) * u, CentredTop(y + (o.ro + p - 1) * u, u, size), u,
+                      size, pjCenter);
       }
     }
   }
@@ -267,8 +269,7 @@ void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
     const int size = DigitSize(side / 9);
     BookGrid(sheet, x, y + type.answer_heading_band, side, [&](int i, int j) {
       const size_t at = static_cast<size_t>(9 * (i - 1) + j - 1);
-      return std::pair<int, std::string>(size,
-                                         at < solution.size() ? solution.substr(at, 1) : "");
+      return std::pair<int, std::string>(size, at < solution.size() ? solution.substr(at, 1) : "");
     });
   }
 }
@@ -369,8 +370,8 @@ std::string BookDesignProblem(const BookOptions& o, int total_pages) {
   if (digits(per) < kSmallest) {
     static constexpr int kSamuraiCounts[] = {1, 2, 4}, kStandardCounts[] = {4, 6, 9, 12};
     int largest = 0;
-    for (int count : samurai ? std::span<const int>(kSamuraiCounts)
-                             : std::span<const int>(kStandardCounts)) {
+    for (int count :
+         samurai ? std::span<const int>(kSamuraiCounts) : std::span<const int>(kStandardCounts)) {
       if (digits(count) >= kSmallest) largest = count;
     }
     return std::to_string(per) + " answers a page would print their digits under 7 pt on this " +

@@ -54,8 +54,7 @@ void Digits(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k, bool
 
 void PageBegins(const char* caption, int base, const PageSpec& spec, TemplateContext& context) {
   context.progress.ProcessEvents();
-  context.progress.SetCaption(caption + std::to_string(spec.step) + "/" +
-                              std::to_string(spec.of));
+  context.progress.SetCaption(caption + std::to_string(spec.step) + "/" + std::to_string(spec.of));
   context.progress.SetPosition(spec.step * 30 / spec.of + base);
   context.progress.Repaint();
 }
