@@ -23,7 +23,11 @@ namespace internal {
 // Small tables come from the ordinary allocator: the few long-lived owners (the project's
 // container and its manager) have small tables, and the arena can give its blocks back once
 // the document's components and large tables are gone.
-bool ArenaTable(size_t bytes) { return bytes >= (size_t{1} << Arena::kFirstTableShift); }
+// Tables past the largest the arena keeps (1 MiB) come from the ordinary allocator too.
+bool ArenaTable(size_t bytes) {
+  return bytes >= (size_t{1} << Arena::kFirstTableShift) &&
+         bytes <= (size_t{1} << Arena::kLastTableShift);
+}
 
 void* TakeTableMemory(size_t bytes) {
   if (!ArenaTable(bytes)) return ::operator new(bytes);

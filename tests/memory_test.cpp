@@ -115,3 +115,22 @@ TEST(Arena, ScopesChooseWhereComponentsGo) {
 
 }  // namespace
 }  // namespace quorvel::report
+
+namespace quorvel::report {
+namespace {
+
+TEST(Arena, TablesLargerThanTheArenaKeeps) {
+  // A page of 140,000 items: its list of them outgrows the largest table the arena keeps, and
+  // is made and freed all the same.
+  TReportProject project;
+  project.NewProject();
+  auto* page = dynamic_cast<TReportPage*>(project.ProjectManager().FindByFullName("Report1.Page1"));
+  ASSERT_NE(page, nullptr);
+  for (int i = 0; i < 140000; ++i) CreateItem<TReportHLine>(*page, "Rule" + std::to_string(i));
+  EXPECT_EQ(page->Components().size(), 140000u);
+  EXPECT_GT(page->Components().capacity() * sizeof(void*), size_t{1} << 20);
+  project.CloseProject();
+}
+
+}  // namespace
+}  // namespace quorvel::report
