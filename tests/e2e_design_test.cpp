@@ -254,10 +254,7 @@ TEST_F(BookDesign, BothDesignsGiveTheSamePuzzlesAndRefuseWhatTheyCannotPrint) {
              "12 answers a page would print their digits under 7 pt on this paper; at most"},
         Case{"--answers-per-page 6", "--answers-per-page needs the book design"},
         Case{"--design book --title ''", "a book needs a title"}}) {
-    Result r = Book(c.args + " -o " + Path("refused.pdf"));
-    EXPECT_EQ(r.status, 2) << c.args << "\n" << r.out;
-    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_REFUSED(Book(c.args + " -o " + Path("refused.pdf")), c.args, c.says);
   }
   EXPECT_FALSE(fs::exists(Path("refused.pdf")));
 }
@@ -319,10 +316,7 @@ TEST_F(BookDesign, ThePaperChoosesTheDesignAndLargePrintIsLarge) {
         Case{"--design book --large-print --samurai --paper 6x9",
              "large print needs given digits of 16 pt or more, and this paper gives 14 pt; the "
              "smallest paper that fits is 7x10 in"}}) {
-    Result r = Book(c.args + " -o " + Path("refused.pdf"));
-    EXPECT_EQ(r.status, 2) << c.args << "\n" << r.out;
-    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_REFUSED(Book(c.args + " -o " + Path("refused.pdf")), c.args, c.says);
   }
   EXPECT_FALSE(fs::exists(Path("refused.pdf")));
 }

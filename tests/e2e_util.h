@@ -56,6 +56,16 @@ class E2E : public ::testing::Test {
   fs::path dir_;
 };
 
+// Runs quorvel-book with `args` and checks that it refuses them before any work: exit 2 and one
+// line that holds `says`.
+#define EXPECT_REFUSED(result, args, says)                                                    \
+  do {                                                                                        \
+    const Result& refused_ = (result);                                                        \
+    EXPECT_EQ(refused_.status, 2) << (args) << "\n" << refused_.out;                          \
+    EXPECT_NE(refused_.out.find(says), std::string::npos) << (args) << "\n" << refused_.out;  \
+    EXPECT_EQ(std::count(refused_.out.begin(), refused_.out.end(), '\n'), 1) << refused_.out; \
+  } while (false)
+
 inline std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

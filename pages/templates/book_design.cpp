@@ -252,8 +252,12 @@ void DrawBookPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
   }
 }
 
-void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
-  Announce("Create Answers - ", 40, 40, spec, context);
+namespace {
+
+// An answer page: its frame, its "Answers" heading, and draw(number, x, y, side) for each of
+// its answers in their arrangement, each under its own heading.
+template <class Draw>
+void AnswerPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context, Draw&& draw) {
   Frame(sheet, spec, context);
   const Type& type = TypeOf(context.options);
   const Box content = ContentOf(context, spec.number);
@@ -265,13 +269,22 @@ void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
     const int number = spec.first + s;
     auto [x, y] = Place(area, a, s, side, type.answer_heading_band);
     sheet.TextIn(Heading(number), x, y, side, type.answer_heading, pjLeft);
+    draw(number, x, y + type.answer_heading_band, side);
+  }
+}
+
+}  // namespace
+
+void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
+  Announce("Create Answers - ", 40, 40, spec, context);
+  AnswerPage(sheet, spec, context, [&](int number, double x, double y, double side) {
     const std::string& solution = context.supply.Solution(number);
     const int size = DigitSize(side / 9);
-    BookGrid(sheet, x, y + type.answer_heading_band, side, [&](int i, int j) {
+    BookGrid(sheet, x, y, side, [&](int i, int j) {
       const size_t at = static_cast<size_t>(9 * (i - 1) + j - 1);
       return std::pair<int, std::string>(size, at < solution.size() ? solution.substr(at, 1) : "");
     });
-  }
+  });
 }
 
 void DrawBookSamurai(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
@@ -290,19 +303,9 @@ void DrawBookSamurai(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
 
 void DrawBookSamuraiAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Answers - ", 40, 30, spec, context);
-  Frame(sheet, spec, context);
-  const Type& type = TypeOf(context.options);
-  const Box content = ContentOf(context, spec.number);
-  sheet.TextIn("Answers", content.left, content.top, content.width, type.heading, pjCenter);
-  const Box area = AnswerArea(content, type);
-  const Arrangement a = ArrangementOf(spec.per_page);
-  const double side = BlockSide(area, a.rows, a.columns, type.answer_heading_band);
-  for (int s = 0; s < spec.count; ++s) {
-    auto [x, y] = Place(area, a, s, side, type.answer_heading_band);
-    sheet.TextIn(Heading(spec.first + s), x, y, side, type.answer_heading, pjLeft);
-    SamuraiField(sheet, context.samurai, spec.first + s, true, x, y + type.answer_heading_band,
-                 side);
-  }
+  AnswerPage(sheet, spec, context, [&](int number, double x, double y, double side) {
+    SamuraiField(sheet, context.samurai, number, true, x, y, side);
+  });
 }
 
 namespace {
