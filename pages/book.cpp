@@ -29,10 +29,7 @@ constexpr const char* kLevelCaptions[] = {"Very Easy Sudoku", "Easy Sudoku",   "
 class RunRecording {
  public:
   explicit RunRecording(const std::string& page_stream_file) : final_(page_stream_file) {
-    size_t slash = final_.find_last_of('/');
-    std::string folder = slash == std::string::npos ? std::string() : final_.substr(0, slash + 1);
-    report::RemoveStaleTemporaryFiles(folder);
-    file_.emplace(folder, final_.substr(folder.size()), final_);
+    file_.emplace(final_, false);
   }
   ~RunRecording() {
     struct stat st {};
@@ -135,7 +132,8 @@ void BookMaker::StartRun(const BookOptions& options) {
   }
   options_ = options;
   render_pdf_.PrintReady = options.layout.print_ready;
-  const BookWords words = WordsOf(options);
+  words_ = WordsOf(options);
+  const BookWords& words = words_;
   // The classic book's fonts name PDFDocEncoding, which no reader maps above 127 for a font:
   // the publisher's accented letters need the Windows encoding the widths are given in.
   auto accented = [](const std::string& text) {
@@ -216,8 +214,7 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
     progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   }
   const int layout_pages = layout_page_count > 0 ? layout_page_count : plan.TotalPages();
-  TemplateContext context{supply_, samurai_, WordsOf(options), *progress_,
-                          options, plan,     layout_pages};
+  TemplateContext context{supply_, samurai_, words_, *progress_, options, plan, layout_pages};
   const Design design = options.BookDesign() ? Design::kBook : Design::kClassic;
   for (const PageSpec& spec : plan.pages)
     TemplateFor(spec.kind, design)(Page(spec.number), spec, context);

@@ -10,6 +10,7 @@
 #include "pages/paper.h"
 #include "pages/plan.h"
 #include "pages/sheet.h"
+#include "pages/words.h"
 #include "puzzle/banks.h"
 #include "puzzle/samurai.h"
 #include "puzzle/supply.h"
@@ -93,6 +94,7 @@ class BookMaker {
   report::TRenderPDF render_pdf_;
   std::string page_stream_file_;
   BookOptions options_;  // of the run being built
+  BookWords words_;      // its title, footer and author as printed
   std::vector<uint8_t> last_recording_;
   report::Progress no_progress_;
   report::Progress* progress_ = &no_progress_;

@@ -46,9 +46,13 @@ struct BookOptions {
   PageOptions layout;
   bool Samurai() const { return puzzles.kind == puzzle::PuzzleKind::kSamurai; }
   bool BoldGivens() const { return BookDesign() && (layout.bold_givens || layout.large_print); }
+  // The classic book: Letter paper, not print-ready.
+  bool ClassicBook() const {
+    return !layout.print_ready && layout.paper.width == 8.5 && layout.paper.height == 11.0;
+  }
   bool BookDesign() const {
     if (layout.design != Design::kByPaper) return layout.design == Design::kBook;
-    return layout.print_ready || layout.paper.width != 8.5 || layout.paper.height != 11.0;
+    return !ClassicBook();
   }
   // The answers a page: four in the classic design, one for its Samurai pages.
   int AnswersPerPage() const {

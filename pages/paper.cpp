@@ -62,10 +62,7 @@ std::optional<Paper> ParsePaper(std::string_view name) {
 
 int BookPageCount(const BookOptions& o) { return PlanBook(o).TotalPages(); }
 
-bool IsClassicBook(const BookOptions& o) {
-  return !o.layout.print_ready && o.layout.paper.width == kLetterWidth &&
-         o.layout.paper.height == kLetterHeight;
-}
+bool IsClassicBook(const BookOptions& o) { return o.ClassicBook(); }
 
 double InsideMargin(int total_pages) {
   if (total_pages <= 150) return 0.375;

@@ -104,39 +104,43 @@ Places PlacesOf(const BookOptions& o) {
 
 }  // namespace
 
-BookWords WordsOf(const BookOptions& o) {
+namespace {
+
+// The words of a book and, when one of them cannot be printed, why.
+struct Measured {
   BookWords words;
+  std::string problem;
+};
+
+Measured Measure(const BookOptions& o) {
+  Measured m;
   const Places at = PlacesOf(o);
   if (o.BookDesign()) {
-    words.title = {LevelCaption(o.puzzles.level), at.largest};
+    m.words.title = {LevelCaption(o.puzzles.level), at.largest};
   } else {
-    words.title.text = BookTitle(o.puzzles.level);
-    words.footer.text = kMakerAddress;
+    m.words.title.text = BookTitle(o.puzzles.level);
+    m.words.footer.text = kMakerAddress;
   }
-  if (!o.layout.title.empty()) {
-    words.title = FitText("title", o.layout.title, at.title_room, at.scale, at.largest).placed;
+  auto fit = [&](const char* what, const std::string& utf8, double room, PlacedText& placed) {
+    if (utf8.empty()) return;
+    Fit f = FitText(what, utf8, room, at.scale, at.largest);
+    placed = f.placed;
+    if (m.problem.empty()) m.problem = f.problem;
+  };
+  fit("title", o.layout.title, at.title_room, m.words.title);
+  fit("footer", o.layout.footer, at.footer_room, m.words.footer);
+  if (std::optional<std::string> author = PageEncoding(o.layout.author)) {
+    m.words.author = *author;
+  } else if (m.problem.empty()) {
+    m.problem = "the author has a character the PDF cannot hold (it holds Latin-1)";
   }
-  if (!o.layout.footer.empty()) {
-    words.footer = FitText("footer", o.layout.footer, at.footer_room, at.scale, at.largest).placed;
-  }
-  if (std::optional<std::string> author = PageEncoding(o.layout.author)) words.author = *author;
-  return words;
+  return m;
 }
 
-std::string WordsProblem(const BookOptions& o) {
-  const Places at = PlacesOf(o);
-  if (!o.layout.title.empty()) {
-    Fit fit = FitText("title", o.layout.title, at.title_room, at.scale, at.largest);
-    if (!fit.problem.empty()) return fit.problem;
-  }
-  if (!o.layout.footer.empty()) {
-    Fit fit = FitText("footer", o.layout.footer, at.footer_room, at.scale, at.largest);
-    if (!fit.problem.empty()) return fit.problem;
-  }
-  if (!PageEncoding(o.layout.author)) {
-    return "the author has a character the PDF cannot hold (it holds Latin-1)";
-  }
-  return std::string();
-}
+}  // namespace
+
+BookWords WordsOf(const BookOptions& o) { return Measure(o).words; }
+
+std::string WordsProblem(const BookOptions& o) { return Measure(o).problem; }
 
 }  // namespace quorvel::pages

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <new>
 
+#include "report/large_memory.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 #define QUORVEL_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
@@ -34,20 +36,6 @@ int TableShift(size_t bytes) {
   int shift = Arena::kFirstTableShift;
   while ((size_t{1} << shift) < bytes) ++shift;
   return shift;
-}
-
-// `size` bytes (at most 2 MiB) of new memory at a 2 MiB boundary.
-void* MapAligned(size_t size) {
-  const size_t span = size + kAlign;
-  void* p = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) throw std::bad_alloc();
-  auto start = reinterpret_cast<uintptr_t>(p);
-  uintptr_t aligned = (start + kAlign - 1) & ~(uintptr_t{kAlign} - 1);
-  if (aligned > start) munmap(p, aligned - start);
-  size_t tail = start + span - (aligned + size);
-  if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
-  if (size == kAlign) madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
-  return reinterpret_cast<void*>(aligned);
 }
 
 }  // namespace
@@ -133,7 +121,7 @@ void* Arena::Carve(size_t bytes) {
     size_t size = held_ >= kHugeFrom ? kAlign : kSmallBlock;
     if (bytes + kHeader > size)
       size = (bytes + kHeader + kSmallBlock - 1) / kSmallBlock * kSmallBlock;
-    void* block = MapAligned(size);
+    void* block = MapAligned(size, kAlign, size == kAlign);
     static_cast<BlockHeader*>(block)->arena = this;
     blocks_.push_back({block, size});
     held_ += size;

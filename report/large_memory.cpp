@@ -7,26 +7,23 @@
 #include <new>
 
 namespace quorvel::report {
-namespace {
 
-// `size` bytes of memory; with `huge`, aligned to `size` (a power of two) and advised as huge
-// pages. Throws std::bad_alloc.
-void* MapLarge(size_t size, bool huge) {
-  size_t span = huge ? 2 * size : size;
+void* MapAligned(size_t size, size_t alignment, bool huge_pages) {
+  const size_t span = size + alignment;
   void* p = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) throw std::bad_alloc();
-  if (!huge) return p;
-  // The aligned block inside the double span; the rest goes back at once.
   auto start = reinterpret_cast<uintptr_t>(p);
-  uintptr_t aligned = (start + size - 1) & ~(uintptr_t{size} - 1);
-  if (aligned > start) munmap(p, aligned - start);
-  size_t tail = start + span - (aligned + size);
-  if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
-  madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+  uintptr_t aligned = start;
+  if (alignment > 0) {
+    // The aligned block inside the larger span; the rest goes back at once.
+    aligned = (start + alignment - 1) & ~(uintptr_t{alignment} - 1);
+    if (aligned > start) munmap(p, aligned - start);
+    size_t tail = start + span - (aligned + size);
+    if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
+  }
+  if (huge_pages) madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
   return reinterpret_cast<void*>(aligned);
 }
-
-}  // namespace
 
 std::string_view LargeByteStore::Add(std::string_view bytes) {
   if (blocks_.empty() || blocks_.back().size - blocks_.back().used < bytes.size()) {
@@ -36,7 +33,9 @@ std::string_view LargeByteStore::Add(std::string_view bytes) {
     const size_t block = huge ? kHugeBlock : kSmallBlock;
     size_t size = bytes.size() <= block ? block : (bytes.size() + block - 1) / block * block;
     blocks_.reserve(blocks_.size() + 1);
-    blocks_.push_back({static_cast<char*>(MapLarge(size, huge && size == kHugeBlock)), size, 0});
+    const bool huge_block = huge && size == kHugeBlock;
+    blocks_.push_back(
+        {static_cast<char*>(MapAligned(size, huge_block ? size : 0, huge_block)), size, 0});
     held_ += size;
   }
   Block& b = blocks_.back();

@@ -9,6 +9,11 @@
 
 namespace quorvel::report {
 
+// `size` bytes of new memory straight from the system, starting at a multiple of `alignment` (a
+// power of two; 0 for the system's own page alignment), advised as huge pages when `huge_pages`.
+// Throws std::bad_alloc.
+void* MapAligned(size_t size, size_t alignment, bool huge_pages);
+
 // Byte strings kept one after another in large blocks until the store is cleared.
 class LargeByteStore {
  public:

@@ -99,13 +99,8 @@ std::string LinkTarget(const std::string& path) {
 
 AtomicFileStream::AtomicFileStream(std::string target, bool replace)
     : target_(replace ? LinkTarget(target) : std::move(target)), replace_(replace) {
-  size_t slash = target_.find_last_of('/');
-  std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-  // What killed runs left in this folder goes before this run adds its own.
-  RemoveStaleTemporaryFiles(folder);
   // A hidden name, so that a file manager showing the folder does not offer a half-made book.
-  temporary_ = std::make_unique<TemporaryFile>(folder, "." + base, target_);
+  temporary_ = std::make_unique<TemporaryFile>(target_, true);
   // The finished file gets the mode an ordinary new file would have, or the mode of the file
   // it replaces.
   struct stat old {};
@@ -197,10 +192,7 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
   out.Close();
 }
 
-namespace {
-
-// Reads all of `fd` from its start.
-std::vector<uint8_t> ReadAll(int fd, const std::string& name) {
+std::vector<uint8_t> ReadWholeFile(int fd, const std::string& name) {
   struct stat st {};
   // One byte more than the file holds, so that the read that finds the end needs no room made.
   std::vector<uint8_t> bytes(fstat(fd, &st) == 0 && st.st_size > 0 ? st.st_size + 1 : 4096);
@@ -217,13 +209,11 @@ std::vector<uint8_t> ReadAll(int fd, const std::string& name) {
   return bytes;
 }
 
-}  // namespace
-
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemReason());
   try {
-    std::vector<uint8_t> bytes = ReadAll(fd, path);
+    std::vector<uint8_t> bytes = ReadWholeFile(fd, path);
     close(fd);
     return bytes;
   } catch (...) {
@@ -231,8 +221,6 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     throw;
   }
 }
-
-std::vector<uint8_t> ReadWholeFile(int fd, const std::string& name) { return ReadAll(fd, name); }
 
 MappedFile::MappedFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

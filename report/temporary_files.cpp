@@ -116,8 +116,12 @@ size_t NameLimit(const std::string& folder) {
   return limit > 0 ? static_cast<size_t>(limit) : 255;
 }
 
-TemporaryFile::TemporaryFile(const std::string& folder, std::string_view prefix,
-                             const std::string& for_name) {
+TemporaryFile::TemporaryFile(const std::string& path, bool hidden) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string prefix = (hidden ? "." : "") + path.substr(folder.size());
+  // What killed runs left in this folder goes before this run adds its own.
+  RemoveStaleTemporaryFiles(folder);
   const std::string suffix = std::string(kMarker) + std::to_string(getpid()) + ".";
   std::string pattern = folder +
                         Shortened(prefix, suffix.size() + kUniqueLength, NameLimit(folder)) +
@@ -135,7 +139,7 @@ TemporaryFile::TemporaryFile(const std::string& folder, std::string_view prefix,
     if (fd_ >= 0) slot_ = Register(name.data());
     pthread_sigmask(SIG_SETMASK, &saved, nullptr);
     if (fd_ < 0) {
-      throw FileError("Cannot create file \"" + for_name + "\". " + std::strerror(error));
+      throw FileError("Cannot create file \"" + path + "\". " + std::strerror(error));
     }
   }
   path_ = name.data();

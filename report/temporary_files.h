@@ -13,10 +13,11 @@ namespace quorvel::report {
 
 class TemporaryFile {
  public:
-  // Creates a new file in `folder` ("" for the working folder, else ending in "/") whose name
-  // starts with `prefix`, open for reading and writing to its owner only and locked for as long
-  // as this object holds it. Throws FileError naming `for_name` when it cannot.
-  TemporaryFile(const std::string& folder, std::string_view prefix, const std::string& for_name);
+  // Creates a new file beside `path` (in its folder, its name starting with path's own name,
+  // after a "." when `hidden`), open for reading and writing to its owner only and locked for as
+  // long as this object holds it. What killed runs left in that folder is removed first. Throws
+  // FileError naming `path` when it cannot.
+  TemporaryFile(const std::string& path, bool hidden);
   // Removes the file unless it was moved into place.
   ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;

@@ -27,19 +27,19 @@ constexpr Sheet::Rules kRules{7, 18};
 constexpr double kDots = 600;
 // The font's cap height (and digit height), in ems.
 constexpr double kCapHeight = 1409.0 / 2048;
-constexpr int kSmallest = 7;
+constexpr int kSmallest = static_cast<int>(kSmallestTextPoints);
 // Blocks stand apart by this gap, inches.
 constexpr double kGap = 0.18;
 
 // The type of a book's pages, in points, and the bands in inches they take: the running head
-// and the page number one each, a puzzle's heading line one of its own, an answer's heading a
-// smaller one. Large print has larger type.
+// (whose size the book's words fit) and the page number one each, a puzzle's heading line one
+// of its own, an answer's heading a smaller one. Large print has larger type.
 struct Type {
-  int head, folio, heading, link, answer_heading;
+  int folio, heading, link, answer_heading;
   double band, heading_band, answer_heading_band;
 };
-constexpr Type kRegularType{9, 9, 12, 8, 8, 0.25, 0.26, 0.17};
-constexpr Type kLargeType{12, 12, 16, 11, 9, 0.32, 0.34, 0.19};
+constexpr Type kRegularType{9, 12, 8, 8, 0.25, 0.26, 0.17};
+constexpr Type kLargeType{12, 16, 11, 9, 0.32, 0.34, 0.19};
 
 const Type& TypeOf(const BookOptions& o) {
   return o.layout.large_print ? kLargeType : kRegularType;

@@ -18,7 +18,7 @@ namespace quorvel::pages {
 struct TemplateContext {
   puzzle::PuzzleSupply& supply;
   const puzzle::SamuraiBatch& samurai;
-  BookWords words;
+  const BookWords& words;
   report::Progress& progress;
   const BookOptions& options;
   const BookPlan& plan;
