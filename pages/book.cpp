@@ -6,11 +6,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
 #include "pages/templates/book_design.h"
+#include "pages/templates/front_matter.h"
 #include "pages/templates/templates.h"
 #include "pages/words.h"
 
@@ -67,26 +69,99 @@ std::string LevelCaption(int level) {
   return kLevelCaptions[level];
 }
 
+int CopyrightYear() {
+  std::time_t now = std::time(nullptr);
+  std::tm when{};
+  if (std::optional<int64_t> fixed = report::SourceDateEpoch()) {
+    now = static_cast<std::time_t>(*fixed);
+    gmtime_r(&now, &when);
+  } else {
+    localtime_r(&now, &when);
+  }
+  return when.tm_year + 1900;
+}
+
 std::string BookTitle(int level) { return LevelCaption(level) + " by " + kProgramName; }
+
+std::string SectionProblem(const Section& s) {
+  if (s.level < 0 || s.level > 5) return "level " + std::to_string(s.level) + " is not 0..5";
+  if (s.count < 1) return "a section holds 1 puzzle or more, not " + std::to_string(s.count);
+  if (s.Samurai() && (s.per_page != 1 || s.candidates)) {
+    return "a Samurai section has 1 puzzle a page, without candidates";
+  }
+  if (s.per_page != 1 && s.per_page != 2 && s.per_page != 4) {
+    return "a page holds 1, 2 or 4 puzzles, not " + std::to_string(s.per_page);
+  }
+  if (s.candidates && s.per_page != 1) return "candidates are printed with 1 puzzle a page";
+  if (s.Pages() > kMostSectionPages) {
+    return "a section holds at most " + std::to_string(kMostSectionPages) +
+           " pages of puzzles; this one needs " + std::to_string(s.Pages());
+  }
+  return std::string();
+}
+
+namespace {
+
+// Why the banks cannot give every puzzle of the book a different bank line, or "".
+std::string UniqueProblem(const BookOptions& options, const puzzle::BankSet& banks) {
+  int needed[5] = {}, level_of[5] = {};
+  for (const Section& part : options.Parts()) {
+    const int bank = puzzle::GetBankLevel(part.level) - 1;
+    needed[bank] += part.Samurai() ? 5 * part.count : part.count;
+    level_of[bank] = part.level;
+  }
+  for (int bank = 0; bank < 5; ++bank) {
+    if (needed[bank] == 0) continue;
+    const int excluded = options.excluded ? options.excluded->per_bank[bank] : 0;
+    const int most = static_cast<int>(banks.Bank(bank).size()) - excluded;
+    if (needed[bank] <= most) continue;
+    const std::string level = LevelCaption(level_of[bank]);
+    if (excluded > 0) {
+      return "the banks have " + std::to_string(std::max(most, 0)) + " " + level +
+             " puzzles left besides the " + std::to_string(excluded) +
+             " excluded; this book needs " + std::to_string(needed[bank]);
+    }
+    return "a book of different puzzles can hold at most " + std::to_string(most) + " " + level +
+           " puzzles; this one needs " + std::to_string(needed[bank]);
+  }
+  return std::string();
+}
+
+}  // namespace
 
 std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& banks) {
   const PageOptions& layout = options.layout;
-  if (options.puzzles.level < 0 || options.puzzles.level > 5) {
-    return "level " + std::to_string(options.puzzles.level) + " is not 0..5";
+  if (options.layout.design == Design::kClassic) {
+    if (!options.sections.empty()) return "sections need the book design";
+    if (options.front.Any()) return "front matter needs the book design";
   }
-  if (layout.pages < 1 || layout.pages > 200) {
-    return "a book has 1 to 200 pages, not " + std::to_string(layout.pages);
+  if (options.sections.empty()) {
+    if (options.puzzles.level < 0 || options.puzzles.level > 5) {
+      return "level " + std::to_string(options.puzzles.level) + " is not 0..5";
+    }
+    if (layout.pages < 1 || layout.pages > 200) {
+      return "a book has 1 to 200 pages, not " + std::to_string(layout.pages);
+    }
+    if (layout.per_page != 1 && layout.per_page != 2 && layout.per_page != 4) {
+      return "a page holds 1, 2 or 4 puzzles, not " + std::to_string(layout.per_page);
+    }
   }
-  if (layout.per_page != 1 && layout.per_page != 2 && layout.per_page != 4) {
-    return "a page holds 1, 2 or 4 puzzles, not " + std::to_string(layout.per_page);
+  for (size_t i = 0; i < options.sections.size(); ++i) {
+    if (std::string problem = SectionProblem(options.sections[i]); !problem.empty()) {
+      return "section " + std::to_string(i + 1) + ": " + problem;
+    }
   }
   if (!(layout.paper.width >= kMinPaperWidth && layout.paper.width <= kMaxPaperWidth &&
         layout.paper.height >= kMinPaperHeight && layout.paper.height <= kMaxPaperHeight)) {
     return std::string("the paper must be ") + kPaperForms;
   }
+  const BookPlan plan = PlanBook(options);
+  if (plan.TotalPages() > kMostBookPages) {
+    return "a book has at most " + std::to_string(kMostBookPages) + " pages; this one has " +
+           std::to_string(plan.TotalPages());
+  }
   if (options.BookDesign()) {
-    if (std::string problem = BookDesignProblem(options, PlanBook(options).TotalPages());
-        !problem.empty()) {
+    if (std::string problem = BookDesignProblem(options, plan.TotalPages()); !problem.empty()) {
       return problem;
     }
   } else {
@@ -94,16 +169,13 @@ std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& ba
     if (std::string problem = PaperProblem(options); !problem.empty()) return problem;
   }
   if (std::string problem = WordsProblem(options); !problem.empty()) return problem;
-  if (options.puzzles.unique) {
-    const int bank = puzzle::GetBankLevel(options.puzzles.level) - 1;
-    const int needed = options.Samurai() ? 5 * layout.pages : layout.pages * layout.per_page;
-    const int most = static_cast<int>(banks.Bank(bank).size());
-    if (needed > most) {
-      return "a book of different puzzles can hold at most " + std::to_string(most) + " " +
-             LevelCaption(options.puzzles.level) + " puzzles; this one needs " +
-             std::to_string(needed);
+  if (options.BookDesign()) {
+    if (std::string problem = FrontMatterProblem(options, plan, WordsOf(options));
+        !problem.empty()) {
+      return problem;
     }
   }
+  if (options.Unique()) return UniqueProblem(options, banks);
   return std::string();
 }
 
@@ -131,6 +203,7 @@ void BookMaker::StartRun(const BookOptions& options) {
     throw std::invalid_argument(problem);
   }
   options_ = options;
+  if (options_.publication.year == 0) options_.publication.year = CopyrightYear();
   render_pdf_.PrintReady = options.layout.print_ready;
   words_ = WordsOf(options);
   const BookWords& words = words_;
@@ -142,9 +215,17 @@ void BookMaker::StartRun(const BookOptions& options) {
     }
     return false;
   };
-  render_pdf_.FontEncoding = accented(words.title.text) || accented(words.footer.text)
-                                 ? report::feWinAnsiEncoding
-                                 : report::fePDFDocEncoding;
+  const bool copyright = options.BookDesign() && options.front.copyright;  // its "©"
+  bool any_accented = copyright || accented(words.title.text) || accented(words.footer.text);
+  if (options.BookDesign()) {
+    for (const std::string* text : {&words.subtitle, &words.publisher, &words.holder,
+                                    &words.edition, &words.author}) {
+      any_accented = any_accented || accented(*text);
+    }
+    for (const Section& part : options.sections) any_accented = any_accented || accented(part.name);
+  }
+  render_pdf_.FontEncoding =
+      any_accented ? report::feWinAnsiEncoding : report::fePDFDocEncoding;
   render_pdf_.DocInfo.Title = options.layout.title.empty() ? std::string() : words.title.text;
   render_pdf_.DocInfo.Author = words.author;
   // The book design always embeds its font.
@@ -169,6 +250,31 @@ void BookMaker::PickPuzzles(const BookOptions& options) {
   for (int k = 1; k <= pages; ++k) {
     int level = puzzle::GetBankLevel(options.puzzles.level);
     samurai_.Store(k, puzzle::AssembleSamurai(supply_, level));
+  }
+}
+
+void BookMaker::PickBookPuzzles(const BookOptions& options) {
+  picked_.clear();
+  supply_.SetUniqueDraws(options.Unique());
+  supply_.SetExcluded(options.excluded ? &options.excluded->forms : nullptr);
+  struct Detach {
+    puzzle::PuzzleSupply& supply;
+    ~Detach() { supply.SetExcluded(nullptr); }
+  } detach{supply_};
+  for (const Section& part : options.Parts()) {
+    const int bank_level = puzzle::GetBankLevel(part.level);
+    for (int k = 0; k < part.count; ++k) {
+      PickedPuzzle& p = picked_.emplace_back();
+      p.kind = part.kind;
+      p.level = part.level;
+      if (part.Samurai()) {
+        p.grids = puzzle::AssembleSamurai(supply_, bank_level);
+      } else {
+        supply_.LevelPick(bank_level);
+        p.puzzle = supply_.Grid().PuzzleString();
+        p.solution = supply_.Grid().GetSolution();
+      }
+    }
   }
 }
 
@@ -204,8 +310,13 @@ Sheet BookMaker::Page(int number) {
 
 void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
   StartRun(options);
-  const BookPlan plan = PlanBook(options);
-  PickPuzzles(options);
+  plan_ = PlanBook(options);
+  const BookPlan& plan = plan_;
+  if (options.BookDesign()) {
+    PickBookPuzzles(options);
+  } else {
+    PickPuzzles(options);
+  }
   StageEnded("picks");
   StartReport(plan.TotalPages());
   const bool samurai = options.Samurai();
@@ -214,7 +325,8 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
     progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   }
   const int layout_pages = layout_page_count > 0 ? layout_page_count : plan.TotalPages();
-  TemplateContext context{supply_, samurai_, words_, *progress_, options, plan, layout_pages};
+  TemplateContext context{supply_, samurai_, words_, *progress_, options, plan, layout_pages,
+                          picked_};
   const Design design = options.BookDesign() ? Design::kBook : Design::kClassic;
   for (const PageSpec& spec : plan.pages)
     TemplateFor(spec.kind, design)(Page(spec.number), spec, context);

@@ -30,9 +30,25 @@ std::string LevelCaption(int level);
 // The title on every page and in a print-ready file: "Hard Sudoku by Quorvel Pro".
 std::string BookTitle(int level);
 
+// The year of a copyright line: the year of the PDF's creation date.
+int CopyrightYear();
+
+// Why a section cannot be made, or "".
+std::string SectionProblem(const Section& section);
+
 // Why a book cannot be made with `options` from `banks`, or "" when it can. The front ends ask
 // before any work; the maker refuses such options too.
 std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& banks);
+
+// A puzzle of a book-design book, by its number in the book.
+struct PickedPuzzle {
+  puzzle::PuzzleKind kind = puzzle::PuzzleKind::kStandard;
+  int level = 0;  // 0..5
+  // Standard: 81 characters each, "0" an empty cell of the puzzle.
+  std::string puzzle, solution;
+  // Samurai: the five grids as the Samurai store keeps them.
+  puzzle::SamuraiGrids grids;
+};
 
 class BookMaker {
  public:
@@ -67,6 +83,9 @@ class BookMaker {
   // This maker's random source; a seed counter set here makes its books reproducible.
   puzzle::RandomSource& Random() { return random_; }
   const puzzle::SamuraiBatch& Samurai() const { return samurai_; }
+  // The last book-design run's puzzles, puzzle k at k - 1, and its plan.
+  const std::vector<PickedPuzzle>& Picked() const { return picked_; }
+  const BookPlan& Plan() const { return plan_; }
   report::TRenderPDF& Renderer() { return render_pdf_; }
   const std::string& PageStreamFile() const { return page_stream_file_; }
 
@@ -76,6 +95,8 @@ class BookMaker {
   void StartRun(const BookOptions& options);
   // The run's puzzles: the Standard batch, or one Samurai puzzle a page.
   void PickPuzzles(const BookOptions& options);
+  // A book-design run's puzzles, part by part, drawn as the classic book draws them.
+  void PickBookPuzzles(const BookOptions& options);
   // A new project whose report "Report1" holds `pages` pages chained in print order.
   void StartReport(int pages);
   // Page `number` of the book, with its placement for the run's options.
@@ -95,6 +116,8 @@ class BookMaker {
   std::string page_stream_file_;
   BookOptions options_;  // of the run being built
   BookWords words_;      // its title, footer and author as printed
+  BookPlan plan_;
+  std::vector<PickedPuzzle> picked_;
   std::vector<uint8_t> last_recording_;
   report::Progress no_progress_;
   report::Progress* progress_ = &no_progress_;

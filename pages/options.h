@@ -1,7 +1,10 @@
 // What a book is made from: the puzzle choices and the page choices, as plain domain values.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "puzzle/options.h"
 
@@ -41,9 +44,57 @@ struct PageOptions {
   bool large_print = false;
 };
 
+// One part of a book-design book: puzzles of one kind and level in one layout, numbered on from
+// the part before, with its answers under its own header.
+struct Section {
+  puzzle::PuzzleKind kind = puzzle::PuzzleKind::kStandard;
+  int level = 0;            // 0..5
+  int count = 1;            // puzzles, 1 or more (at most 200 pages of them)
+  int per_page = 1;         // 1, 2 or 4 (Samurai 1)
+  bool candidates = false;  // 1 a page
+  std::string name;         // UTF-8; empty: its level caption, "Hard Sudoku"
+  bool Samurai() const { return kind == puzzle::PuzzleKind::kSamurai; }
+  int Pages() const { return (count + per_page - 1) / per_page; }
+};
+
+// The pages before the puzzles, and the openers of the sections (book design).
+struct FrontMatter {
+  bool title = false, copyright = false, rules = false, contents = false;
+  bool section_pages = false;  // a right-hand page naming each section before its puzzles
+  bool Any() const { return title || copyright || rules || contents || section_pages; }
+};
+
+// What the title and copyright pages say besides the title and author, in UTF-8.
+struct Publication {
+  std::string subtitle, publisher;
+  std::string copyright;  // the copyright holder; empty: the author
+  std::string isbn, edition;
+  int year = 0;  // of the copyright line; 0: the year the book is made
+};
+
+// The canonical forms of puzzles a book must not use (those of earlier volumes), and how many
+// distinct ones came from each bank 0..4.
+struct ExcludedPuzzles {
+  std::unordered_set<std::string> forms;
+  int per_bank[5] = {0, 0, 0, 0, 0};
+};
+
 struct BookOptions {
   puzzle::PuzzleOptions puzzles;
   PageOptions layout;
+  // Book design: the book's parts in order; empty, one part made of `puzzles` and `layout`.
+  std::vector<Section> sections;
+  FrontMatter front;
+  Publication publication;
+  // Puzzles no draw may take; when set, every draw is without repeats.
+  std::shared_ptr<const ExcludedPuzzles> excluded;
+
+  // The parts the book is made of: its sections, or the one part its puzzle and page choices
+  // give.
+  std::vector<Section> Parts() const;
+  // Sections or front matter: a book only the book design makes.
+  bool WholeBook() const { return !sections.empty() || front.Any(); }
+  bool Unique() const { return puzzles.unique || excluded != nullptr; }
   bool Samurai() const { return puzzles.kind == puzzle::PuzzleKind::kSamurai; }
   bool BoldGivens() const { return BookDesign() && (layout.bold_givens || layout.large_print); }
   // The classic book: Letter paper, not print-ready.
@@ -52,15 +103,13 @@ struct BookOptions {
   }
   bool BookDesign() const {
     if (layout.design != Design::kByPaper) return layout.design == Design::kBook;
-    return !ClassicBook();
+    return !ClassicBook() || WholeBook();
   }
   // The answers a page: four in the classic design, one for its Samurai pages.
-  int AnswersPerPage() const {
-    if (!BookDesign()) return Samurai() ? 1 : 4;
-    if (layout.answers_per_page > 0) return layout.answers_per_page;
-    if (layout.large_print) return 4;
-    return Samurai() ? 2 : 6;
-  }
+  int AnswersPerPage() const { return AnswersPerPage(Samurai()); }
+  // The answers a page of a Standard or a Samurai part. A chosen count is the Standard parts';
+  // it is the Samurai parts' only in a book without Standard parts.
+  int AnswersPerPage(bool samurai) const;
 };
 
 }  // namespace quorvel::pages

@@ -67,7 +67,9 @@ bool IsClassicBook(const BookOptions& o) { return o.ClassicBook(); }
 double InsideMargin(int total_pages) {
   if (total_pages <= 150) return 0.375;
   if (total_pages <= 300) return 0.5;
-  return 0.625;
+  if (total_pages <= 500) return 0.625;
+  if (total_pages <= 700) return 0.75;
+  return 0.875;
 }
 
 LiveArea LiveAreaOf(const BookOptions& o, int number, int total_pages) {

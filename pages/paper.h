@@ -35,7 +35,7 @@ int BookPageCount(const BookOptions& options);
 bool IsClassicBook(const BookOptions& options);
 
 // The inside margin of a book of `total_pages` pages: 0.375 in up to 150 pages, 0.5 in up to
-// 300, 0.625 in beyond.
+// 300, 0.625 in up to 500, 0.75 in up to 700, 0.875 in beyond.
 double InsideMargin(int total_pages);
 
 // Where the Letter design goes on a page: a point (x, y) of the design lands on

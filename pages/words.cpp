@@ -1,7 +1,9 @@
 #include "pages/words.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "pages/book.h"
 #include "pages/paper.h"
@@ -17,11 +19,7 @@ constexpr int kLargeWordsSize = 12;    // in large print
 constexpr double kDesignRight = 8.15;  // the right edge of what the design draws on
 constexpr double kTitleLeft = 5.1;
 
-// The width of `text` in inches at `points`, as the recording measures it.
-double Width(std::string_view text, int points) {
-  constexpr double kDots = report::TPageStreamWriter::kDeviceResolution;
-  return report::FontMetrics().TextWidthDots(text, points * kDots / 72.0) / kDots;
-}
+double Width(std::string_view text, int points) { return TextWidth(text, points); }
 
 // Where the footer starts on the page of this book that leaves it the least room: a Samurai
 // page, or a Standard answer page (every Standard book has them).
@@ -61,6 +59,54 @@ Fit FitText(const std::string& what, const std::string& utf8, double room, doubl
 }
 
 }  // namespace
+
+double TextWidth(std::string_view text, int points) {
+  constexpr double kDots = report::TPageStreamWriter::kDeviceResolution;
+  return report::FontMetrics().TextWidthDots(text, points * kDots / 72.0) / kDots;
+}
+
+int FitPoints(std::string_view text, double room, int largest) {
+  for (int size = largest; size >= static_cast<int>(kSmallestTextPoints); --size) {
+    if (TextWidth(text, size) <= room + 1e-9) return size;
+  }
+  return 0;
+}
+
+std::string IsbnProblem(std::string_view isbn) {
+  std::string digits;
+  for (size_t i = 0; i < isbn.size(); ++i) {
+    const char c = isbn[i];
+    if (c == '-' || c == ' ') continue;
+    const bool last_x = (c == 'X' || c == 'x') && i + 1 == isbn.size();
+    if (!std::isdigit(static_cast<unsigned char>(c)) && !last_x) {
+      return "the ISBN \"" + std::string(isbn) + "\" may hold only digits and hyphens";
+    }
+    digits.push_back(last_x ? 'X' : c);
+  }
+  if (digits.size() != 10 && digits.size() != 13) {
+    return "the ISBN \"" + std::string(isbn) + "\" has " + std::to_string(digits.size()) +
+           " digits; an ISBN has 10 or 13";
+  }
+  auto value = [&](size_t i) { return digits[i] == 'X' ? 10 : digits[i] - '0'; };
+  char expected;
+  if (digits.size() == 10) {
+    if (digits.find('X') < 9) return "the ISBN \"" + std::string(isbn) + "\" has an X inside";
+    int sum = 0;
+    for (size_t i = 0; i < 9; ++i) sum += static_cast<int>(10 - i) * value(i);
+    const int check = (11 - sum % 11) % 11;
+    expected = check == 10 ? 'X' : static_cast<char>('0' + check);
+  } else {
+    if (digits.back() == 'X') return "the ISBN \"" + std::string(isbn) + "\" ends in X";
+    int sum = 0;
+    for (size_t i = 0; i < 12; ++i) sum += (i % 2 == 0 ? 1 : 3) * value(i);
+    expected = static_cast<char>('0' + (10 - sum % 10) % 10);
+  }
+  if (digits.back() != expected) {
+    return "the ISBN \"" + std::string(isbn) + "\" has the check digit " +
+           std::string(1, digits.back()) + " where " + std::string(1, expected) + " belongs";
+  }
+  return std::string();
+}
 
 std::optional<std::string> PageEncoding(std::string_view utf8) {
   std::string out;
@@ -106,6 +152,17 @@ Places PlacesOf(const BookOptions& o) {
 
 namespace {
 
+// The book design's title: the level caption, or for parts of several levels the easiest and
+// the hardest, "Easy to Hard Sudoku".
+std::string DefaultBookTitle(const BookOptions& o) {
+  const std::vector<Section> parts = o.Parts();
+  int low = 5, high = 0;
+  for (const Section& s : parts) low = std::min(low, s.level), high = std::max(high, s.level);
+  if (low == high) return LevelCaption(low);
+  const std::string easiest = LevelCaption(low), hardest = LevelCaption(high);
+  return easiest.substr(0, easiest.size() - 7) + " to " + hardest;
+}
+
 // The words of a book and, when one of them cannot be printed, why.
 struct Measured {
   BookWords words;
@@ -116,7 +173,7 @@ Measured Measure(const BookOptions& o) {
   Measured m;
   const Places at = PlacesOf(o);
   if (o.BookDesign()) {
-    m.words.title = {LevelCaption(o.puzzles.level), at.largest};
+    m.words.title = {DefaultBookTitle(o), at.largest};
   } else {
     m.words.title.text = BookTitle(o.puzzles.level);
     m.words.footer.text = kMakerAddress;
@@ -134,6 +191,20 @@ Measured Measure(const BookOptions& o) {
   } else if (m.problem.empty()) {
     m.problem = "the author has a character the PDF cannot hold (it holds Latin-1)";
   }
+  const Publication& p = o.publication;
+  for (auto [what, utf8, latin1] :
+       {std::tuple{"subtitle", &p.subtitle, &m.words.subtitle},
+        std::tuple{"publisher", &p.publisher, &m.words.publisher},
+        std::tuple{"copyright holder", &p.copyright, &m.words.holder},
+        std::tuple{"ISBN", &p.isbn, &m.words.isbn}, std::tuple{"edition", &p.edition, &m.words.edition}}) {
+    if (std::optional<std::string> text = PageEncoding(*utf8)) {
+      *latin1 = *text;
+    } else if (m.problem.empty()) {
+      m.problem = std::string("the ") + what + " has a character the pages cannot print (they print Latin-1)";
+    }
+  }
+  if (m.words.holder.empty()) m.words.holder = m.words.author;
+  if (!p.isbn.empty() && m.problem.empty()) m.problem = IsbnProblem(p.isbn);
   return m;
 }
 

@@ -27,7 +27,21 @@ struct PlacedText {
 struct BookWords {
   PlacedText title, footer;
   std::string author;  // in the fonts' encoding
+  // The title and copyright pages' words, in the fonts' encoding; the copyright holder is the
+  // author unless the publisher names another.
+  std::string subtitle, publisher, holder, isbn, edition;
 };
+
+// The width of `text` (in the fonts' encoding) in inches at `points`, as the recording measures
+// it.
+double TextWidth(std::string_view text, int points);
+// The largest size from `largest` down to 7 pt at which `text` fits `room` inches; 0 when it
+// does not fit at 7 pt.
+int FitPoints(std::string_view text, double room, int largest);
+
+// Why `isbn` is not an ISBN (10 or 13 digits, an ISBN-10 ending in X allowed, hyphens and
+// spaces between them, and a valid check digit), or "".
+std::string IsbnProblem(std::string_view isbn);
 
 // The words of a book with these options, or a problem: a text that does not fit its place at
 // 7 pt (saying how wide it is and how much room there is), or has characters the pages cannot

@@ -19,8 +19,7 @@ char SwapChar(char ch) {
   return ch;
 }
 
-char CellChar(const SamuraiBatch& batch, int page, int grid, int col, int row) {
-  const std::string& s = batch.Entry(page, grid);
+char CellChar(const std::string& s, int col, int row) {
   size_t pos = static_cast<size_t>((row - 1) * 9 + col - 1);
   return pos < s.size() ? s[pos] : '\0';
 }
@@ -95,16 +94,34 @@ const std::string& SamuraiBatch::Entry(int page, int grid) const {
   return entries_.at(static_cast<size_t>((page - 1) * 5 + (grid - 1)));
 }
 
-std::string SamuraiPuzzleCell(const SamuraiBatch& batch, int page, int grid, int col, int row) {
-  char ch = CellChar(batch, page, grid, col, row);
+namespace {
+
+std::string PuzzleCell(char ch) {
   if (ch == '\0' || (ch >= 'A' && ch <= 'I')) return std::string();
   return std::string(1, ch);
 }
 
-std::string SamuraiAnswerCell(const SamuraiBatch& batch, int page, int grid, int col, int row) {
-  char ch = CellChar(batch, page, grid, col, row);
+std::string AnswerCell(char ch) {
   if (ch == '\0') return std::string();
   return std::string(1, (ch >= 'A' && ch <= 'I') ? SwapChar(ch) : ch);
+}
+
+}  // namespace
+
+std::string SamuraiPuzzleCell(const SamuraiBatch& batch, int page, int grid, int col, int row) {
+  return PuzzleCell(CellChar(batch.Entry(page, grid), col, row));
+}
+
+std::string SamuraiAnswerCell(const SamuraiBatch& batch, int page, int grid, int col, int row) {
+  return AnswerCell(CellChar(batch.Entry(page, grid), col, row));
+}
+
+std::string SamuraiPuzzleCell(const SamuraiGrids& grids, int grid, int col, int row) {
+  return PuzzleCell(CellChar(grids.at(static_cast<size_t>(grid - 1)), col, row));
+}
+
+std::string SamuraiAnswerCell(const SamuraiGrids& grids, int grid, int col, int row) {
+  return AnswerCell(CellChar(grids.at(static_cast<size_t>(grid - 1)), col, row));
 }
 
 }  // namespace quorvel::puzzle

@@ -41,5 +41,8 @@ class SamuraiBatch {
 std::string SamuraiPuzzleCell(const SamuraiBatch& batch, int page, int grid, int col, int row);
 // Cell text on an answer page: the solution digit.
 std::string SamuraiAnswerCell(const SamuraiBatch& batch, int page, int grid, int col, int row);
+// The same of one Samurai puzzle's grids.
+std::string SamuraiPuzzleCell(const SamuraiGrids& grids, int grid, int col, int row);
+std::string SamuraiAnswerCell(const SamuraiGrids& grids, int grid, int col, int row);
 
 }  // namespace quorvel::puzzle

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "puzzle/canonical.h"
 #include "puzzle/random.h"
 
 namespace quorvel::puzzle {
@@ -42,16 +43,20 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
       for (uint32_t i = 0; i < left.size(); ++i) left[i] = i;
       left_filled_[static_cast<size_t>(bank_index)] = true;
     }
-    if (left.empty()) {
-      throw std::runtime_error("bank " + BankSet::Name(bank_index) + " has only " +
-                               std::to_string(bank.size()) + " different puzzles");
+    for (;;) {
+      if (left.empty()) {
+        throw std::runtime_error("bank " + BankSet::Name(bank_index) + " has only " +
+                                 std::to_string(bank.size()) + " different puzzles" +
+                                 (excluded_ ? " besides those excluded" : ""));
+      }
+      uint32_t j = random_.Below(static_cast<uint32_t>(left.size()));
+      uint32_t line = left[j];
+      left[j] = left.back();
+      left.pop_back();
+      if (excluded_ && excluded_->count(CanonicalForm(bank[line])) > 0) continue;
+      grid_.LoadBankLine(bank[line]);
+      return;
     }
-    uint32_t j = random_.Below(static_cast<uint32_t>(left.size()));
-    uint32_t line = left[j];
-    left[j] = left.back();
-    left.pop_back();
-    grid_.LoadBankLine(bank[line]);
-    return;
   }
   uint32_t n = std::min(static_cast<uint32_t>(bank.size()), kDrawnLines);
   uint32_t k = random_.Below(n) + 1;

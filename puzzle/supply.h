@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "puzzle/banks.h"
@@ -35,6 +36,9 @@ class PuzzleSupply {
   // Switches draws without repeats on or off; either way every bank starts afresh, so that a
   // book's draws never depend on an earlier book's.
   void SetUniqueDraws(bool unique);
+  // Draws without repeats pass over the bank lines whose canonical forms are in `forms` (which
+  // must outlive the draws); nullptr lets them take any line.
+  void SetExcluded(const std::unordered_set<std::string>* forms) { excluded_ = forms; }
   // One complete level pick for bank level 1..5: Clear, then PickPuzzle(level - 1).
   void LevelPick(int bank_level);
 
@@ -61,6 +65,7 @@ class PuzzleSupply {
   std::array<std::string, kBatchSlots> puzzles_;
   std::array<std::string, kBatchSlots> solutions_;
   bool unique_ = false;
+  const std::unordered_set<std::string>* excluded_ = nullptr;
   // Per bank, the line indexes not drawn yet; filled on a bank's first draw without repeats.
   std::array<std::vector<uint32_t>, 5> left_;
   std::array<bool, 5> left_filled_{};

@@ -497,7 +497,8 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
   EXPECT_TRUE(PlacementOf(o, 1).Identity()) << "the classic book is the design itself";
   EXPECT_EQ(PaperProblem(o), "");
   for (auto [pages, margin] :
-       {std::pair{23, 0.375}, {150, 0.375}, {151, 0.5}, {300, 0.5}, {301, 0.625}, {400, 0.625}}) {
+       {std::pair{23, 0.375}, {150, 0.375}, {151, 0.5}, {300, 0.5}, {301, 0.625}, {400, 0.625},
+        {500, 0.625}, {501, 0.75}, {700, 0.75}, {701, 0.875}, {828, 0.875}}) {
     EXPECT_EQ(InsideMargin(pages), margin) << pages;
   }
   o.layout.print_ready = true;

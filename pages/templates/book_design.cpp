@@ -47,17 +47,20 @@ const Type& TypeOf(const BookOptions& o) {
 
 const puzzle::GridGeometry& Classic() { return puzzle::GridGeometry::Classic(); }
 
-// The size whose digits are about 52% of a cell `cell` inches high.
+double Ascent(int size) { return report::FontMetrics().AscentDots(size * kDots / 72) / kDots; }
+
+}  // namespace
+
+// Digits about 52% of their cell high.
 int DigitSize(double cell) {
   return std::max(1, static_cast<int>(std::lround(0.52 * cell * 72 / kCapHeight)));
 }
 
-double Ascent(int size) { return report::FontMetrics().AscentDots(size * kDots / 72) / kDots; }
-
-// The top of a text line of `size` whose digits stand centred in a band `height` tall from `top`.
 double CentredTop(double top, double height, int size) {
   return top + height / 2 + kCapHeight * size / 72 / 2 - Ascent(size);
 }
+
+namespace {
 
 // The top of a text line of `size` sharing its baseline with a line of `with` from `top`.
 double SameBaseline(double top, int with, int size) { return top + Ascent(with) - Ascent(size); }
@@ -93,18 +96,29 @@ void Frame(const Sheet& sheet, const PageSpec& spec, const TemplateContext& cont
                spec.RightHand() ? pjRight : pjLeft);
 }
 
-// A grid of side `side` from (x, y), its cells' texts from cell_text(row, column), in `style`.
-template <class CellText>
-void BookGrid(const Sheet& sheet, double x, double y, double side, CellText&& cell_text,
-              int style = 0) {
+// A cell of a puzzle or solution string: "" for "0", else its digit.
+std::string CellText(const std::string& grid, int row, int column) {
+  const size_t at = static_cast<size_t>(9 * (row - 1) + column - 1);
+  if (at >= grid.size() || grid[at] == '0') return std::string();
+  return grid.substr(at, 1);
+}
+
+}  // namespace
+
+void StandardGrid(const Sheet& sheet, double x, double y, double side, const std::string& grid,
+                  int style) {
   const double c = side / 9;
   const int size = DigitSize(c);
   // Sheet cells are centred in an inch from their left.
   Block b{c, x, y, x + c / 2 - 0.5, CentredTop(y, c, size), size};
   Sheet styled = sheet;
   styled.cell_style = style;
-  styled.Grid(Classic(), b, cell_text, kRules);
+  styled.Grid(Classic(), b,
+              [&](int i, int j) { return std::pair<int, std::string>(size, CellText(grid, i, j)); },
+              kRules);
 }
+
+namespace {
 
 // A puzzle's heading, the page of its answer beside it, and its grid below.
 void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number, double x, double y,
@@ -113,23 +127,19 @@ void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number,
   sheet.TextIn(Heading(number), x, y, side, type.heading, pjLeft);
   sheet.TextIn("Answer on page " + std::to_string(context.plan.AnswerPage(number)), x,
                SameBaseline(y, type.heading, type.link), side, type.link, pjRight);
-  puzzle::PuzzleSupply& supply = context.supply;
-  supply.tm = supply.Puzzle(number);
+  const std::string& puzzle = context.Puzzle(number).puzzle;
   const double grid_top = y + type.heading_band;
-  const int size = DigitSize(side / 9);
-  BookGrid(
-      sheet, x, grid_top, side,
-      [&](int i, int j) { return std::pair<int, std::string>(size, supply.GetCellText(i, j)); },
-      context.options.BoldGivens() ? report::fsBold : 0);
+  StandardGrid(sheet, x, grid_top, side, puzzle,
+               context.options.BoldGivens() ? report::fsBold : 0);
   if (!candidates) return;
   // Each candidate d of an empty cell at its own place: row (d - 1) / 3, column (d - 1) % 3.
   const double c = side / 9, sub = c / 3;
   const int small = std::max(kSmallest, DigitSize(sub));
-  puzzle::TQJ& grid = supply.Grid();
-  grid.LoadPuzzle(supply.tm);
+  puzzle::TQJ& grid = context.supply.Grid();
+  grid.LoadPuzzle(puzzle);
   for (int i = 1; i <= 9; ++i) {
     for (int j = 1; j <= 9; ++j) {
-      if (!supply.GetCellText(i, j).empty()) continue;
+      if (!CellText(puzzle, i, j).empty()) continue;
       // The string's row i runs down the page as column i, as in the classic design.
       const double cx = x + (i - 1) * c, cy = grid_top + (j - 1) * c;
       for (char d : grid.GetCandidates(i, j)) {
@@ -192,8 +202,10 @@ struct Offset {
 };
 constexpr Offset kGridOffset[6] = {{0, 0}, {6, 6}, {0, 0}, {12, 0}, {0, 12}, {12, 12}};
 
-void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k, bool answers,
-                  double x, double y, double side, int style = 0) {
+}  // namespace
+
+void SamuraiField(const Sheet& sheet, const puzzle::SamuraiGrids& samurai, bool answers, double x,
+                  double y, double side, int style) {
   const double u = side / 21;
   const puzzle::GridGeometry& grid = Classic();
   for (int g = 1; g <= 5; ++g) {
@@ -203,12 +215,13 @@ void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k
       sheet.VLine(y + o.ro * u, 9 * u, kRules.Width(grid.HeavyColumn(i)), x + (o.co + i) * u);
     }
   }
-  const int size = DigitSize(u);
+  // The how-to-play page's small example keeps its digits at the smallest printed size.
+  const int size = std::max(kSmallest, DigitSize(u));
   Sheet styled = sheet;
   styled.cell_style = style;
   auto cell = [&](int g, int c, int p) {
-    return answers ? puzzle::SamuraiAnswerCell(samurai, k, g, c, p)
-                   : puzzle::SamuraiPuzzleCell(samurai, k, g, c, p);
+    return answers ? puzzle::SamuraiAnswerCell(samurai, g, c, p)
+                   : puzzle::SamuraiPuzzleCell(samurai, g, c, p);
   };
   for (int g : {2, 3, 4, 5, 1}) {
     const Offset& o = kGridOffset[g];
@@ -229,6 +242,8 @@ void SamuraiField(const Sheet& sheet, const puzzle::SamuraiBatch& samurai, int k
     }
   }
 }
+
+namespace {
 
 void Announce(const char* caption, int from, int span, const PageSpec& spec,
               TemplateContext& context) {
@@ -261,7 +276,13 @@ void AnswerPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& conte
   Frame(sheet, spec, context);
   const Type& type = TypeOf(context.options);
   const Box content = ContentOf(context, spec.number);
-  sheet.TextIn("Answers", content.left, content.top, content.width, type.heading, pjCenter);
+  // A book of several parts names the part whose answers these are.
+  std::string heading = "Answers";
+  if (context.plan.sections.size() > 1 || !context.options.sections.empty()) {
+    heading += ": " + PageEncoding(context.plan.sections.at(static_cast<size_t>(spec.section)).name)
+                          .value_or(std::string());
+  }
+  sheet.TextIn(heading, content.left, content.top, content.width, type.heading, pjCenter);
   const Box area = AnswerArea(content, type);
   const Arrangement a = ArrangementOf(spec.per_page);
   const double side = BlockSide(area, a.rows, a.columns, type.answer_heading_band);
@@ -278,12 +299,7 @@ void AnswerPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& conte
 void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Answers - ", 40, 40, spec, context);
   AnswerPage(sheet, spec, context, [&](int number, double x, double y, double side) {
-    const std::string& solution = context.supply.Solution(number);
-    const int size = DigitSize(side / 9);
-    BookGrid(sheet, x, y, side, [&](int i, int j) {
-      const size_t at = static_cast<size_t>(9 * (i - 1) + j - 1);
-      return std::pair<int, std::string>(size, at < solution.size() ? solution.substr(at, 1) : "");
-    });
+    StandardGrid(sheet, x, y, side, context.Puzzle(number).solution);
   });
 }
 
@@ -297,65 +313,73 @@ void DrawBookSamurai(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
   sheet.TextIn(Heading(spec.first), x, y, side, type.heading, pjLeft);
   sheet.TextIn("Answer on page " + std::to_string(context.plan.AnswerPage(spec.first)), x,
                SameBaseline(y, type.heading, type.link), side, type.link, pjRight);
-  SamuraiField(sheet, context.samurai, spec.first, false, x, y + type.heading_band, side,
+  SamuraiField(sheet, context.Puzzle(spec.first).grids, false, x, y + type.heading_band, side,
                context.options.BoldGivens() ? report::fsBold : 0);
 }
 
 void DrawBookSamuraiAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Answers - ", 40, 30, spec, context);
   AnswerPage(sheet, spec, context, [&](int number, double x, double y, double side) {
-    SamuraiField(sheet, context.samurai, number, true, x, y, side);
+    SamuraiField(sheet, context.Puzzle(number).grids, true, x, y, side);
   });
 }
 
 namespace {
 
-// The size of a book's given digits: its puzzle grid's on its first page.
-int GivenDigits(const BookOptions& o, int total_pages) {
+// The size of a book's given digits in a part of this kind and layout: its puzzle grid's on
+// the book's first page.
+int GivenDigits(const BookOptions& o, int total_pages, bool samurai, int per_page) {
   const Type& type = TypeOf(o);
   const Box area = ContentOf(o, 1, total_pages);
-  const Arrangement a = ArrangementOf(o.Samurai() ? 1 : o.layout.per_page);
+  const Arrangement a = ArrangementOf(samurai ? 1 : per_page);
   const double side = BlockSide(area, a.rows, a.columns, type.heading_band);
-  return DigitSize(side / (o.Samurai() ? 21 : 9));
+  return DigitSize(side / (samurai ? 21 : 9));
+}
+
+// The smallest given digits of the book's parts.
+int GivenDigits(const BookOptions& o, int total_pages) {
+  int smallest = 1000;
+  for (const Section& part : o.Parts()) {
+    smallest = std::min(smallest, GivenDigits(o, total_pages, part.Samurai(), part.per_page));
+  }
+  return smallest;
 }
 
 // The trims large print is offered on, smallest first.
 constexpr Paper kTrims[] = {{5, 8}, {5.5, 8.5}, {6, 9}, {7, 10}, {8, 10}, {8.5, 11}};
 constexpr int kLargeDigits = 16;
 
-}  // namespace
-
-std::string BookDesignProblem(const BookOptions& o, int total_pages) {
-  if (!o.BookDesign()) {
-    if (o.layout.answers_per_page != 0) return "answers a page need the book design";
-    if (o.layout.bold_givens) return "bold givens need the book design";
-    if (o.layout.large_print) return "large print needs the book design";
-    return std::string();
-  }
-  if (o.layout.large_print) {
-    if (!o.Samurai() && (o.layout.per_page != 1 || o.layout.candidates)) {
+std::string LargePrintProblem(const BookOptions& o, int total_pages) {
+  for (const Section& part : o.Parts()) {
+    if (!part.Samurai() && (part.per_page != 1 || part.candidates)) {
       return "large print has one puzzle a page, without candidates";
     }
-    if (GivenDigits(o, total_pages) < kLargeDigits) {
-      std::string fits;
-      for (const Paper& trim : kTrims) {
-        BookOptions larger = o;
-        larger.layout.paper = trim;
-        if (trim.width >= o.layout.paper.width && trim.height >= o.layout.paper.height &&
-            GivenDigits(larger, total_pages) >= kLargeDigits) {
-          char name[32];
-          std::snprintf(name, sizeof name, "%gx%g", trim.width, trim.height);
-          fits = name;
-          break;
-        }
-      }
-      return "large print needs given digits of 16 pt or more, and this paper gives " +
-             std::to_string(GivenDigits(o, total_pages)) + " pt" +
-             (fits.empty() ? std::string() : "; the smallest paper that fits is " + fits + " in");
+  }
+  // A book of one part asks for its layout in the page options, which large print overrides.
+  if (o.sections.empty() && !o.Samurai() && (o.layout.per_page != 1 || o.layout.candidates)) {
+    return "large print has one puzzle a page, without candidates";
+  }
+  if (GivenDigits(o, total_pages) >= kLargeDigits) return std::string();
+  std::string fits;
+  for (const Paper& trim : kTrims) {
+    BookOptions larger = o;
+    larger.layout.paper = trim;
+    if (trim.width >= o.layout.paper.width && trim.height >= o.layout.paper.height &&
+        GivenDigits(larger, total_pages) >= kLargeDigits) {
+      char name[32];
+      std::snprintf(name, sizeof name, "%gx%g", trim.width, trim.height);
+      fits = name;
+      break;
     }
   }
-  const int per = o.AnswersPerPage();
-  const bool samurai = o.Samurai();
+  return "large print needs given digits of 16 pt or more, and this paper gives " +
+         std::to_string(GivenDigits(o, total_pages)) + " pt" +
+         (fits.empty() ? std::string() : "; the smallest paper that fits is " + fits + " in");
+}
+
+// Why the answers of this kind's parts cannot be printed as many a page as chosen, or "".
+std::string AnswersProblem(const BookOptions& o, int total_pages, bool samurai) {
+  const int per = o.AnswersPerPage(samurai);
   const bool counted = samurai ? (per == 1 || per == 2 || per == 4)
                                : (per == 4 || per == 6 || per == 9 || per == 12);
   if (!counted) {
@@ -370,17 +394,38 @@ std::string BookDesignProblem(const BookOptions& o, int total_pages) {
     double side = BlockSide(AnswerArea(content, type), a.rows, a.columns, type.answer_heading_band);
     return DigitSize(side / (samurai ? 21 : 9));
   };
-  if (digits(per) < kSmallest) {
-    static constexpr int kSamuraiCounts[] = {1, 2, 4}, kStandardCounts[] = {4, 6, 9, 12};
-    int largest = 0;
-    for (int count :
-         samurai ? std::span<const int>(kSamuraiCounts) : std::span<const int>(kStandardCounts)) {
-      if (digits(count) >= kSmallest) largest = count;
+  if (digits(per) >= kSmallest) return std::string();
+  static constexpr int kSamuraiCounts[] = {1, 2, 4}, kStandardCounts[] = {4, 6, 9, 12};
+  int largest = 0;
+  for (int count :
+       samurai ? std::span<const int>(kSamuraiCounts) : std::span<const int>(kStandardCounts)) {
+    if (digits(count) >= kSmallest) largest = count;
+  }
+  return std::to_string(per) + " answers a page would print their digits under 7 pt on this " +
+         "paper" +
+         (largest > 0 ? "; at most " + std::to_string(largest) + " fit"
+                      : std::string("; no count fits"));
+}
+
+}  // namespace
+
+std::string BookDesignProblem(const BookOptions& o, int total_pages) {
+  if (!o.BookDesign()) {
+    if (o.layout.answers_per_page != 0) return "answers a page need the book design";
+    if (o.layout.bold_givens) return "bold givens need the book design";
+    if (o.layout.large_print) return "large print needs the book design";
+    return std::string();
+  }
+  if (o.layout.large_print) {
+    if (std::string problem = LargePrintProblem(o, total_pages); !problem.empty()) return problem;
+  }
+  bool standard = false, samurai = false;
+  for (const Section& part : o.Parts()) (part.Samurai() ? samurai : standard) = true;
+  for (bool kind : {false, true}) {
+    if (!(kind ? samurai : standard)) continue;
+    if (std::string problem = AnswersProblem(o, total_pages, kind); !problem.empty()) {
+      return problem;
     }
-    return std::to_string(per) + " answers a page would print their digits under 7 pt on this " +
-           "paper" +
-           (largest > 0 ? "; at most " + std::to_string(largest) + " fit"
-                        : std::string("; no count fits"));
   }
   return std::string();
 }

@@ -13,6 +13,20 @@ PageTemplate TemplateFor(PageKind kind, Design design) {
         return DrawBookSamurai;
       case PageKind::kSamuraiAnswer:
         return DrawBookSamuraiAnswers;
+      case PageKind::kTitle:
+        return DrawTitlePage;
+      case PageKind::kCopyright:
+        return DrawCopyrightPage;
+      case PageKind::kContents:
+        return DrawContentsPage;
+      case PageKind::kRules:
+        return DrawRulesPage;
+      case PageKind::kSamuraiRules:
+        return DrawSamuraiRulesPage;
+      case PageKind::kSectionOpener:
+        return DrawSectionOpener;
+      case PageKind::kBlank:
+        return DrawBlankPage;
     }
   }
   switch (kind) {
@@ -24,6 +38,9 @@ PageTemplate TemplateFor(PageKind kind, Design design) {
       return DrawSamuraiPuzzle;
     case PageKind::kSamuraiAnswer:
       return DrawSamuraiAnswer;
+    default:
+      // The classic design has no other pages.
+      break;
   }
   return DrawStandardPuzzles;
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "pages/book.h"
 #include "pages/plan.h"
 #include "pages/sheet.h"
 #include "pages/words.h"
@@ -23,6 +24,9 @@ struct TemplateContext {
   const BookOptions& options;
   const BookPlan& plan;
   int layout_pages;  // the page count the margins are worked out for
+  // The book design's puzzles, puzzle k at k - 1.
+  const std::vector<PickedPuzzle>& picked;
+  const PickedPuzzle& Puzzle(int number) const { return picked.at(static_cast<size_t>(number - 1)); }
 };
 
 // "Sudoku #7".
@@ -46,5 +50,13 @@ void DrawBookPuzzles(const Sheet& sheet, const PageSpec& spec, TemplateContext& 
 void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawBookSamurai(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawBookSamuraiAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+// Its front matter, section openers and blank pages (templates/front_matter.cpp).
+void DrawTitlePage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawCopyrightPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawContentsPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawSamuraiRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawSectionOpener(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+void DrawBlankPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 
 }  // namespace quorvel::pages
