@@ -9,11 +9,15 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <random>
 
 #include "banks/builtin_banks.h"
 #include "pages/book.h"
 #include "pages/locations.h"
+#include "pages/manifest.h"
+#include "pages/plan_file.h"
 #include "pages/output_name.h"
 #include "pages/paper.h"
 #include "puzzle/random.h"
@@ -24,23 +28,6 @@
 
 namespace quorvel::cli {
 namespace {
-
-constexpr const char* kLevelNames = "very-easy, easy, standard, hard, expert, extreme or 0..5";
-
-// "Very Easy Sudoku", "very-easy", "VERY_EASY" and "0" all name level item 0.
-std::optional<int> LevelItem(std::string text) {
-  std::string key;
-  for (char ch : text) {
-    char c = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    key.push_back(c == '-' || c == '_' ? ' ' : c);
-  }
-  if (key.size() > 7 && key.substr(key.size() - 7) == " sudoku") key.resize(key.size() - 7);
-  static const char* const kKeys[] = {"very easy", "easy", "standard", "hard", "expert", "extreme"};
-  for (int i = 0; i < 6; ++i) {
-    if (key == kKeys[i] || key == std::to_string(i)) return i;
-  }
-  return std::nullopt;
-}
 
 // A bar on the terminal, redrawn at most every 50 ms and on every caption change.
 class TerminalProgress : public report::Progress {
@@ -96,12 +83,69 @@ class TerminalProgress : public report::Progress {
 
 }  // namespace
 
+namespace {
+
+// The plan file named on the command line, found before the options are parsed: its values are
+// the defaults the command line's options override.
+std::optional<std::string> PlanFileArgument(int argc, const char* const* argv) {
+  std::optional<std::string> plan;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--") break;
+    if (arg == "--plan" && i + 1 < argc) {
+      plan = argv[++i];
+    } else if (arg.rfind("--plan=", 0) == 0) {
+      plan = std::string(arg.substr(7));
+    }
+  }
+  return plan;
+}
+
+std::string DesignName(pages::Design design) {
+  switch (design) {
+    case pages::Design::kBook:
+      return "book";
+    case pages::Design::kClassic:
+      return "classic";
+    default:
+      return "";
+  }
+}
+
+// The one line of a name that is no place for an output file, or that names a file already
+// there without --force.
+std::string OutputProblem(std::string& name, bool force, bool pdf) {
+  std::string problem = pages::OutputNameProblem(name, pdf ? ".pdf" : "");
+  if (!problem.empty()) return problem;
+  if (pdf) name = report::WithExtension(name);
+  if (pages::NameTaken(name) && !force) return name + " exists; use --force to overwrite it";
+  return std::string();
+}
+
+}  // namespace
+
 std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream& out,
                                 std::ostream& err, int& exit_code) {
   CliOptions options;
-  std::string level = "very-easy";
-  int per_page = 1;
-  uint32_t seed = 0;
+  pages::BookRequest& request = options.request;
+  auto fail = [&](const std::string& message) {
+    err << "quorvel-book: " << message << "\n";
+    exit_code = 2;
+    return std::nullopt;
+  };
+  // A plan file gives the defaults; what the command line says overrides them.
+  const std::optional<std::string> plan_file = PlanFileArgument(argc, argv);
+  if (plan_file) {
+    if (std::string problem = pages::ReadPlanFile(*plan_file, request); !problem.empty()) {
+      return fail(problem);
+    }
+  }
+  pages::BookOptions& book = request.book;
+  std::string level = pages::LevelName(book.puzzles.level);
+  int per_page = book.layout.per_page;
+  uint32_t seed = request.seed.value_or(0);
+  std::vector<std::string> sections;
+  for (const pages::Section& s : book.sections) sections.push_back(pages::SectionText(s));
   // An empty value ("--seed ''") is refused like any other bad value.
   const CLI::Validator non_empty(
       [](std::string& value) {
@@ -116,12 +160,12 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       "removed).");
   app.set_version_flag("--version", std::string("quorvel-book (") + kProgramName + ") " + kVersion,
                        "Print the program's name and version and exit");
-  bool samurai = false;
+  bool samurai = book.Samurai();
   app.add_flag("--samurai", samurai, "Samurai Sudoku: five overlapping grids a page");
-  app.add_option("--level", level, std::string("Sudoku level: ") + kLevelNames)
+  app.add_option("--level", level, std::string("Sudoku level: ") + pages::kLevelNames)
       ->check(non_empty)
       ->default_str("very-easy");
-  app.add_option("--pages", options.book.layout.pages, "Number of puzzle pages")
+  app.add_option("--pages", book.layout.pages, "Number of puzzle pages")
       ->check(non_empty)
       ->check(CLI::Range(1, 200))
       ->default_str("20");
@@ -129,20 +173,26 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->check(non_empty)
       ->check(CLI::IsMember({1, 2, 4}))
       ->default_str("1");
-  app.add_flag("--candidates", options.book.layout.candidates,
+  app.add_flag("--candidates", book.layout.candidates,
                "Print the candidates of every empty cell (1 puzzle per page only)");
-  std::string paper = "letter";
+  app.add_option("--section", sections,
+                 "A part of the book (book design), repeated for each: KIND:LEVEL:COUNT[:LAYOUT], "
+                 "such as standard:easy:50:2 or samurai:expert:20; KIND standard or samurai, "
+                 "COUNT puzzles, LAYOUT 1, 1c (with candidates), 2 or 4 a page")
+      ->check(non_empty)
+      ->take_all();
+  std::string paper = pages::PaperName(book.layout.paper);
   app.add_option("--paper", paper,
                  std::string("Paper: ") + pages::kPaperForms +
                      "; pages other than the classic "
                      "Letter book keep the design, scaled inside margins with a gutter")
       ->check(non_empty)
       ->default_str("letter");
-  app.add_flag("--print-ready", options.book.layout.print_ready,
+  app.add_flag("--print-ready", book.layout.print_ready,
                "For print-on-demand services: the font embedded, grey colours, PDF/X-1a");
-  app.add_flag("--unique", options.book.puzzles.unique,
+  app.add_flag("--unique", book.puzzles.unique,
                "Every puzzle of the book different: no bank line is used twice");
-  app.add_option("--title", options.book.layout.title,
+  app.add_option("--title", book.layout.title,
                  "The title on every page and in the PDF (default: the level, \"Hard Sudoku by "
                  "...\"); shrunk to fit, down to 7 pt")
       ->check(CLI::Validator(
@@ -150,39 +200,74 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
             return value.empty() ? std::string("a book needs a title") : std::string();
           },
           "", "TITLE"));
-  app.add_option("--footer", options.book.layout.footer,
+  app.add_option("--footer", book.layout.footer,
                  "The footer on every page (default: the maker's address); shrunk to fit")
       ->check(non_empty);
-  app.add_option("--author", options.book.layout.author, "The author the PDF names")
+  app.add_option("--author", book.layout.author, "The author the PDF and the title page name")
       ->check(non_empty);
-  std::string design;
+  app.add_option("--subtitle", book.publication.subtitle, "The subtitle on the title page")
+      ->check(non_empty);
+  app.add_option("--publisher", book.publication.publisher,
+                 "The publisher on the title and copyright pages")
+      ->check(non_empty);
+  app.add_option("--copyright", book.publication.copyright,
+                 "The copyright holder (default: the author)")
+      ->check(non_empty);
+  app.add_option("--isbn", book.publication.isbn,
+                 "The ISBN on the copyright page: 10 or 13 digits, hyphens allowed")
+      ->check(non_empty);
+  app.add_option("--edition", book.publication.edition,
+                 "The edition on the copyright page, such as \"First edition\"")
+      ->check(non_empty);
+  std::string front_matter;
+  auto* front_option =
+      app.add_option("--front-matter", front_matter,
+                     "Front matter (book design): any of title, copyright, rules, contents, "
+                     "comma-separated, or all")
+          ->check(non_empty);
+  bool section_pages = book.front.section_pages;
+  app.add_flag("--section-pages", section_pages,
+               "An opener page naming each section before its puzzles (book design)");
+  std::string design = DesignName(book.layout.design);
   app.add_option("--design", design,
                  "Page design: book (laid out for the paper, print-grade lines and type, page "
                  "numbers, answer links; the default on every paper but the classic Letter book "
                  "and for --print-ready) or classic (the Letter design, scaled on other papers)")
       ->check(non_empty);
-  int answers_per_page = 0;
+  int answers_per_page = book.layout.answers_per_page;
   auto* answers_option =
       app.add_option("--answers-per-page", answers_per_page,
                      "Answers a page in the book design: 4, 6, 9 or 12 (default 6); Samurai 1, 2 "
                      "or 4 (default 2)")
           ->check(non_empty);
-  app.add_flag("--bold-givens", options.book.layout.bold_givens,
-               "Given digits in bold (book design)");
-  app.add_flag("--large-print", options.book.layout.large_print,
+  app.add_flag("--bold-givens", book.layout.bold_givens, "Given digits in bold (book design)");
+  app.add_flag("--large-print", book.layout.large_print,
                "Large print (book design): one puzzle a page, bold givens of 16 pt or more, a "
                "larger running head and page numbers, four answers a page");
   auto* seed_option =
       app.add_option("--seed", seed, "Make the book reproducible from this seed")->check(non_empty);
-  app.add_flag("--force", options.force, "Overwrite an existing output file");
-  app.add_option("-o,--output", options.output,
-                 "Output PDF file (\".pdf\" is added unless the name ends in it)")
-      ->required();
-  auto fail = [&](const std::string& message) {
-    err << "quorvel-book: " << message << "\n";
-    exit_code = 2;
-    return std::nullopt;
-  };
+  app.add_flag("--force", options.force, "Overwrite existing output files");
+  auto* output_option =
+      app.add_option("-o,--output", request.output,
+                     "Output PDF file (\".pdf\" is added unless the name ends in it); required "
+                     "unless the plan file names it");
+  app.add_option("--manifest", request.manifest,
+                 "Also write the book as data (JSON): options, seed, pages, and every puzzle with "
+                 "its solution and canonical form")
+      ->check(non_empty);
+  app.add_option("--exclude", request.exclude,
+                 "Use no puzzle of these manifests (earlier volumes of a series); implies "
+                 "--unique")
+      ->check(non_empty)
+      ->take_all();
+  app.add_option("--plan", options.plan_file,
+                 "Read the book's options from this TOML plan file; options given here override "
+                 "it")
+      ->check(non_empty);
+  app.add_option("--save-plan", options.save_plan,
+                 "Also write the plan of this book (seed included) as a TOML file that makes it "
+                 "again")
+      ->check(non_empty);
   // --help and --version fail when what they print cannot be written.
   auto print = [&](const CLI::Error& e, const char* what) {
     exit_code = app.exit(e, out, err);
@@ -206,51 +291,98 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     }
     return fail(message + " (see --help)");
   }
-  std::optional<int> item = LevelItem(level);
-  if (!item) return fail("unknown level \"" + level + "\"; use " + kLevelNames);
-  options.book.puzzles.level = *item;
-  options.book.layout.per_page = per_page;
-  if (samurai) options.book.puzzles.kind = puzzle::PuzzleKind::kSamurai;
-  if (options.book.layout.candidates && per_page != 1) {
+  if (request.output.empty() && output_option->count() == 0) {
+    return fail("--output is required unless the plan file names it (see --help)");
+  }
+  std::optional<int> item = pages::ParseLevel(level);
+  if (!item) return fail("unknown level \"" + level + "\"; use " + pages::kLevelNames);
+  book.puzzles.level = *item;
+  book.layout.per_page = per_page;
+  book.puzzles.kind = samurai ? puzzle::PuzzleKind::kSamurai : puzzle::PuzzleKind::kStandard;
+  if (book.layout.candidates && per_page != 1) {
     return fail("--candidates needs 1 puzzle per page (--per-page 1)");
   }
-  if (samurai && (per_page != 1 || options.book.layout.candidates)) {
+  if (samurai && (per_page != 1 || book.layout.candidates)) {
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
-  if (seed_option->count() > 0) options.seed = seed;
+  book.sections.clear();
+  for (const std::string& text : sections) {
+    std::string problem;
+    std::optional<pages::Section> section = pages::ParseSection(text, problem);
+    if (!section) return fail(problem);
+    book.sections.push_back(*section);
+  }
+  if (front_option->count() > 0) {
+    std::string problem;
+    std::optional<pages::FrontMatter> front = pages::ParseFrontMatter(front_matter, problem);
+    if (!front) return fail(problem);
+    front->section_pages = book.front.section_pages;
+    book.front = *front;
+  }
+  book.front.section_pages = section_pages;
+  if (seed_option->count() > 0) request.seed = seed;
 
   std::optional<pages::Paper> size = pages::ParsePaper(paper);
   if (!size) return fail("unknown paper \"" + paper + "\"; use " + pages::kPaperForms);
-  options.book.layout.paper = *size;
+  book.layout.paper = *size;
   if (design == "book") {
-    options.book.layout.design = pages::Design::kBook;
+    book.layout.design = pages::Design::kBook;
   } else if (design == "classic") {
-    options.book.layout.design = pages::Design::kClassic;
+    book.layout.design = pages::Design::kClassic;
   } else if (!design.empty()) {
     return fail("unknown design \"" + design + "\"; use classic or book");
   }
+  if (book.layout.design == pages::Design::kClassic) {
+    if (!book.sections.empty()) return fail("--section needs the book design (--design book)");
+    if (book.front.Any()) return fail("front matter needs the book design (--design book)");
+  }
   if (answers_option->count() > 0) {
-    if (!options.book.BookDesign()) {
+    if (!book.BookDesign()) {
       return fail("--answers-per-page needs the book design (--design book)");
     }
-    options.book.layout.answers_per_page = answers_per_page;
+    book.layout.answers_per_page = answers_per_page;
   }
-  if (!options.book.BookDesign()) {
-    for (auto [set, flag] : {std::pair{options.book.layout.bold_givens, "--bold-givens"},
-                             std::pair{options.book.layout.large_print, "--large-print"}}) {
+  if (!book.BookDesign()) {
+    for (auto [set, flag] : {std::pair{book.layout.bold_givens, "--bold-givens"},
+                             std::pair{book.layout.large_print, "--large-print"}}) {
       if (set) return fail(std::string(flag) + " needs the book design (--design book)");
     }
   }
-  if (std::string problem = pages::OptionsProblem(options.book, banks::BuiltInBanks());
+  if (!request.exclude.empty()) {
+    std::string problem;
+    book.excluded = pages::ReadExcluded(request.exclude, problem);
+    if (!book.excluded) return fail(problem);
+  }
+  if (std::string problem = pages::OptionsProblem(book, banks::BuiltInBanks());
       !problem.empty()) {
     return fail(problem);
   }
-  std::string problem = pages::OutputNameProblem(options.output);
-  if (!problem.empty()) return fail(problem);
-  options.output = report::WithExtension(options.output);
-  if (pages::NameTaken(options.output) && !options.force) {
-    return fail(options.output + " exists; use --force to overwrite it");
+  // The files the run writes: the PDF, and the manifest and the plan when asked for, each a
+  // name of its own.
+  if (std::string problem = OutputProblem(request.output, options.force, true); !problem.empty()) {
+    return fail(problem);
   }
+  std::vector<std::string> names = {request.output};
+  for (std::string* name : {&request.manifest, &options.save_plan}) {
+    if (name->empty()) continue;
+    if (std::string problem = OutputProblem(*name, options.force, false); !problem.empty()) {
+      return fail(problem);
+    }
+    for (const std::string& other : names) {
+      std::error_code ec;
+      if (*name == other || std::filesystem::equivalent(*name, other, ec)) {
+        return fail(*name + " is named for two of the run's files");
+      }
+    }
+    for (const std::string& excluded : request.exclude) {
+      std::error_code ec;
+      if (*name == excluded || std::filesystem::equivalent(*name, excluded, ec)) {
+        return fail(*name + " is an excluded manifest; the run would overwrite it");
+      }
+    }
+    names.push_back(*name);
+  }
+  std::string problem;
   report::SourceDateEpoch(&problem);
   if (!problem.empty()) return fail(problem);
   exit_code = 0;
@@ -261,6 +393,7 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
   int exit_code = 0;
   std::optional<CliOptions> options = Parse(argc, argv, std::cout, err, exit_code);
   if (!options) return exit_code;
+  pages::BookRequest& request = options->request;
   std::string page_stream_file;
   try {
     page_stream_file = pages::PageStreamFilePath();
@@ -268,38 +401,50 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
     err << "quorvel-book: error: " << e.what() << "\n";
     return 1;
   }
-  if (options->book.layout.print_ready) {
+  if (request.book.layout.print_ready) {
     try {
       report::FindPrintFont();
     } catch (const std::exception& e) {
       err << "quorvel-book: error: " << e.what() << "\n";
       return 1;
     }
-    int pdf_pages = pages::BookPageCount(options->book);
+    int pdf_pages = pages::BookPageCount(request.book);
     if (pdf_pages < 24) {
       err << "quorvel-book: warning: the book has " << pdf_pages
           << " pages; print-on-demand services need at least 24\n";
     }
   }
+  // A saved plan makes the same book again: it needs the seed, chosen here when none is given.
+  if (!options->save_plan.empty() && !request.seed) request.seed = std::random_device{}();
   // Ctrl-C and the other signals that end a run remove its temporary files and say so.
   const bool on_terminal = isatty(STDERR_FILENO);
   report::SetInterruptMessage(std::string(on_terminal ? "\n" : "") + "quorvel-book: interrupted; " +
-                              (pages::NameTaken(options->output)
-                                   ? options->output + " is as it was"
+                              (pages::NameTaken(request.output)
+                                   ? request.output + " is as it was"
                                    : std::string("no book was written")) +
                               "\n");
   report::InstallInterruptCleanup();
   try {
     pages::BookMaker maker(banks::BuiltInBanks(), page_stream_file);
-    if (options->seed) maker.Random().SetSeedCounter(puzzle::MakeSequenceCounter(*options->seed));
+    if (request.seed) maker.Random().SetSeedCounter(puzzle::MakeSequenceCounter(*request.seed));
     // Without --force a file that appears under the name meanwhile is never replaced.
     maker.Renderer().ReplaceExisting = options->force;
+    if (!request.manifest.empty()) {
+      maker.companions.push_back({request.manifest, [&request](const pages::BookMaker& made) {
+                                    return pages::ManifestText(request, made);
+                                  }});
+    }
+    if (!options->save_plan.empty()) {
+      const std::string plan = pages::PlanFileText(request, options->save_plan);
+      maker.companions.push_back(
+          {options->save_plan, [plan](const pages::BookMaker&) { return plan; }});
+    }
     std::optional<TerminalProgress> progress;
     if (on_terminal) {
       progress.emplace(err);
       maker.SetProgress(&*progress);
     }
-    maker.Build(options->book, options->output);
+    maker.Build(request.book, request.output);
   } catch (const std::exception& e) {
     err << "quorvel-book: error: " << e.what() << "\n";
     return 1;

@@ -5,14 +5,14 @@
 #include <ostream>
 #include <string>
 
-#include "pages/options.h"
+#include "pages/request.h"
 
 namespace quorvel::cli {
 
 struct CliOptions {
-  pages::BookOptions book;
-  std::string output;
-  std::optional<uint32_t> seed;
+  pages::BookRequest request;
+  std::string plan_file;  // the plan file read, if any
+  std::string save_plan;  // where the run's plan is saved, if asked
   bool force = false;
 };
 

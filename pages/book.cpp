@@ -15,6 +15,7 @@
 #include "pages/templates/front_matter.h"
 #include "pages/templates/templates.h"
 #include "pages/words.h"
+#include "report/streams.h"
 
 namespace quorvel::pages {
 namespace {
@@ -239,28 +240,47 @@ void BookMaker::StartRun(const BookOptions& options) {
   }
 }
 
+namespace {
+
+// Excluded puzzles for the draws of one run.
+struct Exclusion {
+  Exclusion(puzzle::PuzzleSupply& supply, const BookOptions& options) : supply(supply) {
+    supply.SetExcluded(options.excluded ? &options.excluded->forms : nullptr);
+  }
+  ~Exclusion() { supply.SetExcluded(nullptr); }
+  Exclusion(const Exclusion&) = delete;
+  Exclusion& operator=(const Exclusion&) = delete;
+  puzzle::PuzzleSupply& supply;
+};
+
+}  // namespace
+
 void BookMaker::PickPuzzles(const BookOptions& options) {
   const int pages = options.layout.pages;
+  Exclusion exclusion(supply_, options);
+  picked_.clear();
   if (!options.Samurai()) {
-    supply_.FillBatch(options.puzzles.level, pages * options.layout.per_page,
-                      options.puzzles.unique);
+    const int count = pages * options.layout.per_page;
+    supply_.FillBatch(options.puzzles.level, count, options.Unique());
+    for (int k = 1; k <= count; ++k) {
+      picked_.push_back({options.puzzles.kind, options.puzzles.level, supply_.Puzzle(k),
+                         supply_.Solution(k), {}});
+    }
     return;
   }
-  supply_.SetUniqueDraws(options.puzzles.unique);
+  supply_.SetUniqueDraws(options.Unique());
   for (int k = 1; k <= pages; ++k) {
     int level = puzzle::GetBankLevel(options.puzzles.level);
-    samurai_.Store(k, puzzle::AssembleSamurai(supply_, level));
+    const puzzle::SamuraiGrids grids = puzzle::AssembleSamurai(supply_, level);
+    samurai_.Store(k, grids);
+    picked_.push_back({options.puzzles.kind, options.puzzles.level, {}, {}, grids});
   }
 }
 
 void BookMaker::PickBookPuzzles(const BookOptions& options) {
   picked_.clear();
   supply_.SetUniqueDraws(options.Unique());
-  supply_.SetExcluded(options.excluded ? &options.excluded->forms : nullptr);
-  struct Detach {
-    puzzle::PuzzleSupply& supply;
-    ~Detach() { supply.SetExcluded(nullptr); }
-  } detach{supply_};
+  Exclusion exclusion(supply_, options);
   for (const Section& part : options.Parts()) {
     const int bank_level = puzzle::GetBankLevel(part.level);
     for (int k = 0; k < part.count; ++k) {
@@ -325,7 +345,7 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
     progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   }
   const int layout_pages = layout_page_count > 0 ? layout_page_count : plan.TotalPages();
-  TemplateContext context{supply_, samurai_, words_, *progress_, options, plan, layout_pages,
+  TemplateContext context{supply_, samurai_, words_, *progress_, options_, plan, layout_pages,
                           picked_};
   const Design design = options.BookDesign() ? Design::kBook : Design::kClassic;
   for (const PageSpec& spec : plan.pages)
@@ -379,8 +399,16 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   StageEnded("read back");
   progress_->SetPosition(second_position);
   progress_->Repaint();
+  std::vector<std::unique_ptr<report::AtomicFileStream>> written;
+  for (const CompanionFile& file : companions) {
+    written.push_back(
+        std::make_unique<report::AtomicFileStream>(file.path, render_pdf_.ReplaceExisting));
+    const std::string text = file.text(*this);
+    written.back()->Write(text.data(), text.size());
+  }
   render_pdf_.SourceName = recording.FinalName();
   render_pdf_.RenderStream(recorded.data(), recorded.size(), pdf_file);
+  for (auto& file : written) file->Commit();
   StageEnded("pdf");
   progress_->SetPosition(100);
   progress_->SetCaption("Done");

@@ -40,7 +40,7 @@ std::string SectionProblem(const Section& section);
 // before any work; the maker refuses such options too.
 std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& banks);
 
-// A puzzle of a book-design book, by its number in the book.
+// A puzzle of a book, by its number in the book.
 struct PickedPuzzle {
   puzzle::PuzzleKind kind = puzzle::PuzzleKind::kStandard;
   int level = 0;  // 0..5
@@ -73,6 +73,14 @@ class BookMaker {
   // When above 0, pages are placed as in a book of this many pages (a preview of a book's first
   // page is built alone but keeps the whole book's margins).
   int layout_page_count = 0;
+  // Files made with the book, such as its manifest: each is written beside the PDF and takes
+  // its name only once the PDF has taken its own, so that a failed run leaves neither. Their
+  // texts are asked for once the book's pages are drawn.
+  struct CompanionFile {
+    std::string path;
+    std::function<std::string(const BookMaker&)> text;
+  };
+  std::vector<CompanionFile> companions;
   // Called with the finished document just before it is executed; lets tests inspect it.
   std::function<void(report::TReportProject&)> before_execute;
   // Called as each stage of a run ends: "picks", "document", "execute", "close", "read back"
@@ -83,7 +91,7 @@ class BookMaker {
   // This maker's random source; a seed counter set here makes its books reproducible.
   puzzle::RandomSource& Random() { return random_; }
   const puzzle::SamuraiBatch& Samurai() const { return samurai_; }
-  // The last book-design run's puzzles, puzzle k at k - 1, and its plan.
+  // The last run's puzzles, puzzle k at k - 1, and its plan.
   const std::vector<PickedPuzzle>& Picked() const { return picked_; }
   const BookPlan& Plan() const { return plan_; }
   report::TRenderPDF& Renderer() { return render_pdf_; }

@@ -2,7 +2,7 @@
 set -euo pipefail
 
 QUORVEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-QUORVEL_PACKAGES=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev libcli11-dev
+QUORVEL_PACKAGES=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev libcli11-dev libtomlplusplus-dev nlohmann-json3-dev
   libfreetype-dev zlib1g-dev fonts-liberation2 qpdf poppler-utils python3-fonttools qt6-base-dev locales
   lintian appstream desktop-file-utils)
 

@@ -1,0 +1,150 @@
+#include "pages/manifest.h"
+
+#include <fstream>
+#include <toml++/toml.h>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "pages/plan_file.h"
+#include "puzzle/canonical.h"
+#include "quorvel/version.h"
+
+namespace quorvel::pages {
+namespace {
+
+using nlohmann::json;
+
+constexpr int kManifestFormat = 1;
+
+// A Samurai grid as the store keeps it (digits the givens, letters the empty cells with their
+// solution digits) as a puzzle and a solution string.
+std::pair<std::string, std::string> GridStrings(const std::string& grid) {
+  std::string puzzle, solution;
+  for (char c : grid) {
+    const bool empty = c >= 'A' && c <= 'I';
+    puzzle.push_back(empty ? '0' : c);
+    solution.push_back(empty ? static_cast<char>('1' + (c - 'A')) : c);
+  }
+  return {puzzle, solution};
+}
+
+}  // namespace
+
+std::string ManifestText(const BookRequest& request, const BookMaker& maker) {
+  const BookPlan& plan = maker.Plan();
+  json options = json::object();
+  {
+    // The options as a plan file holds them, without the paths of this run.
+    BookRequest plain = request;
+    plain.output.clear(), plain.manifest.clear(), plain.exclude.clear();
+    toml::table table = toml::parse(PlanFileText(plain, "plan.toml"));
+    std::ostringstream text;
+    text << toml::json_formatter{table};
+    options = json::parse(text.str());
+  }
+  json sections = json::array();
+  for (const PlannedSection& s : plan.sections) {
+    sections.push_back({{"name", s.name},
+                        {"kind", KindName(s.section.kind)},
+                        {"level", LevelName(s.section.level)},
+                        {"count", s.section.count},
+                        {"layout", SectionLayoutName(s.section)},
+                        {"first_puzzle", s.first},
+                        {"first_page", s.first_page},
+                        {"first_answer_page", s.first_answer_page}});
+  }
+  json puzzles = json::array();
+  const std::vector<PickedPuzzle>& picked = maker.Picked();
+  for (int number = 1; number <= static_cast<int>(picked.size()); ++number) {
+    const PickedPuzzle& p = picked[static_cast<size_t>(number - 1)];
+    const PlannedSection& s = plan.SectionOf(number);
+    json entry = {{"number", number},
+                  {"section", &s - plan.sections.data() + 1},
+                  {"kind", KindName(p.kind)},
+                  {"level", LevelName(p.level)},
+                  {"bank", puzzle::GetBankLevel(p.level)},
+                  {"page", plan.PuzzlePage(number)},
+                  {"answer_page", plan.AnswerPage(number)}};
+    if (p.kind == puzzle::PuzzleKind::kSamurai) {
+      json grids = json::array();
+      for (const std::string& grid : p.grids) {
+        auto [puzzle, solution] = GridStrings(grid);
+        grids.push_back({{"puzzle", puzzle},
+                         {"solution", solution},
+                         {"canonical", puzzle::CanonicalForm(grid)}});
+      }
+      entry["grids"] = std::move(grids);
+    } else {
+      entry["puzzle"] = p.puzzle;
+      entry["solution"] = p.solution;
+      entry["canonical"] = puzzle::CanonicalForm(p.puzzle, p.solution);
+    }
+    puzzles.push_back(std::move(entry));
+  }
+  json manifest = {{"program", kProgramName},
+                   {"manifest", kManifestFormat},
+                   {"version", kVersion},
+                   {"options", options},
+                   {"seed", request.seed ? json(*request.seed) : json(nullptr)},
+                   {"pages", plan.TotalPages()},
+                   {"sections", sections},
+                   {"puzzles", puzzles}};
+  return manifest.dump(1) + "\n";
+}
+
+std::shared_ptr<const ExcludedPuzzles> ReadExcluded(const std::vector<std::string>& files,
+                                                    std::string& problem) {
+  auto excluded = std::make_shared<ExcludedPuzzles>();
+  std::set<std::string> per_bank[5];
+  for (const std::string& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+      problem = file + ": cannot read the manifest";
+      return nullptr;
+    }
+    const std::string not_ours = file + " is not a manifest of this program: ";
+    json manifest;
+    try {
+      manifest = json::parse(in);
+    } catch (const json::exception&) {
+      problem = not_ours + "it is not JSON";
+      return nullptr;
+    }
+    if (!manifest.is_object() || manifest.value("program", json()) != kProgramName ||
+        !manifest.contains("puzzles") || !manifest["puzzles"].is_array()) {
+      problem = not_ours + "it has no \"program\": \"" + kProgramName + "\" and puzzles";
+      return nullptr;
+    }
+    if (manifest.value("manifest", 0) != kManifestFormat) {
+      problem = not_ours + "its format is not " + std::to_string(kManifestFormat);
+      return nullptr;
+    }
+    try {
+      for (const json& entry : manifest["puzzles"]) {
+        const int bank = entry.at("bank").get<int>() - 1;
+        if (bank < 0 || bank > 4) throw std::out_of_range("bank");
+        auto add = [&](const json& holder) {
+          std::string form = holder.at("canonical").get<std::string>();
+          if (form.size() != 81) throw std::out_of_range("canonical");
+          per_bank[bank].insert(form);
+          excluded->forms.insert(std::move(form));
+        };
+        if (entry.contains("grids")) {
+          for (const json& grid : entry.at("grids")) add(grid);
+        } else {
+          add(entry);
+        }
+      }
+    } catch (const std::exception&) {
+      problem = not_ours + "a puzzle has no bank level 1 to 5 or no canonical form";
+      return nullptr;
+    }
+  }
+  for (int bank = 0; bank < 5; ++bank) {
+    excluded->per_bank[bank] = static_cast<int>(per_bank[bank].size());
+  }
+  return excluded;
+}
+
+}  // namespace quorvel::pages
