@@ -4,18 +4,23 @@
 #include <string_view>
 
 namespace quorvel::puzzle {
-// The bank files' texts, generated at build time.
+// The bank files' texts and the canonical forms of their lines, generated at build time.
 extern const std::string_view kBankTexts[5];
+extern const std::string_view kFormTexts[5];
 }  // namespace quorvel::puzzle
 
 namespace quorvel::banks {
 
 using puzzle::BankSet;
 using puzzle::kBankTexts;
+using puzzle::kFormTexts;
 
 const BankSet& BuiltInBanks() {
-  static const BankSet banks(std::array<std::string_view, 5>{
-      kBankTexts[0], kBankTexts[1], kBankTexts[2], kBankTexts[3], kBankTexts[4]});
+  static const BankSet banks(
+      std::array<std::string_view, 5>{kBankTexts[0], kBankTexts[1], kBankTexts[2], kBankTexts[3],
+                                      kBankTexts[4]},
+      std::array<std::string_view, 5>{kFormTexts[0], kFormTexts[1], kFormTexts[2], kFormTexts[3],
+                                      kFormTexts[4]});
   return banks;
 }
 

@@ -41,3 +41,15 @@ run "Standard 200 x 4, 6x9 print-ready, book design" --pages 200 --per-page 4 --
   --paper 6x9 --print-ready --design book
 run "Samurai 200, 6x9 print-ready, book design" --samurai --pages 200 --level extreme \
   --paper 6x9 --print-ready --design book
+# A whole book: four sections of 800 Standard puzzles in mixed layouts, all the front matter and
+# a manifest; then the same book kept clear of two earlier volumes.
+whole=(--paper 6x9 --print-ready --section standard:easy:200:2 --section standard:standard:200:4
+  --section standard:hard:200:1 --section standard:expert:200:4 --front-matter all
+  --section-pages --title "Puzzle Days" --author "Ana Lee" --isbn 978-0-306-40615-7)
+for v in 1 2; do
+  "$book" "${whole[@]}" --unique --seed "10$v" --manifest "$out/v$v.json" --force \
+    -o "$out/v$v.pdf" 2>/dev/null
+done
+run "Whole book, 4 sections, 800 puzzles, 6x9" "${whole[@]}" --manifest "$out/book.json"
+run "The same, --exclude two volumes" "${whole[@]}" --manifest "$out/book.json" \
+  --exclude "$out/v1.json" "$out/v2.json"

@@ -262,18 +262,20 @@ void BookMaker::PickPuzzles(const BookOptions& options) {
   if (!options.Samurai()) {
     const int count = pages * options.layout.per_page;
     supply_.FillBatch(options.puzzles.level, count, options.Unique());
+    const auto& draws = supply_.Draws();
     for (int k = 1; k <= count; ++k) {
       picked_.push_back({options.puzzles.kind, options.puzzles.level, supply_.Puzzle(k),
-                         supply_.Solution(k), {}});
+                         supply_.Solution(k), {}, {draws.at(static_cast<size_t>(k - 1))}});
     }
     return;
   }
   supply_.SetUniqueDraws(options.Unique());
   for (int k = 1; k <= pages; ++k) {
     int level = puzzle::GetBankLevel(options.puzzles.level);
+    supply_.ClearDraws();
     const puzzle::SamuraiGrids grids = puzzle::AssembleSamurai(supply_, level);
     samurai_.Store(k, grids);
-    picked_.push_back({options.puzzles.kind, options.puzzles.level, {}, {}, grids});
+    picked_.push_back({options.puzzles.kind, options.puzzles.level, {}, {}, grids, supply_.Draws()});
   }
 }
 
@@ -287,6 +289,7 @@ void BookMaker::PickBookPuzzles(const BookOptions& options) {
       PickedPuzzle& p = picked_.emplace_back();
       p.kind = part.kind;
       p.level = part.level;
+      supply_.ClearDraws();
       if (part.Samurai()) {
         p.grids = puzzle::AssembleSamurai(supply_, bank_level);
       } else {
@@ -294,6 +297,7 @@ void BookMaker::PickBookPuzzles(const BookOptions& options) {
         p.puzzle = supply_.Grid().PuzzleString();
         p.solution = supply_.Grid().GetSolution();
       }
+      p.lines = supply_.Draws();
     }
   }
 }

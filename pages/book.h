@@ -48,6 +48,8 @@ struct PickedPuzzle {
   std::string puzzle, solution;
   // Samurai: the five grids as the Samurai store keeps them.
   puzzle::SamuraiGrids grids;
+  // The bank lines it was made from: one, or one a Samurai grid in grid order.
+  std::vector<puzzle::PuzzleSupply::Draw> lines;
 };
 
 class BookMaker {
@@ -94,6 +96,7 @@ class BookMaker {
   // The last run's puzzles, puzzle k at k - 1, and its plan.
   const std::vector<PickedPuzzle>& Picked() const { return picked_; }
   const BookPlan& Plan() const { return plan_; }
+  const puzzle::BankSet& Banks() const { return supply_.Banks(); }
   report::TRenderPDF& Renderer() { return render_pdf_; }
   const std::string& PageStreamFile() const { return page_stream_file_; }
 

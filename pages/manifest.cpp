@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "pages/plan_file.h"
-#include "puzzle/canonical.h"
 #include "quorvel/version.h"
 
 namespace quorvel::pages {
@@ -66,19 +65,22 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker) {
                   {"bank", puzzle::GetBankLevel(p.level)},
                   {"page", plan.PuzzlePage(number)},
                   {"answer_page", plan.AnswerPage(number)}};
+    // The canonical form of a scrambled puzzle is its bank line's.
+    auto form = [&](size_t k) {
+      const puzzle::PuzzleSupply::Draw& line = p.lines.at(k);
+      return maker.Banks().Form(line.bank, line.line);
+    };
     if (p.kind == puzzle::PuzzleKind::kSamurai) {
       json grids = json::array();
-      for (const std::string& grid : p.grids) {
-        auto [puzzle, solution] = GridStrings(grid);
-        grids.push_back({{"puzzle", puzzle},
-                         {"solution", solution},
-                         {"canonical", puzzle::CanonicalForm(grid)}});
+      for (size_t g = 0; g < p.grids.size(); ++g) {
+        auto [puzzle, solution] = GridStrings(p.grids[g]);
+        grids.push_back({{"puzzle", puzzle}, {"solution", solution}, {"canonical", form(g)}});
       }
       entry["grids"] = std::move(grids);
     } else {
       entry["puzzle"] = p.puzzle;
       entry["solution"] = p.solution;
-      entry["canonical"] = puzzle::CanonicalForm(p.puzzle, p.solution);
+      entry["canonical"] = form(0);
     }
     puzzles.push_back(std::move(entry));
   }
@@ -99,14 +101,19 @@ std::shared_ptr<const ExcludedPuzzles> ReadExcluded(const std::vector<std::strin
   std::set<std::string> per_bank[5];
   for (const std::string& file : files) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    std::stringstream text;
+    if (!in || !(text << in.rdbuf())) {
       problem = file + ": cannot read the manifest";
       return nullptr;
     }
     const std::string not_ours = file + " is not a manifest of this program: ";
     json manifest;
     try {
-      manifest = json::parse(in);
+      // Only the puzzles' banks and canonical forms are read: their strings are left out.
+      manifest = json::parse(text.str(), [](int, json::parse_event_t event, json& value) {
+        return event != json::parse_event_t::key ||
+               (value != "puzzle" && value != "solution" && value != "options");
+      });
     } catch (const json::exception&) {
       problem = not_ours + "it is not JSON";
       return nullptr;

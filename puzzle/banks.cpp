@@ -3,11 +3,14 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "puzzle/canonical.h"
+
 namespace quorvel::puzzle {
 
 struct BankSet::Texts {
   std::array<std::vector<std::string>, 5> owned;  // the lines of a set made from lines
   std::array<std::string_view, 5> texts;
+  std::array<std::string_view, 5> forms;
   std::array<std::once_flag, 5> split;
   std::array<std::vector<std::string_view>, 5> lines;
 };
@@ -24,6 +27,21 @@ BankSet::BankSet(std::array<std::vector<std::string>, 5> banks)
 
 BankSet::BankSet(std::array<std::string_view, 5> texts) : texts_(std::make_shared<Texts>()) {
   texts_->texts = texts;
+}
+
+BankSet::BankSet(std::array<std::string_view, 5> texts, std::array<std::string_view, 5> forms)
+    : BankSet(texts) {
+  texts_->forms = forms;
+}
+
+std::string BankSet::Form(int index, uint32_t line) const {
+  const std::vector<std::string_view>& bank = Bank(index);
+  if (!texts_ || line >= bank.size()) throw std::out_of_range("no bank line " + std::to_string(line));
+  const std::string_view forms = texts_->forms[static_cast<size_t>(index)];
+  // Each form is 81 characters and a newline.
+  constexpr size_t kWidth = 82;
+  if (forms.size() == bank.size() * kWidth) return std::string(forms.substr(line * kWidth, 81));
+  return CanonicalForm(bank.at(line));
 }
 
 const std::vector<std::string_view>& BankSet::Bank(int index) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@ class BankSet {
   // it is first asked for: a book uses one bank, and a small book need not read all five. The
   // lines are views into the texts, not copies.
   explicit BankSet(std::array<std::string_view, 5> texts);
+  // The same with the canonical forms of their lines, one a line in the same order.
+  BankSet(std::array<std::string_view, 5> texts, std::array<std::string_view, 5> forms);
 
   // Splits the text of a bank file into its lines (blank lines and a trailing CR are dropped);
   // the lines are views into `text`.
@@ -28,6 +31,9 @@ class BankSet {
   // Bank of index 0..4 (`tk0`..`tk4`).
   const std::vector<std::string_view>& Bank(int index) const;
   static std::string Name(int index) { return "tk" + std::to_string(index); }
+  // The canonical form of line `line` of bank `index`: looked up when the set was given the
+  // forms, worked out otherwise.
+  std::string Form(int index, uint32_t line) const;
 
  private:
   struct Texts;

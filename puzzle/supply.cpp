@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "puzzle/canonical.h"
 #include "puzzle/random.h"
 
 namespace quorvel::puzzle {
@@ -53,8 +52,9 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
       uint32_t line = left[j];
       left[j] = left.back();
       left.pop_back();
-      if (excluded_ && excluded_->count(CanonicalForm(bank[line])) > 0) continue;
+      if (excluded_ && excluded_->count(banks_.Form(bank_index, line)) > 0) continue;
       grid_.LoadBankLine(bank[line]);
+      draws_.push_back({bank_index, line});
       return;
     }
   }
@@ -63,6 +63,7 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
   // The last line is never drawn: a draw of it takes the line before.
   if (k == n && n > 1) k = n - 1;
   grid_.LoadBankLine(bank[k - 1]);
+  draws_.push_back({bank_index, k - 1});
 }
 
 void PuzzleSupply::LevelPick(int bank_level) {
@@ -77,6 +78,7 @@ void PuzzleSupply::ClearBatch() {
 
 void PuzzleSupply::FillBatch(int level_item, int n, bool unique) {
   ClearBatch();
+  ClearDraws();
   SetUniqueDraws(unique);
   int level = GetBankLevel(level_item);
   if (n < 0 || n > kBatchSlots) {

@@ -42,6 +42,14 @@ class PuzzleSupply {
   // One complete level pick for bank level 1..5: Clear, then PickPuzzle(level - 1).
   void LevelPick(int bank_level);
 
+  // Every bank line drawn since the last ClearDraws, in draw order: its bank and its index.
+  struct Draw {
+    int bank;
+    uint32_t line;
+  };
+  const std::vector<Draw>& Draws() const { return draws_; }
+  void ClearDraws() { draws_.clear(); }
+
   void ClearBatch();
   // Fills slots 1..count with fresh picks of `level` (0..5), drawn without repeats when
   // `unique`.
@@ -64,6 +72,7 @@ class PuzzleSupply {
   TQJ grid_;
   std::array<std::string, kBatchSlots> puzzles_;
   std::array<std::string, kBatchSlots> solutions_;
+  std::vector<Draw> draws_;
   bool unique_ = false;
   const std::unordered_set<std::string>* excluded_ = nullptr;
   // Per bank, the line indexes not drawn yet; filled on a bank's first draw without repeats.

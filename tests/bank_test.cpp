@@ -17,7 +17,7 @@ namespace quorvel::tools {
 namespace {
 
 // Every line of every level, the 500 that independent draws take and the 2000 after them.
-TEST(Banks, EveryLineIsAValidGradedPuzzleAndNoPuzzleRepeats) {
+TEST(Banks, EveryLineIsAValidGradedPuzzleNoPuzzleRepeatsAndItsFormIsKnown) {
   const puzzle::BankSet& banks = banks::BuiltInBanks();
   for (int level = 1; level <= 5; ++level) {
     BankSpec spec = SpecFor(level);
@@ -51,7 +51,10 @@ TEST(Banks, EveryLineIsAValidGradedPuzzleAndNoPuzzleRepeats) {
       EXPECT_EQ(grade.tier, spec.tier) << where;
       EXPECT_EQ(grade.solution, solution) << where;
       EXPECT_TRUE(patterns.insert(pattern).second) << where << ": given pattern repeats";
-      auto [at, added] = forms.emplace(puzzle::CanonicalForm(line), i + 1);
+      const std::string form = puzzle::CanonicalForm(line);
+      // The program looks the form up in the table the build worked out.
+      EXPECT_EQ(banks.Form(level - 1, static_cast<uint32_t>(i)), form) << where;
+      auto [at, added] = forms.emplace(form, i + 1);
       EXPECT_TRUE(added) << where << " is line " << at->second << " under a symmetry";
     }
   }
