@@ -145,7 +145,6 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   int per_page = book.layout.per_page;
   uint32_t seed = request.seed.value_or(0);
   std::vector<std::string> sections;
-  for (const pages::Section& s : book.sections) sections.push_back(pages::SectionText(s));
   // An empty value ("--seed ''") is refused like any other bad value.
   const CLI::Validator non_empty(
       [](std::string& value) {
@@ -175,7 +174,7 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->default_str("1");
   app.add_flag("--candidates", book.layout.candidates,
                "Print the candidates of every empty cell (1 puzzle per page only)");
-  app.add_option("--section", sections,
+  auto* section_option = app.add_option("--section", sections,
                  "A part of the book (book design), repeated for each: KIND:LEVEL:COUNT[:LAYOUT], "
                  "such as standard:easy:50:2 or samurai:expert:20; KIND standard or samurai, "
                  "COUNT puzzles, LAYOUT 1, 1c (with candidates), 2 or 4 a page")
@@ -305,7 +304,8 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   if (samurai && (per_page != 1 || book.layout.candidates)) {
     return fail("--samurai books have 1 puzzle per page and no candidates");
   }
-  book.sections.clear();
+  // Sections on the command line replace the plan file's.
+  if (section_option->count() > 0) book.sections.clear();
   for (const std::string& text : sections) {
     std::string problem;
     std::optional<pages::Section> section = pages::ParseSection(text, problem);

@@ -166,10 +166,18 @@ TEST_F(WholeBook, APlanFileMakesTheSameBookAsTheCommandLine) {
   const std::string made = FileBytes(Path("cli.pdf"));
   EXPECT_EQ(FileBytes(Path("plan.pdf")), made) << "the plan's output is beside the plan";
   EXPECT_EQ(FileBytes(Path("again.pdf")), made) << "a saved plan makes the book again";
-  // The command line overrides the file.
-  r = Shell(QUORVEL_BOOK " --plan " + Path("book.toml") + " --title Other -o " + Path("o.pdf"));
+  // The command line overrides the file; a plan names its sections.
+  std::ofstream(Path("named.toml")) << "title = \"Plans\"\npaper = \"a5\"\n"
+                                       "[[section]]\nlevel = \"hard\"\ncount = 2\n"
+                                       "name = \"Harder Puzzles\"\n"
+                                       "[[section]]\nlevel = 1\ncount = 2\n";
+  r = Shell(QUORVEL_BOOK " --plan " + Path("named.toml") + " --title Other -o " + Path("o.pdf"));
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(Shell("pdftotext " + Path("o.pdf") + " -").out.find("Other"), std::string::npos);
+  const std::string text = Shell("pdftotext " + Path("o.pdf") + " -").out;
+  for (const char* words : {"Other", "Answers: Harder Puzzles", "Answers: Easy Sudoku"}) {
+    EXPECT_NE(text.find(words), std::string::npos) << words;
+  }
+  EXPECT_EQ(text.find("Plans"), std::string::npos);
 
   struct Bad {
     std::string text, says;

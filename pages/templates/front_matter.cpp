@@ -110,8 +110,9 @@ Example ExampleOf(std::string_view line) {
 
 std::string ContentsLine(const std::string& name, int page, int size, double width) {
   const std::string number = std::to_string(page);
+  // A space stands between the dots and each end.
   const double room = width - TextWidth(name, size) - TextWidth(number, size) -
-                      2 * TextWidth(" ", size);
+                      3 * TextWidth(" ", size);
   const int dots = std::max(0, static_cast<int>(room / TextWidth(".", size)));
   return name + " " + std::string(static_cast<size_t>(dots), '.');
 }
