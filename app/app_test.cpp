@@ -8,11 +8,13 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/main_window.h"
 #include "app/page_painter.h"
+#include "pages/plan_file.h"
 #include "report/page_stream_reader.h"
 #include "tests/file_size_limit.h"
 
@@ -34,6 +36,9 @@ class FakeDialogs : public Dialogs {
     ++save_calls;
     return save_answer;
   }
+  QString plan_answer;
+  QString OpenPlan(QWidget*, const QString&) override { return plan_answer; }
+  QString SavePlan(QWidget*, const QString&) override { return plan_answer; }
   bool ConfirmOverwrite(QWidget*) override {
     ++confirm_calls;
     return confirm;
@@ -76,6 +81,10 @@ class AppTest : public QObject {
     return n;
   }
   QString Shown() { return window_->VisiblePreview()->objectName(); }
+  QRadioButton* level_radio(int item) {
+    return qobject_cast<QRadioButton*>(
+        Find<QGroupBox>("ndgroup")->findChildren<QRadioButton*>().at(item));
+  }
 
  private slots:
   void init() {
@@ -242,10 +251,11 @@ class AppTest : public QObject {
     QCOMPARE(o.AnswersPerPage(), 9);
     // The preview switches to the first answer page and back.
     const QImage puzzle_page = window_->VisiblePreview()->pixmap().toImage();
-    Find<QCheckBox>("cbk_show_answers")->click();
+    auto* preview = Find<QComboBox>("cb_preview");
+    preview->setCurrentIndex(1);
     const QImage answer_page = window_->VisiblePreview()->pixmap().toImage();
     QVERIFY(answer_page != puzzle_page);
-    Find<QCheckBox>("cbk_show_answers")->click();
+    preview->setCurrentIndex(0);
     QVERIFY(window_->VisiblePreview()->pixmap().toImage() == puzzle_page);
     Find<QCheckBox>("cbk_large")->click();
     QVERIFY(window_->Options().layout.large_print && window_->Options().BoldGivens());
@@ -260,6 +270,86 @@ class AppTest : public QObject {
     Find<QLineEdit>("ed_author")->clear();
     paper->setCurrentIndex(0);
     QVERIFY(!window_->Options().BookDesign());
+  }
+
+  void theBookPartMakesSectionsFrontMatterAndPlans() {
+    Find<QComboBox>("cb_paper")->setCurrentIndex(
+        Find<QComboBox>("cb_paper")->findText(QStringLiteral("6 x 9 in")));
+    // Two sections from the simple options, the second made Samurai, then moved first.
+    level_radio(1)->click();
+    Many(1)->click();
+    Find<QPushButton>("btn_add_section")->click();
+    Find<QPushButton>("btn_add_section")->click();
+    auto* table = Find<QTableWidget>("tbl_sections");
+    QCOMPARE(table->rowCount(), 2);
+    qobject_cast<QComboBox*>(table->cellWidget(1, 0))->setCurrentIndex(1);
+    qobject_cast<QSpinBox*>(table->cellWidget(1, 2))->setValue(3);
+    QApplication::processEvents();
+    table->item(1, 4)->setText(QStringLiteral("Samurai Warm-up"));
+    table->selectRow(1);
+    Find<QPushButton>("btn_section_up")->click();
+    pages::BookOptions o = window_->Options();
+    QCOMPARE(o.sections.size(), size_t{2});
+    QVERIFY(o.sections[0].Samurai());
+    QCOMPARE(o.sections[0].count, 3);
+    QCOMPARE(o.sections[0].per_page, 1);
+    QCOMPARE(QString::fromStdString(o.sections[0].name), QStringLiteral("Samurai Warm-up"));
+    QVERIFY(!o.sections[1].Samurai());
+    QCOMPARE(o.sections[1].level, 1);
+    QCOMPARE(o.sections[1].per_page, 2);
+    QCOMPARE(o.sections[1].count, 40);
+    // Front matter and the title page's words.
+    for (const char* box : {"cbk_front_title", "cbk_front_contents", "cbk_front_rules"}) {
+      Find<QCheckBox>(box)->click();
+    }
+    Find<QLineEdit>("ed_title")->setText(QStringLiteral("Window Book"));
+    Find<QLineEdit>("ed_subtitle")->setText(QStringLiteral("Made in the window"));
+    Find<QLineEdit>("ed_isbn")->setText(QStringLiteral("978-0-306-40615-7"));
+    o = window_->Options();
+    QVERIFY(o.front.title && o.front.contents && o.front.rules && !o.front.copyright);
+    QVERIFY(o.BookDesign());
+    QVERIFY2(!Find<QLabel>("lbl_problem")->isVisibleTo(window_.get()),
+             qPrintable(Find<QLabel>("lbl_problem")->text()));
+    // The preview shows the title page and the contents.
+    auto* preview = Find<QComboBox>("cb_preview");
+    const QImage puzzle_page = window_->VisiblePreview()->pixmap().toImage();
+    preview->setCurrentIndex(2);
+    const QImage title_page = window_->VisiblePreview()->pixmap().toImage();
+    preview->setCurrentIndex(3);
+    const QImage contents_page = window_->VisiblePreview()->pixmap().toImage();
+    QVERIFY(title_page != puzzle_page && contents_page != title_page);
+    preview->setCurrentIndex(0);
+    // A bad ISBN is refused in red before any run.
+    Find<QLineEdit>("ed_isbn")->setText(QStringLiteral("978-0-306-40615-8"));
+    QVERIFY(Find<QLabel>("lbl_problem")->isVisibleTo(window_.get()));
+    QVERIFY(Find<QLabel>("lbl_problem")->text().contains(QStringLiteral("check digit")));
+    Find<QLineEdit>("ed_isbn")->setText(QStringLiteral("978-0-306-40615-7"));
+
+    // Save plan, change everything, open it again: the same book.
+    dialogs_->plan_answer = dir_.filePath(QStringLiteral("window.toml"));
+    Find<QPushButton>("btn_save_plan")->click();
+    QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+    const std::string saved = pages::PlanFileText(window_->Request(), "x.toml");
+    table->selectRow(0);
+    Find<QPushButton>("btn_remove_section")->click();
+    Find<QCheckBox>("cbk_front_title")->click();
+    Find<QComboBox>("cb_paper")->setCurrentIndex(0);
+    QVERIFY(pages::PlanFileText(window_->Request(), "x.toml") != saved);
+    Find<QPushButton>("btn_open_plan")->click();
+    QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+    QCOMPARE(pages::PlanFileText(window_->Request(), "x.toml"), saved);
+    QCOMPARE(table->rowCount(), 2);
+    // A bad plan is refused with its line and key.
+    QFile bad(dir_.filePath(QStringLiteral("bad.toml")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("paper = \"6x9\"\nlevle = 2\n");
+    bad.close();
+    dialogs_->plan_answer = bad.fileName();
+    Find<QPushButton>("btn_open_plan")->click();
+    QCOMPARE(dialogs_->errors.size(), 1);
+    QVERIFY2(dialogs_->errors.first().endsWith(QStringLiteral("bad.toml:2: unknown key 'levle'")),
+             qPrintable(dialogs_->errors.first()));
+    QCOMPARE(pages::PlanFileText(window_->Request(), "x.toml"), saved);
   }
 
   void enterStartsCreateNow() {

@@ -24,6 +24,20 @@ QString QtDialogs::SaveFile(QWidget* parent, const QString& folder) {
   return dialog.selectedFiles().first();
 }
 
+QString QtDialogs::OpenPlan(QWidget* parent, const QString& folder) {
+  return QFileDialog::getOpenFileName(parent, QStringLiteral("Open a book plan"), folder,
+                                      QStringLiteral("Book plan (*.toml)"));
+}
+
+QString QtDialogs::SavePlan(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(parent, QStringLiteral("Save the book plan"), folder);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter(QStringLiteral("Book plan (*.toml)"));
+  dialog.setDefaultSuffix(QStringLiteral("toml"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().first();
+}
+
 bool QtDialogs::ConfirmOverwrite(QWidget* parent) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Information"),
                   QStringLiteral("File is exists,Override it or not?"),

@@ -16,6 +16,9 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // The save dialog: the chosen file, or an empty string when cancelled.
   virtual QString SaveFile(QWidget* parent, const QString& folder) = 0;
+  // The open and save dialogs of book plans (TOML files): the chosen file, or "" when cancelled.
+  virtual QString OpenPlan(QWidget* parent, const QString& folder) = 0;
+  virtual QString SavePlan(QWidget* parent, const QString& folder) = 0;
   // "File is exists,Override it or not?": true only for OK.
   virtual bool ConfirmOverwrite(QWidget* parent) = 0;
   // The general error report: a message box with the error's text.
@@ -36,6 +39,8 @@ void OpenOrSay(Dialogs& dialogs, QWidget* parent, const QUrl& url);
 class QtDialogs : public Dialogs {
  public:
   QString SaveFile(QWidget* parent, const QString& folder) override;
+  QString OpenPlan(QWidget* parent, const QString& folder) override;
+  QString SavePlan(QWidget* parent, const QString& folder) override;
   bool ConfirmOverwrite(QWidget* parent) override;
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowCompletion(QWidget* parent, const QString& pdf) override;

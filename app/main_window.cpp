@@ -16,8 +16,11 @@
 #include "app/page_painter.h"
 #include "banks/builtin_banks.h"
 #include "pages/locations.h"
+#include "pages/manifest.h"
 #include "pages/output_name.h"
+#include "pages/plan_file.h"
 #include "puzzle/random.h"
+#include "report/streams.h"
 #include "report/temporary_files.h"
 
 namespace quorvel::app {
@@ -189,8 +192,12 @@ void TForm1::BuildControls() {
   cbk_bold->setObjectName(QStringLiteral("cbk_bold"));
   cbk_large = new QCheckBox(QStringLiteral("Large print"), bookgroup);
   cbk_large->setObjectName(QStringLiteral("cbk_large"));
-  cbk_show_answers = new QCheckBox(QStringLiteral("Preview the first answer page"), bookgroup);
-  cbk_show_answers->setObjectName(QStringLiteral("cbk_show_answers"));
+  cb_preview = new QComboBox(bookgroup);
+  cb_preview->setObjectName(QStringLiteral("cb_preview"));
+  cb_preview->addItems({QStringLiteral("First puzzle page"), QStringLiteral("First answer page"),
+                        QStringLiteral("Title page"), QStringLiteral("Contents")});
+  auto* preview_label = new QLabel(QStringLiteral("Pre&view:"), bookgroup);
+  preview_label->setBuddy(cb_preview);
   lbl_problem = new QLabel(bookgroup);
   lbl_problem->setObjectName(QStringLiteral("lbl_problem"));
   lbl_problem->setStyleSheet(QStringLiteral("color: #b00020"));
@@ -212,7 +219,8 @@ void TForm1::BuildControls() {
   book_layout->addWidget(ed_footer, 7, 1);
   book_layout->addWidget(cbk_bold, 8, 0);
   book_layout->addWidget(cbk_large, 8, 1);
-  book_layout->addWidget(cbk_show_answers, 9, 0, 1, 2);
+  book_layout->addWidget(preview_label, 9, 0);
+  book_layout->addWidget(cb_preview, 9, 1);
   book_layout->addWidget(lbl_problem, 10, 0, 1, 2);
 
   BitBtn2 = new QPushButton(QStringLiteral("Create Now"), this);
@@ -248,9 +256,14 @@ void TForm1::BuildControls() {
   bottom->addWidget(Button4);
   bottom->addWidget(Button3);
   options->addLayout(bottom);
+  bookpart = new BookPart(this);
+  auto* book_column = new QVBoxLayout;
+  book_column->addWidget(bookpart);
+  book_column->addStretch();
   auto* main = new QHBoxLayout(this);
   main->addWidget(previews, 0, Qt::AlignTop);
   main->addLayout(options, 1);
+  main->addLayout(book_column, 1);
   // The window is at least as large as its contents need, also when a message appears.
   main->setSizeConstraint(QLayout::SetMinimumSize);
 
@@ -265,9 +278,26 @@ void TForm1::BuildControls() {
   connect(cbk_unique, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
   connect(cb_design, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
   connect(cb_answers, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
-  for (QCheckBox* box : {cbk_bold, cbk_large, cbk_show_answers}) {
+  for (QCheckBox* box : {cbk_bold, cbk_large}) {
     connect(box, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
   }
+  connect(cb_preview, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
+  connect(bookpart, &BookPart::changed, this, [this] { OptionsChanged(); });
+  connect(bookpart, &BookPart::addRequested, this, [this] {
+    // A new section starts from the simple options: its kind, level and layout.
+    const pages::BookOptions o = Options();
+    pages::Section like = o.sections.empty() ? o.Parts().front() : o.sections.back();
+    if (o.sections.empty()) like.count = std::min(like.count, 50);
+    bookpart->AddSection(like);
+  });
+  connect(bookpart, &BookPart::openPlanRequested, this, [this] {
+    const QString file = dialogs_->OpenPlan(this, documents_);
+    if (!file.isEmpty()) OpenPlan(file);
+  });
+  connect(bookpart, &BookPart::savePlanRequested, this, [this] {
+    const QString file = dialogs_->SavePlan(this, documents_);
+    if (!file.isEmpty()) SavePlan(file);
+  });
   for (QLineEdit* edit : {ed_title, ed_author, ed_footer}) {
     connect(edit, &QLineEdit::textChanged, this, [this](const QString&) { OptionsChanged(); });
   }
@@ -357,20 +387,47 @@ void TForm1::OptionsChanged() {
     // maker keeps its own.
     preview_maker_->Random().SetSeedCounter(puzzle::MakeSequenceCounter(2600));
     pages::BookOptions o = Options();
-    // One page, placed as page 1 of the whole book would be.
+    // Pages placed as those of the whole book would be.
     preview_maker_->layout_page_count = pages::BookPageCount(o);
-    o.layout.pages = 1;
+    // A book of one page a section, unless the contents are shown: they name the whole book's
+    // pages.
+    if (cb_preview->currentIndex() != 3) {
+      o.layout.pages = 1;
+      for (pages::Section& s : o.sections) s.count = std::min(s.count, s.per_page);
+    }
     o.puzzles.unique = false;
+    o.excluded = nullptr;
     preview_maker_->Build(o, std::string());
     ++preview_builds_;
-    // The first answer page follows the one puzzle page of the preview's book.
-    const int page = cbk_show_answers->isChecked() ? 2 : 1;
+    const int page = PreviewPage();
     picture->setPixmap(
         QPixmap::fromImage(PaintPage(preview_maker_->LastRecording(), page, kPreviewWidth,
                                      kPreviewHeight, devicePixelRatioF())));
   } catch (const std::exception&) {
     // Without a picture the window stays usable.
   }
+}
+
+int TForm1::PreviewPage() const {
+  // The first page of the chosen kind; the first puzzle page when the book has none.
+  static constexpr pages::PageKind kShown[] = {pages::PageKind::kStandardPuzzles,
+                                               pages::PageKind::kStandardAnswers,
+                                               pages::PageKind::kTitle, pages::PageKind::kContents};
+  const pages::PageKind wanted = kShown[std::clamp(cb_preview->currentIndex(), 0, 3)];
+  auto samurai_kind = [](pages::PageKind k) {
+    if (k == pages::PageKind::kStandardPuzzles) return pages::PageKind::kSamuraiPuzzle;
+    if (k == pages::PageKind::kStandardAnswers) return pages::PageKind::kSamuraiAnswer;
+    return k;
+  };
+  int first_puzzles = 1;
+  bool found_puzzles = false;
+  for (const pages::PageSpec& spec : preview_maker_->Plan().pages) {
+    if (spec.kind == wanted || spec.kind == samurai_kind(wanted)) return spec.number;
+    const bool puzzles = spec.kind == pages::PageKind::kStandardPuzzles ||
+                         spec.kind == pages::PageKind::kSamuraiPuzzle;
+    if (puzzles && !found_puzzles) first_puzzles = spec.number, found_puzzles = true;
+  }
+  return first_puzzles;
 }
 
 QLabel* TForm1::VisiblePreview() const {
@@ -435,9 +492,13 @@ pages::BookOptions TForm1::Options() const {
   o.layout.per_page = puzzle::GetPuzzlesPerPage(std::max(0, many_buttons_->checkedId()));
   o.layout.candidates = cbk_candidates->isChecked();
   o.layout.print_ready = cbk_printready->isChecked();
-  int paper = std::max(0, cb_paper->currentIndex());
-  o.layout.paper = {Papers()[static_cast<size_t>(paper)].width,
-                    Papers()[static_cast<size_t>(paper)].height};
+  const int paper = std::max(0, cb_paper->currentIndex());
+  if (paper < static_cast<int>(Papers().size())) {
+    o.layout.paper = {Papers()[static_cast<size_t>(paper)].width,
+                      Papers()[static_cast<size_t>(paper)].height};
+  } else {
+    o.layout.paper = custom_paper_;
+  }
   static constexpr pages::Design kDesigns[] = {pages::Design::kByPaper, pages::Design::kBook,
                                                pages::Design::kClassic};
   o.layout.design = kDesigns[std::clamp(cb_design->currentIndex(), 0, 2)];
@@ -448,7 +509,103 @@ pages::BookOptions TForm1::Options() const {
   o.layout.title = ed_title->text().trimmed().toStdString();
   o.layout.author = ed_author->text().trimmed().toStdString();
   o.layout.footer = ed_footer->text().trimmed().toStdString();
+  bookpart->Fill(o);
+  o.excluded = excluded_;
   return o;
+}
+
+pages::BookRequest TForm1::Request() const {
+  pages::BookRequest r;
+  r.book = Options();
+  r.seed = plan_seed_;
+  r.exclude = plan_exclude_;
+  return r;
+}
+
+void TForm1::SetRequest(const pages::BookRequest& r) {
+  const pages::BookOptions& o = r.book;
+  {
+    // The controls are set first, the preview made once at the end.
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (QObject* control : std::initializer_list<QObject*>{
+             PageControl1, level_buttons_, many_buttons_, UpDown1, cbk_candidates, cb_paper,
+             cbk_printready, cbk_unique, cb_design, cb_answers, cbk_bold, cbk_large, ed_title,
+             ed_author, ed_footer, bookpart}) {
+      quiet.push_back(std::make_unique<QSignalBlocker>(control));
+    }
+    PageControl1->setCurrentIndex(o.Samurai() ? 1 : 0);
+    level_buttons_->button(o.puzzles.level)->setChecked(true);
+    UpDown1->setValue(o.layout.pages);
+    many_buttons_->button(o.layout.per_page == 4 ? 2 : o.layout.per_page == 2 ? 1 : 0)
+        ->setChecked(true);
+    cbk_candidates->setChecked(o.layout.candidates);
+    cbk_candidates->setEnabled(o.layout.per_page == 1);
+    // A paper the list does not offer joins it.
+    int paper = -1;
+    for (size_t i = 0; i < Papers().size(); ++i) {
+      if (Papers()[i].width == o.layout.paper.width && Papers()[i].height == o.layout.paper.height) {
+        paper = static_cast<int>(i);
+      }
+    }
+    if (paper < 0) {
+      custom_paper_ = o.layout.paper;
+      const QString caption = QStringLiteral("%1 x %2 in")
+                                  .arg(o.layout.paper.width)
+                                  .arg(o.layout.paper.height);
+      if (cb_paper->count() > static_cast<int>(Papers().size())) {
+        cb_paper->setItemText(static_cast<int>(Papers().size()), caption);
+      } else {
+        cb_paper->addItem(caption);
+      }
+      paper = static_cast<int>(Papers().size());
+    }
+    cb_paper->setCurrentIndex(paper);
+    cbk_printready->setChecked(o.layout.print_ready);
+    cbk_unique->setChecked(o.puzzles.unique);
+    cb_design->setCurrentIndex(o.layout.design == pages::Design::kBook      ? 1
+                               : o.layout.design == pages::Design::kClassic ? 2
+                                                                            : 0);
+    const int answers = cb_answers->findText(QString::number(o.layout.answers_per_page));
+    cb_answers->setCurrentIndex(o.layout.answers_per_page > 0 && answers > 0 ? answers : 0);
+    cbk_bold->setChecked(o.layout.bold_givens);
+    cbk_large->setChecked(o.layout.large_print);
+    ed_title->setText(QString::fromStdString(o.layout.title));
+    ed_author->setText(QString::fromStdString(o.layout.author));
+    ed_footer->setText(QString::fromStdString(o.layout.footer));
+    bookpart->Show(o);
+  }
+  plan_seed_ = r.seed;
+  plan_exclude_ = r.exclude;
+  excluded_ = o.excluded;
+  manygroupClick();
+}
+
+bool TForm1::OpenPlan(const QString& file) {
+  pages::BookRequest request;
+  std::string problem = pages::ReadPlanFile(file.toStdString(), request);
+  if (problem.empty() && !request.exclude.empty()) {
+    request.book.excluded = pages::ReadExcluded(request.exclude, problem);
+  }
+  if (!problem.empty()) {
+    dialogs_->ShowError(this, QString::fromStdString(problem));
+    return false;
+  }
+  SetRequest(request);
+  return true;
+}
+
+bool TForm1::SavePlan(const QString& file) {
+  try {
+    const std::string path = file.toStdString();
+    const std::string text = pages::PlanFileText(Request(), path);
+    report::AtomicFileStream out(path, true);
+    out.Write(text.data(), text.size());
+    out.Commit();
+  } catch (const std::exception& e) {
+    dialogs_->ShowError(this, QString::fromStdString(e.what()));
+    return false;
+  }
+  return true;
 }
 
 void TForm1::BitBtn2Click() {
@@ -460,7 +617,7 @@ void TForm1::BitBtn2Click() {
 void TForm1::SetRunning(bool running) {
   running_ = running;
   for (QWidget* w : std::initializer_list<QWidget*>{BitBtn2, Button3, GroupBox1, PageControl1,
-                                                    ndgroup, bookgroup}) {
+                                                    ndgroup, bookgroup, bookpart}) {
     w->setEnabled(!running);
   }
   if (!startup_error_.isEmpty()) BitBtn2->setEnabled(false);
@@ -503,6 +660,9 @@ void TForm1::StartRun(bool samurai) {
   SetRunning(true);
   QString error;
   try {
+    // An opened plan's seed makes its book again.
+    maker_->Random().SetSeedCounter(plan_seed_ ? puzzle::MakeSequenceCounter(*plan_seed_)
+                                               : puzzle::SeedCounter());
     pages::BookOptions options = Options();
     if (samurai) {
       maker_->BuildSamuraiPages(options, file.toStdString());

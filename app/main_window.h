@@ -15,7 +15,9 @@
 #include <QTabWidget>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
+#include "app/book_part.h"
 #include "app/dialogs.h"
 #include "pages/book.h"
 #include "quorvel/version.h"
@@ -42,6 +44,13 @@ class TForm1 : public QWidget {
   QLabel* VisiblePreview() const;
   // The options the controls now give, as a run would take them.
   pages::BookOptions Options() const;
+  // The same with what an opened plan adds (its seed and the manifests it excludes), as a plan
+  // file holds it; and the controls set from one.
+  pages::BookRequest Request() const;
+  void SetRequest(const pages::BookRequest& request);
+  // "Open plan..." and "Save plan...": false, with the problem said, when the file is refused.
+  bool OpenPlan(const QString& file);
+  bool SavePlan(const QString& file);
   // How many times the preview was made; it is made again on every change of an option.
   int PreviewBuilds() const { return preview_builds_; }
   // The recording the preview was painted from.
@@ -75,6 +84,8 @@ class TForm1 : public QWidget {
   // The options' problem, "" when a book can be made with them.
   std::string OptionsProblem() const;
   void StartRun(bool samurai);
+  // The page the preview shows of the book it was built as: which the preview choice names.
+  int PreviewPage() const;
   void SetRunning(bool running);
 
   std::unique_ptr<Dialogs> dialogs_;
@@ -111,7 +122,14 @@ class TForm1 : public QWidget {
   QComboBox* cb_answers;  // answers a page in the book design, "Default" first
   QLineEdit *ed_title, *ed_author, *ed_footer;
   QCheckBox *cbk_bold, *cbk_large;  // bold givens, large print (book design)
-  QCheckBox* cbk_show_answers;      // the preview shows the first answer page
+  QComboBox* cb_preview;            // the page the preview shows: puzzles, answers, ...
+  BookPart* bookpart;               // sections, front matter, plans
+  // What an opened plan adds to the controls: its seed, its excluded manifests and their
+  // puzzles.
+  std::optional<uint32_t> plan_seed_;
+  std::vector<std::string> plan_exclude_;
+  std::shared_ptr<const pages::ExcludedPuzzles> excluded_;
+  pages::Paper custom_paper_{8.5, 11};  // a plan's paper that the list does not offer
   QLabel* lbl_problem;              // why the chosen options cannot make a book
 };
 
