@@ -16,6 +16,7 @@
 #include "banks/builtin_banks.h"
 #include "pages/book.h"
 #include "pages/locations.h"
+#include "pages/cover.h"
 #include "pages/manifest.h"
 #include "pages/plan_file.h"
 #include "pages/output_name.h"
@@ -259,6 +260,29 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
                  "--unique")
       ->check(non_empty)
       ->take_all();
+  pages::CoverOptions& cover = request.cover;
+  app.add_option("--cover", cover.file,
+                 "Also make the book's full-wrap cover (back, spine, front, with bleed) as this "
+                 "PDF; needs --print-ready")
+      ->check(non_empty);
+  std::string stock = pages::PaperStockName(cover.stock);
+  auto* stock_option =
+      app.add_option("--paper-stock", stock,
+                     "The cover's paper: white (0.002252 in a page), cream (0.0025) or color "
+                     "(0.002347), which set the spine")
+          ->check(non_empty)
+          ->default_str("white");
+  double spine_width = cover.spine_width.value_or(0);
+  auto* spine_option = app.add_option("--spine-width", spine_width,
+                                      "The spine's width in inches, 0 to 2, for other services")
+                           ->check(non_empty);
+  app.add_option("--blurb", cover.blurb, "The text on the back cover")->check(non_empty);
+  app.add_option("--cover-theme", cover.theme,
+                 "The cover's colours: " + pages::CoverThemeNames() + " (default midnight)")
+      ->check(non_empty);
+  app.add_flag("--cover-guides", cover.guides,
+               "Draw the trim, the spine folds, the safe areas and the barcode area on the "
+               "cover, to check it by eye (not for printing)");
   app.add_option("--plan", options.plan_file,
                  "Read the book's options from this TOML plan file; options given here override "
                  "it")
@@ -348,6 +372,15 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       if (set) return fail(std::string(flag) + " needs the book design (--design book)");
     }
   }
+  if (stock_option->count() > 0 || spine_option->count() > 0) {
+    std::optional<pages::PaperStock> parsed = pages::ParsePaperStock(stock);
+    if (!parsed) return fail("unknown paper stock \"" + stock + "\"; use white, cream or color");
+    cover.stock = *parsed;
+    if (spine_option->count() > 0) cover.spine_width = spine_width;
+  }
+  if (!cover.file.empty() && !book.layout.print_ready) {
+    return fail("a cover is a print file: --cover needs --print-ready");
+  }
   if (!request.exclude.empty()) {
     std::string problem;
     book.excluded = pages::ReadExcluded(request.exclude, problem);
@@ -363,6 +396,22 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     return fail(problem);
   }
   std::vector<std::string> names = {request.output};
+  if (!cover.file.empty()) {
+    // The cover is a PDF too, named as the book is.
+    if (std::string problem = OutputProblem(cover.file, options.force, true); !problem.empty()) {
+      return fail("the cover: " + problem);
+    }
+    std::error_code ec;
+    if (cover.file == request.output || std::filesystem::equivalent(cover.file, request.output, ec)) {
+      return fail("the cover cannot have the book's name, " + request.output);
+    }
+    if (std::string problem =
+            pages::CoverProblem(book, cover, pages::BookPageCount(book));
+        !problem.empty()) {
+      return fail(problem);
+    }
+    names.push_back(cover.file);
+  }
   for (std::string* name : {&request.manifest, &options.save_plan}) {
     if (name->empty()) continue;
     if (std::string problem = OutputProblem(*name, options.force, false); !problem.empty()) {
@@ -429,10 +478,26 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
     if (request.seed) maker.Random().SetSeedCounter(puzzle::MakeSequenceCounter(*request.seed));
     // Without --force a file that appears under the name meanwhile is never replaced.
     maker.Renderer().ReplaceExisting = options->force;
+    // The cover first: the print summary, in the manifest, tells what it holds.
+    std::optional<pages::CoverFacts> cover_facts;
+    std::optional<pages::PrintSummary> summary;
+    if (!request.cover.file.empty()) {
+      maker.companions.push_back(
+          {request.cover.file, [&request, &cover_facts](const pages::BookMaker& made) {
+             cover_facts.emplace();
+             return pages::MakeCover(request.book, request.cover, made, &*cover_facts);
+           }});
+    }
+    auto summarize = [&](const pages::BookMaker& made) {
+      summary = pages::SummaryOf(made.Renderer().Written(), cover_facts,
+                                 request.cover.file.empty() ? nullptr : &request.cover);
+    };
     if (!request.manifest.empty()) {
-      maker.companions.push_back({request.manifest, [&request](const pages::BookMaker& made) {
-                                    return pages::ManifestText(request, made);
-                                  }});
+      maker.companions.push_back(
+          {request.manifest, [&request, &summary, summarize](const pages::BookMaker& made) {
+             if (request.book.layout.print_ready) summarize(made);
+             return pages::ManifestText(request, made, summary ? &*summary : nullptr);
+           }});
     }
     if (!options->save_plan.empty()) {
       const std::string plan = pages::PlanFileText(request, options->save_plan);
@@ -445,6 +510,12 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
       maker.SetProgress(&*progress);
     }
     maker.Build(request.book, request.output);
+    progress.reset();
+    if (request.book.layout.print_ready) {
+      if (!summary) summarize(maker);
+      err << "quorvel-book: print summary of " << request.output << "\n";
+      for (const std::string& line : summary->Lines()) err << "  " << line << "\n";
+    }
   } catch (const std::exception& e) {
     err << "quorvel-book: error: " << e.what() << "\n";
     return 1;

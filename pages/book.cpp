@@ -403,13 +403,21 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   StageEnded("read back");
   progress_->SetPosition(second_position);
   progress_->Repaint();
+  // The companions are made once the PDF is written (they may tell what it holds) and before
+  // it takes its name; they take theirs after it.
   std::vector<std::unique_ptr<report::AtomicFileStream>> written;
-  for (const CompanionFile& file : companions) {
-    written.push_back(
-        std::make_unique<report::AtomicFileStream>(file.path, render_pdf_.ReplaceExisting));
-    const std::string text = file.text(*this);
-    written.back()->Write(text.data(), text.size());
-  }
+  render_pdf_.BeforeCommit = [&] {
+    for (const CompanionFile& file : companions) {
+      written.push_back(
+          std::make_unique<report::AtomicFileStream>(file.path, render_pdf_.ReplaceExisting));
+      const std::string text = file.text(*this);
+      written.back()->Write(text.data(), text.size());
+    }
+  };
+  struct Forget {
+    report::TRenderPDF& pdf;
+    ~Forget() { pdf.BeforeCommit = nullptr; }
+  } forget{render_pdf_};
   render_pdf_.SourceName = recording.FinalName();
   render_pdf_.RenderStream(recorded.data(), recorded.size(), pdf_file);
   for (auto& file : written) file->Commit();

@@ -75,9 +75,10 @@ class BookMaker {
   // When above 0, pages are placed as in a book of this many pages (a preview of a book's first
   // page is built alone but keeps the whole book's margins).
   int layout_page_count = 0;
-  // Files made with the book, such as its manifest: each is written beside the PDF and takes
-  // its name only once the PDF has taken its own, so that a failed run leaves neither. Their
-  // texts are asked for once the book's pages are drawn.
+  // Files made with the book, such as its manifest and cover: each is written beside the PDF
+  // and takes its name only once the PDF has taken its own, so that a failed run leaves
+  // neither. Their texts are asked for in order once the PDF is written (Renderer().Written()
+  // tells what it holds), before it takes its name.
   struct CompanionFile {
     std::string path;
     std::function<std::string(const BookMaker&)> text;
@@ -98,6 +99,7 @@ class BookMaker {
   const BookPlan& Plan() const { return plan_; }
   const puzzle::BankSet& Banks() const { return supply_.Banks(); }
   report::TRenderPDF& Renderer() { return render_pdf_; }
+  const report::TRenderPDF& Renderer() const { return render_pdf_; }
   const std::string& PageStreamFile() const { return page_stream_file_; }
 
  private:

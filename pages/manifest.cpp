@@ -30,7 +30,8 @@ std::pair<std::string, std::string> GridStrings(const std::string& grid) {
 
 }  // namespace
 
-std::string ManifestText(const BookRequest& request, const BookMaker& maker) {
+std::string ManifestText(const BookRequest& request, const BookMaker& maker,
+                         const PrintSummary* summary) {
   const BookPlan& plan = maker.Plan();
   json options = json::object();
   {
@@ -92,6 +93,33 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker) {
                    {"pages", plan.TotalPages()},
                    {"sections", sections},
                    {"puzzles", puzzles}};
+  if (summary) {
+    const report::TRenderPDF::Measured& i = summary->interior;
+    json rules = json::array();
+    for (const PrintSummary::Rule& r : summary->rules) rules.push_back({{"rule", r.rule}, {"met", r.met}});
+    json colour = json::array();
+    if (i.grey) colour.push_back("DeviceGray");
+    if (i.rgb) colour.push_back("DeviceRGB");
+    json printed = {{"trim", {i.width, i.height}},
+                    {"pages", i.pages},
+                    {"binding_clearance", i.binding_clearance},
+                    {"inside_margin", summary->inside_margin},
+                    {"thinnest_line", i.thinnest_line},
+                    {"smallest_text", i.smallest_text},
+                    {"fonts", i.fonts},
+                    {"fonts_embedded", i.fonts_embedded},
+                    {"colour_spaces", colour},
+                    {"rules", rules}};
+    if (summary->cover) {
+      const CoverFacts& c = *summary->cover;
+      printed["cover"] = {{"size", {c.width, c.height}},   {"spine", c.spine},
+                          {"stock", summary->stock},       {"spine_text", c.spine_text},
+                          {"barcode_clear", c.barcode_clear}, {"text_safe", c.text_safe},
+                          {"thinnest_line", c.thinnest_line}, {"smallest_text", c.smallest_text},
+                          {"colour_spaces", json::array({"DeviceCMYK"})}};
+    }
+    manifest["print_summary"] = std::move(printed);
+  }
   return manifest.dump(1) + "\n";
 }
 

@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "pages/book.h"
+#include "pages/print_summary.h"
 #include "pages/request.h"
 
 namespace quorvel::pages {
 
 // The manifest of the book `maker` has just built for `request`, as JSON text.
-std::string ManifestText(const BookRequest& request, const BookMaker& maker);
+// With a print summary (of a print-ready book) when given.
+std::string ManifestText(const BookRequest& request, const BookMaker& maker,
+                         const PrintSummary* summary = nullptr);
 
 // The canonical forms of every puzzle (and every Samurai grid) in the manifests `files`, or
 // nothing, with one line naming the file that is not a manifest of this program and why.

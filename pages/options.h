@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -77,6 +78,19 @@ struct Publication {
 struct ExcludedPuzzles {
   std::unordered_set<std::string> forms;
   int per_bank[5] = {0, 0, 0, 0, 0};
+};
+
+// The paper a printed book is on, which sets its spine's width.
+enum class PaperStock { kWhite, kCream, kColor };
+
+// A book's full-wrap cover, made with it.
+struct CoverOptions {
+  std::string file;  // the cover's PDF; empty: no cover
+  PaperStock stock = PaperStock::kWhite;
+  std::optional<double> spine_width;  // inches, for other services' papers
+  std::string blurb;                  // UTF-8, on the back
+  std::string theme = "midnight";
+  bool guides = false;  // trim, folds, safe areas and the barcode area drawn and labelled
 };
 
 struct BookOptions {

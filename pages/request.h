@@ -19,6 +19,7 @@ struct BookRequest {
   std::string manifest;  // the book as data, when set
   // Manifests of earlier volumes whose puzzles the book must not use.
   std::vector<std::string> exclude;
+  CoverOptions cover;
 };
 
 // The level names, "very-easy" .. "extreme", and the accepted forms in messages.

@@ -95,10 +95,10 @@ EmbeddedFont EmbeddedFont::Load(const std::string& path) {
   return font;
 }
 
-std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data, int level) {
   uLongf size = compressBound(static_cast<uLong>(data.size()));
   std::vector<uint8_t> out(size);
-  if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 9) != Z_OK) {
+  if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), level) != Z_OK) {
     throw std::runtime_error("Cannot compress the font program");
   }
   out.resize(size);

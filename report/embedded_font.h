@@ -30,7 +30,7 @@ std::string FindPrintBoldFont();
 // The Unicode character of a WinAnsi code; 0 for the codes it leaves undefined.
 uint16_t WinAnsiToUnicode(uint8_t code);
 
-// The zlib (Flate) form of `data`.
-std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data);
+// The zlib (Flate) form of `data`, at zlib's `level` (1 fastest, 9 smallest).
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data, int level = 9);
 
 }  // namespace quorvel::report

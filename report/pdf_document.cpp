@@ -16,9 +16,11 @@ namespace {
 const char* const kEncodingNames[] = {"MacRomanEncoding", "MacExpertEncoding", "WinAnsiEncoding",
                                       "PDFDocEncoding", "StandardEncoding"};
 
+}  // namespace
+
 // The local time, or the time SOURCE_DATE_EPOCH names (in UTC), for files that are to come
 // out the same from run to run. A value that is not a date of four-digit years is not used.
-std::string LocalTimestamp() {
+std::string PdfTimestamp() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   if (std::optional<int64_t> fixed = SourceDateEpoch()) {
@@ -31,6 +33,8 @@ std::string LocalTimestamp() {
   std::strftime(buf, sizeof buf, "%Y%m%d%H%M%S", &local);
   return buf;
 }
+
+namespace {
 
 }  // namespace
 
@@ -153,7 +157,7 @@ void TRenderPDF::WriteFonts(PdfObjectWriter& pdf, const Objects& o) const {
 }
 
 void TRenderPDF::WriteInfo(PdfObjectWriter& pdf, const Objects& o) const {
-  const std::string date = CreationDate ? CreationDate() : LocalTimestamp();
+  const std::string date = CreationDate ? CreationDate() : PdfTimestamp();
   std::vector<std::string> info;
   const std::pair<const char*, const std::string*> entries[] = {
       {"/Title", &DocInfo.Title},     {"/Author", &DocInfo.Author},
@@ -243,6 +247,12 @@ void TRenderPDF::EndDocument() {
   pdf.Finish(objects.catalog, objects.info);
 
   last_page_count_ = static_cast<int>(pages_.size());
+  written_.pages = last_page_count_;
+  if (!pages_.empty()) written_.width = pages_[0]->width, written_.height = pages_[0]->height;
+  if (written_.binding_clearance > 1e8) written_.binding_clearance = 0;
+  written_.fonts.clear();
+  for (const FontObject& font : fonts_) written_.fonts.push_back(font.base);
+  written_.fonts_embedded = Embedding() && !fonts_.empty();
   pages_.clear();
   page_ = nullptr;
   fonts_.clear();

@@ -182,6 +182,7 @@ void TRenderPDF::RenderStream(const uint8_t* data, size_t size, std::string file
   } catch (const ReportFileError& e) {
     throw ReportFileError(e, keep_partial(" (at byte offset " + std::to_string(e.offset()) + ")"));
   }
+  if (BeforeCommit) BeforeCommit();
   file.Commit();
 }
 
@@ -210,6 +211,8 @@ void TRenderPDF::BeginDocument() {
     }
   }
   codes_used_ = {};
+  written_ = Measured{};
+  written_.binding_clearance = 1e9;
   pages_.clear();
   contents_.Clear();
   pages_.push_back(std::make_unique<Page>());
@@ -295,6 +298,10 @@ void TRenderPDF::PrintText(std::string_view text, double x, double y, double sta
     page_->fill_written = false;
   }
   content.Tf(font.resource, font_size_);
+  if (written_.smallest_text == 0 || font_size_ < written_.smallest_text) {
+    written_.smallest_text = font_size_;
+  }
+  Reach(sx, sx + width);
   content.Td(sx - pad, sy);
   if (rotation_ != 0) content.Tm(std::cos(angle), std::sin(angle), sx, sy);
   content.Tj(text);
@@ -334,7 +341,15 @@ void TRenderPDF::PrintBlock(std::string_view text, double x, double y, double /*
   PrintText(text, x, y, 0);
 }
 
+void TRenderPDF::Reach(double left, double right) {
+  // Odd pages are bound on their left edge, even pages on their right.
+  const bool right_hand = pages_.size() % 2 == 1;
+  const double clearance = right_hand ? left : PaperWidth - right;
+  written_.binding_clearance = std::min(written_.binding_clearance, clearance);
+}
+
 std::string TRenderPDF::ColorOperator(TColor c, bool stroke) const {
+  (PrintReady ? written_.grey : written_.rgb) = true;
   if (!PrintReady) return FormatColor(c) + (stroke ? " RG" : " rg");
   if (c < 0) c = 0;
   double r = (c & 0xFF) / 255.0, g = ((c >> 8) & 0xFF) / 255.0, b = ((c >> 16) & 0xFF) / 255.0;
@@ -385,6 +400,7 @@ void TRenderPDF::EmitPenState() {
 }
 
 void TRenderPDF::MoveTo(double x, double y) {
+  move_x_ = x;
   EmitPenState();
   Content().m(x, y);
 }
@@ -394,7 +410,15 @@ void TRenderPDF::LineTo(double x, double y) {
   EmitPenState();
   PdfContent content = Content();
   content.l(x, y, true);
-  if (pen_.style != psClear) content.S();
+  if (pen_.style != psClear) {
+    content.S();
+    const double points = PenWidth * 72;
+    if (written_.thinnest_line == 0 || points < written_.thinnest_line) {
+      written_.thinnest_line = points;
+    }
+    Reach(std::min(move_x_, x), std::max(move_x_, x));
+  }
+  move_x_ = x;
 }
 
 const char* TRenderPDF::PaintOperator(bool closed) const {

@@ -53,6 +53,9 @@ inline constexpr int64_t kLastSourceDateEpoch = 253402300799;
 // which case `problem` (when given) says so.
 std::optional<int64_t> SourceDateEpoch(std::string* problem = nullptr);
 
+// The creation date of a PDF as "YYYYMMDDHHMMSS": the local time, or SOURCE_DATE_EPOCH's (UTC).
+std::string PdfTimestamp();
+
 class TRenderPDF : public TRenderer {
  public:
   TRenderPDF();
@@ -83,6 +86,9 @@ class TRenderPDF : public TRenderer {
   bool ReplaceExisting = true;
   // The recording's name in error messages ("" for none).
   std::string SourceName;
+  // Called by RenderStream once the whole file is written, before it takes its name: files
+  // that go with it are made there, and an exception leaves the target as it was.
+  std::function<void()> BeforeCommit;
 
   // Renders the page stream into `file_name` (".pdf" appended unless it ends so). The file is
   // written beside the target and moved into place when complete; a header or file error
@@ -114,6 +120,19 @@ class TRenderPDF : public TRenderer {
   void Ellipse(double x1, double y1, double x2, double y2) override;
   void Polyline(const std::vector<Point>& points) override;
   void Polygon(const std::vector<Point>& points) override;
+
+  // What the last file written holds, measured as its operators were written.
+  struct Measured {
+    int pages = 0;
+    double width = 0, height = 0;   // its first page, inches
+    double thinnest_line = 0;       // of its stroked lines, points; 0 for none
+    double smallest_text = 0;       // points; 0 for none
+    double binding_clearance = 0;   // inches from the bound edge to the nearest mark of a page
+    bool grey = false, rgb = false;  // the colour spaces its operators use
+    std::vector<std::string> fonts;  // their base names
+    bool fonts_embedded = false;
+  };
+  const Measured& Written() const { return written_; }
 
   // The name with the first extension of FileExtension appended unless it ends with it.
   std::string OutputName(std::string file_name) const;
@@ -160,6 +179,10 @@ class TRenderPDF : public TRenderer {
   bool first_page_unused_ = true;
   bool document_ended_ = false;  // EndDocument wrote the whole file
   int last_page_count_ = 0;      // of the file EndDocument wrote last
+  // A mark at page x from `left` to `right`: how near it comes to the bound edge.
+  void Reach(double left, double right);
+  mutable Measured written_;
+  double move_x_ = 0;
   std::vector<FontObject> fonts_;
   int font_index_ = -1;
   int font_size_ = 12;

@@ -93,6 +93,10 @@ TEST_F(E2E, PapersAndLayouts) {
       if (paper.print_ready && layout.pdf_pages < 24) {
         EXPECT_NE(r.out.find("print-on-demand services need at least 24"), std::string::npos)
             << r.out;
+      } else if (paper.print_ready) {
+        // A print-ready book says what it holds, and nothing else.
+        EXPECT_EQ(r.out.rfind("quorvel-book: print summary of " + pdf + "\n", 0), 0u) << r.out;
+        EXPECT_EQ(r.out.find("warning"), std::string::npos) << r.out;
       } else {
         EXPECT_EQ(r.out, "") << what;
       }
