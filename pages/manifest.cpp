@@ -37,7 +37,7 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
   {
     // The options as a plan file holds them, without the paths of this run.
     BookRequest plain = request;
-    plain.output.clear(), plain.manifest.clear(), plain.exclude.clear();
+    plain.output.clear(), plain.manifest.clear(), plain.exclude.clear(), plain.cover.file.clear();
     toml::table table = toml::parse(PlanFileText(plain, "plan.toml"));
     std::ostringstream text;
     text << toml::json_formatter{table};

@@ -7,6 +7,7 @@
 #include <toml++/toml.h>
 
 #include "pages/book.h"
+#include "pages/cover.h"
 #include "pages/paper.h"
 
 namespace quorvel::pages {
@@ -132,6 +133,26 @@ class Reader {
         if (!files) Fail(node.source(), "'exclude' must be a list of manifest files");
         r.exclude.clear();
         for (const toml::node& file : *files) r.exclude.push_back(Path(file, key));
+      } else if (key == "cover") {
+        r.cover.file = Path(node, key);
+      } else if (key == "paper_stock") {
+        std::optional<PaperStock> stock = ParsePaperStock(String(node, key));
+        if (!stock) Fail(node.source(), "'paper_stock' must be \"white\", \"cream\" or \"color\"");
+        r.cover.stock = *stock;
+      } else if (key == "spine_width") {
+        const double width = node.is_integer() ? static_cast<double>(node.as_integer()->get())
+                             : node.is_floating_point() ? node.as_floating_point()->get()
+                                                        : -1;
+        if (!(width >= 0 && width <= 2)) {
+          Fail(node.source(), "'spine_width' must be a number of inches from 0 to 2");
+        }
+        r.cover.spine_width = width;
+      } else if (key == "blurb") {
+        r.cover.blurb = NonEmpty(node, key);
+      } else if (key == "cover_theme") {
+        r.cover.theme = NonEmpty(node, key);
+      } else if (key == "cover_guides") {
+        r.cover.guides = Bool(node, key);
       } else {
         Fail(key_name.source(), "unknown key '" + key + "'");
       }
@@ -284,6 +305,13 @@ std::string PlanFileText(const BookRequest& r, const std::string& path) {
     for (const std::string& file : r.exclude) files.push_back(relative(file));
     t.insert("exclude", std::move(files));
   }
+  const CoverOptions& cover = r.cover;
+  if (!cover.file.empty()) t.insert("cover", relative(cover.file));
+  if (cover.stock != PaperStock::kWhite) t.insert("paper_stock", PaperStockName(cover.stock));
+  if (cover.spine_width) t.insert("spine_width", *cover.spine_width);
+  text("blurb", cover.blurb);
+  if (cover.theme != CoverOptions{}.theme) t.insert("cover_theme", cover.theme);
+  if (cover.guides) t.insert("cover_guides", true);
   if (b.front.Any()) {
     toml::table front;
     for (auto [key, on] : {std::pair{"title", b.front.title}, {"copyright", b.front.copyright},
