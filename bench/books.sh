@@ -53,3 +53,7 @@ done
 run "Whole book, 4 sections, 800 puzzles, 6x9" "${whole[@]}" --manifest "$out/book.json"
 run "The same, --exclude two volumes" "${whole[@]}" --manifest "$out/book.json" \
   --exclude "$out/v1.json" "$out/v2.json"
+# The largest print-ready book with its full-wrap cover: the cover's cost is the difference
+# from the book design's Standard row above.
+run "Standard 200 x 4, 6x9 print-ready, with cover" --pages 200 --per-page 4 --level extreme \
+  --paper 6x9 --print-ready --design book --cover "$out/cover.pdf"

@@ -484,9 +484,12 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
     if (!request.cover.file.empty()) {
       maker.companions.push_back(
           {request.cover.file, [&request, &cover_facts](const pages::BookMaker& made) {
-             cover_facts.emplace();
-             return pages::MakeCover(request.book, request.cover, made, &*cover_facts);
-           }});
+             pages::CoverFacts facts;
+             std::string cover = pages::MakeCover(request.book, request.cover, made, &facts);
+             cover_facts = facts;
+             return cover;
+           },
+           true});
     }
     auto summarize = [&](const pages::BookMaker& made) {
       summary = pages::SummaryOf(made.Renderer().Written(), cover_facts,

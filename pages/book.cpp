@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <future>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -378,6 +379,24 @@ void BookMaker::BuildSamuraiPages(BookOptions options, const std::string& pdf_fi
 void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   StageEnded("document");
   if (before_execute) before_execute(project_);
+  // Companions that need only the plan and the puzzles are made meanwhile.
+  std::vector<std::future<std::string>> early(companions.size());
+  if (!record_only) {
+    for (size_t i = 0; i < companions.size(); ++i) {
+      if (companions[i].early) {
+        early[i] = std::async(std::launch::async, companions[i].text, std::cref(*this));
+      }
+    }
+  }
+  // However the run ends, no thread outlives it.
+  struct Join {
+    std::vector<std::future<std::string>>& futures;
+    ~Join() {
+      for (auto& f : futures) {
+        if (f.valid()) f.wait();
+      }
+    }
+  } join{early};
   RunRecording recording(page_stream_file_);
   {
     std::unique_ptr<report::FileStream> stream = recording.Writer();
@@ -407,10 +426,10 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
   // it takes its name; they take theirs after it.
   std::vector<std::unique_ptr<report::AtomicFileStream>> written;
   render_pdf_.BeforeCommit = [&] {
-    for (const CompanionFile& file : companions) {
-      written.push_back(
-          std::make_unique<report::AtomicFileStream>(file.path, render_pdf_.ReplaceExisting));
-      const std::string text = file.text(*this);
+    for (size_t i = 0; i < companions.size(); ++i) {
+      written.push_back(std::make_unique<report::AtomicFileStream>(companions[i].path,
+                                                                   render_pdf_.ReplaceExisting));
+      const std::string text = early[i].valid() ? early[i].get() : companions[i].text(*this);
       written.back()->Write(text.data(), text.size());
     }
   };

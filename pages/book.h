@@ -82,6 +82,9 @@ class BookMaker {
   struct CompanionFile {
     std::string path;
     std::function<std::string(const BookMaker&)> text;
+    // Made on a thread of its own while the book is executed and written, from the plan and
+    // the puzzles alone (a cover): the book does not wait for it.
+    bool early = false;
   };
   std::vector<CompanionFile> companions;
   // Called with the finished document just before it is executed; lets tests inspect it.

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <toml++/toml.h>
 #include <nlohmann/json.hpp>
-#include <set>
+#include <unordered_set>
 #include <sstream>
 
 #include "pages/plan_file.h"
@@ -123,57 +123,136 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
   return manifest.dump(1) + "\n";
 }
 
+namespace {
+
+// The puzzles of one manifest: each canonical form with its bank, or why the file is refused.
+struct ManifestForms {
+  std::vector<std::pair<int, std::string>> forms;
+  std::string problem;
+};
+
+// Reads a manifest's program, format and puzzles' banks and forms as the parser meets them,
+// without building the document.
+class FormsReader : public nlohmann::json_sax<json> {
+ public:
+  std::string program;
+  int64_t format = 0;
+  bool puzzles = false, bad_puzzle = false;
+  std::vector<std::pair<int, std::string>> forms;
+
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t v) override { return Number(v); }
+  bool number_unsigned(number_unsigned_t v) override {
+    return Number(static_cast<int64_t>(std::min<number_unsigned_t>(v, 1u << 30)));
+  }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t& v) override {
+    if (depth_ == 1 && key_ == "program") program = v;
+    if (key_ == "canonical" && (depth_ == 3 || (depth_ == 5 && in_grids_))) {
+      if (v.size() != 81) bad_puzzle = true;
+      pending_.push_back(std::move(v));
+    }
+    return true;
+  }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override {
+    ++depth_;
+    if (depth_ == 3 && in_puzzles_) bank_ = 0, pending_.clear();
+    return true;
+  }
+  bool end_object() override {
+    if (depth_ == 3 && in_puzzles_) {
+      if (bank_ < 1 || bank_ > 5 || pending_.empty()) bad_puzzle = true;
+      for (std::string& form : pending_) forms.emplace_back(static_cast<int>(bank_) - 1, std::move(form));
+      pending_.clear();
+    }
+    --depth_;
+    return true;
+  }
+  bool start_array(std::size_t) override {
+    ++depth_;
+    if (depth_ == 2 && key_ == "puzzles") in_puzzles_ = puzzles = true;
+    if (depth_ == 4 && in_puzzles_ && key_ == "grids") in_grids_ = true;
+    return true;
+  }
+  bool end_array() override {
+    if (depth_ == 2) in_puzzles_ = false;
+    if (depth_ == 4) in_grids_ = false;
+    --depth_;
+    return true;
+  }
+  bool key(string_t& k) override {
+    key_ = k;
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    return false;
+  }
+
+ private:
+  bool Number(int64_t v) {
+    if (depth_ == 1 && key_ == "manifest") format = v;
+    if (depth_ == 3 && in_puzzles_ && key_ == "bank") bank_ = v;
+    return true;
+  }
+  int depth_ = 0;
+  std::string key_;
+  bool in_puzzles_ = false, in_grids_ = false;
+  int64_t bank_ = 0;
+  std::vector<std::string> pending_;
+};
+
+ManifestForms ReadForms(const std::string& file) {
+  ManifestForms read;
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  std::string bytes;
+  if (in) {
+    bytes.resize(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  if (!in) {
+    read.problem = file + ": cannot read the manifest";
+    return read;
+  }
+  const std::string not_ours = file + " is not a manifest of this program: ";
+  FormsReader reader;
+  if (!json::sax_parse(bytes.data(), bytes.data() + bytes.size(), &reader)) {
+    read.problem = not_ours + "it is not JSON";
+    return read;
+  }
+  if (reader.program != kProgramName || !reader.puzzles) {
+    read.problem = not_ours + "it has no \"program\": \"" + kProgramName + "\" and puzzles";
+    return read;
+  }
+  if (reader.format != kManifestFormat) {
+    read.problem = not_ours + "its format is not " + std::to_string(kManifestFormat);
+    return read;
+  }
+  if (reader.bad_puzzle) {
+    read.problem = not_ours + "a puzzle has no bank level 1 to 5 or no canonical form";
+    return read;
+  }
+  read.forms = std::move(reader.forms);
+  return read;
+}
+
+}  // namespace
+
 std::shared_ptr<const ExcludedPuzzles> ReadExcluded(const std::vector<std::string>& files,
                                                     std::string& problem) {
   auto excluded = std::make_shared<ExcludedPuzzles>();
-  std::set<std::string> per_bank[5];
+  std::unordered_set<std::string> per_bank[5];
   for (const std::string& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    if (!in || !(text << in.rdbuf())) {
-      problem = file + ": cannot read the manifest";
+    ManifestForms read = ReadForms(file);
+    if (!read.problem.empty()) {
+      problem = read.problem;
       return nullptr;
     }
-    const std::string not_ours = file + " is not a manifest of this program: ";
-    json manifest;
-    try {
-      // Only the puzzles' banks and canonical forms are read: their strings are left out.
-      manifest = json::parse(text.str(), [](int, json::parse_event_t event, json& value) {
-        return event != json::parse_event_t::key ||
-               (value != "puzzle" && value != "solution" && value != "options");
-      });
-    } catch (const json::exception&) {
-      problem = not_ours + "it is not JSON";
-      return nullptr;
-    }
-    if (!manifest.is_object() || manifest.value("program", json()) != kProgramName ||
-        !manifest.contains("puzzles") || !manifest["puzzles"].is_array()) {
-      problem = not_ours + "it has no \"program\": \"" + kProgramName + "\" and puzzles";
-      return nullptr;
-    }
-    if (manifest.value("manifest", 0) != kManifestFormat) {
-      problem = not_ours + "its format is not " + std::to_string(kManifestFormat);
-      return nullptr;
-    }
-    try {
-      for (const json& entry : manifest["puzzles"]) {
-        const int bank = entry.at("bank").get<int>() - 1;
-        if (bank < 0 || bank > 4) throw std::out_of_range("bank");
-        auto add = [&](const json& holder) {
-          std::string form = holder.at("canonical").get<std::string>();
-          if (form.size() != 81) throw std::out_of_range("canonical");
-          per_bank[bank].insert(form);
-          excluded->forms.insert(std::move(form));
-        };
-        if (entry.contains("grids")) {
-          for (const json& grid : entry.at("grids")) add(grid);
-        } else {
-          add(entry);
-        }
-      }
-    } catch (const std::exception&) {
-      problem = not_ours + "a puzzle has no bank level 1 to 5 or no canonical form";
-      return nullptr;
+    for (auto& [bank, form] : read.forms) {
+      per_bank[bank].insert(form);
+      excluded->forms.insert(std::move(form));
     }
   }
   for (int bank = 0; bank < 5; ++bank) {
