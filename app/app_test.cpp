@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -350,6 +351,41 @@ class AppTest : public QObject {
     QVERIFY2(dialogs_->errors.first().endsWith(QStringLiteral("bad.toml:2: unknown key 'levle'")),
              qPrintable(dialogs_->errors.first()));
     QCOMPARE(pages::PlanFileText(window_->Request(), "x.toml"), saved);
+  }
+
+  void alsoMakeACover() {
+    Find<QComboBox>("cb_paper")->setCurrentIndex(
+        Find<QComboBox>("cb_paper")->findText(QStringLiteral("6 x 9 in")));
+    Find<QSpinBox>("UpDown1")->setValue(60);
+    auto* problem = Find<QLabel>("lbl_problem");
+    Find<QCheckBox>("cbk_cover")->click();
+    QVERIFY(problem->isVisibleTo(window_.get()));
+    QVERIFY2(problem->text().contains(QStringLiteral("Print-ready")), qPrintable(problem->text()));
+    Find<QCheckBox>("cbk_printready")->click();
+    QVERIFY2(!problem->isVisibleTo(window_.get()), qPrintable(problem->text()));
+    Find<QComboBox>("cb_theme")->setCurrentIndex(2);
+    Find<QPlainTextEdit>("ed_blurb")->setPlainText(QStringLiteral("Sixty puzzles for the road."));
+    // The preview shows the cover: wider than tall, back, spine and front side by side.
+    const QImage page = window_->VisiblePreview()->pixmap().toImage();
+    Find<QComboBox>("cb_preview")->setCurrentIndex(4);
+    const QImage cover = window_->VisiblePreview()->pixmap().toImage();
+    QVERIFY(cover != page);
+    // A blurb too long for the back is refused before any run.
+    QString longer;
+    for (int i = 0; i < 400; ++i) longer += QStringLiteral("puzzles ");
+    Find<QPlainTextEdit>("ed_blurb")->setPlainText(longer);
+    QVERIFY(problem->text().contains(QStringLiteral("blurb")));
+    Find<QPlainTextEdit>("ed_blurb")->setPlainText(QStringLiteral("Sixty puzzles for the road."));
+    // The run makes the cover beside the book.
+    dialogs_->save_answer = dir_.filePath(QStringLiteral("road"));
+    Find<QPushButton>("BitBtn2")->click();
+    QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join('\n')));
+    QFile pdf(dir_.filePath(QStringLiteral("road-cover.pdf")));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF-1.3"));
+    QVERIFY(bytes.contains("/TrimBox"));
+    QVERIFY(QFile::exists(dir_.filePath(QStringLiteral("road.pdf"))));
   }
 
   void enterStartsCreateNow() {

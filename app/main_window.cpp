@@ -15,6 +15,7 @@
 
 #include "app/page_painter.h"
 #include "banks/builtin_banks.h"
+#include "pages/cover.h"
 #include "pages/locations.h"
 #include "pages/manifest.h"
 #include "pages/output_name.h"
@@ -195,7 +196,8 @@ void TForm1::BuildControls() {
   cb_preview = new QComboBox(bookgroup);
   cb_preview->setObjectName(QStringLiteral("cb_preview"));
   cb_preview->addItems({QStringLiteral("First puzzle page"), QStringLiteral("First answer page"),
-                        QStringLiteral("Title page"), QStringLiteral("Contents")});
+                        QStringLiteral("Title page"), QStringLiteral("Contents"),
+                        QStringLiteral("Cover")});
   auto* preview_label = new QLabel(QStringLiteral("Pre&view:"), bookgroup);
   preview_label->setBuddy(cb_preview);
   lbl_problem = new QLabel(bookgroup);
@@ -257,8 +259,46 @@ void TForm1::BuildControls() {
   bottom->addWidget(Button3);
   options->addLayout(bottom);
   bookpart = new BookPart(this);
+  covergroup = new QGroupBox(QStringLiteral("Cover"), this);
+  covergroup->setObjectName(QStringLiteral("covergroup"));
+  cbk_cover = new QCheckBox(QStringLiteral("Also make a cover (print-ready books)"), covergroup);
+  cbk_cover->setObjectName(QStringLiteral("cbk_cover"));
+  cbk_cover->setToolTip(QStringLiteral(
+      "A full-wrap cover (back, spine and front, with bleed) saved beside the book as "
+      "NAME-cover.pdf"));
+  cb_stock = new QComboBox(covergroup);
+  cb_stock->setObjectName(QStringLiteral("cb_stock"));
+  cb_stock->addItems({QStringLiteral("White"), QStringLiteral("Cream"), QStringLiteral("Color")});
+  auto* stock_label = new QLabel(QStringLiteral("Paper stoc&k:"), covergroup);
+  stock_label->setBuddy(cb_stock);
+  cb_theme = new QComboBox(covergroup);
+  cb_theme->setObjectName(QStringLiteral("cb_theme"));
+  for (const pages::CoverTheme& theme : pages::CoverThemes()) {
+    QString name = QString::fromLatin1(theme.name);
+    name[0] = name[0].toUpper();
+    cb_theme->addItem(name, QString::fromLatin1(theme.name));
+  }
+  auto* theme_label = new QLabel(QStringLiteral("T&heme:"), covergroup);
+  theme_label->setBuddy(cb_theme);
+  ed_blurb = new QPlainTextEdit(covergroup);
+  ed_blurb->setObjectName(QStringLiteral("ed_blurb"));
+  ed_blurb->setPlaceholderText(QStringLiteral("the text on the back cover"));
+  ed_blurb->setFixedHeight(ed_blurb->fontMetrics().lineSpacing() * 3 + 12);
+  auto* blurb_label = new QLabel(QStringLiteral("Blu&rb:"), covergroup);
+  blurb_label->setBuddy(ed_blurb);
+  auto* cover_layout = new QGridLayout(covergroup);
+  cover_layout->addWidget(cbk_cover, 0, 0, 1, 4);
+  cover_layout->addWidget(stock_label, 1, 0);
+  cover_layout->addWidget(cb_stock, 1, 1);
+  cover_layout->addWidget(theme_label, 1, 2);
+  cover_layout->addWidget(cb_theme, 1, 3);
+  cover_layout->addWidget(blurb_label, 2, 0, Qt::AlignTop);
+  cover_layout->addWidget(ed_blurb, 2, 1, 1, 3);
+  cover_layout->setColumnStretch(1, 1);
+  cover_layout->setColumnStretch(3, 1);
   auto* book_column = new QVBoxLayout;
   book_column->addWidget(bookpart);
+  book_column->addWidget(covergroup);
   book_column->addStretch();
   auto* main = new QHBoxLayout(this);
   main->addWidget(previews, 0, Qt::AlignTop);
@@ -282,6 +322,10 @@ void TForm1::BuildControls() {
     connect(box, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
   }
   connect(cb_preview, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
+  connect(cbk_cover, &QCheckBox::toggled, this, [this](bool) { OptionsChanged(); });
+  connect(cb_stock, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
+  connect(cb_theme, &QComboBox::currentIndexChanged, this, [this](int) { OptionsChanged(); });
+  connect(ed_blurb, &QPlainTextEdit::textChanged, this, [this] { OptionsChanged(); });
   connect(bookpart, &BookPart::changed, this, [this] { OptionsChanged(); });
   connect(bookpart, &BookPart::addRequested, this, [this] {
     // A new section starts from the simple options: its kind, level and layout.
@@ -340,7 +384,34 @@ const std::vector<uint8_t>& TForm1::PreviewRecording() const {
 
 std::string TForm1::OptionsProblem() const {
   if (!startup_error_.isEmpty()) return startup_error_.toStdString();
-  return pages::OptionsProblem(Options(), banks::BuiltInBanks());
+  const pages::BookOptions o = Options();
+  std::string problem = pages::OptionsProblem(o, banks::BuiltInBanks());
+  if (problem.empty() && cbk_cover->isChecked()) {
+    if (!o.layout.print_ready) return "a cover is a print file: choose Print-ready";
+    try {
+      problem = pages::CoverProblem(o, CoverChoices(), pages::BookPageCount(o));
+    } catch (const std::exception& e) {
+      problem = e.what();  // the cover's fonts are missing
+    }
+  }
+  return problem;
+}
+
+pages::CoverOptions TForm1::CoverChoices() const {
+  pages::CoverOptions cover;
+  static constexpr pages::PaperStock kStocks[] = {pages::PaperStock::kWhite,
+                                                  pages::PaperStock::kCream,
+                                                  pages::PaperStock::kColor};
+  cover.stock = kStocks[std::clamp(cb_stock->currentIndex(), 0, 2)];
+  cover.theme = cb_theme->currentData().toString().toStdString();
+  cover.blurb = ed_blurb->toPlainText().simplified().toStdString();
+  return cover;
+}
+
+QString TForm1::CoverFileOf(const QString& book) {
+  QString base = book;
+  if (base.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) base.chop(4);
+  return base + QStringLiteral("-cover.pdf");
 }
 
 void TForm1::OptionsChanged() {
@@ -352,9 +423,8 @@ void TForm1::OptionsChanged() {
               : cbk_candidates->isChecked() ? Imagea1c
                                             : Image1);
   // A refused combination is said next to the options, before any run.
-  std::string problem = startup_error_.isEmpty()
-                            ? pages::OptionsProblem(Options(), banks::BuiltInBanks())
-                            : std::string();
+  std::string problem = OptionsProblem();
+  if (!startup_error_.isEmpty()) problem.clear();
   // One clause a line, so that the label's size is known without wrapping.
   QString shown = QString::fromStdString(problem);
   shown.replace(QStringLiteral("; "), QStringLiteral(";\n"))
@@ -399,6 +469,21 @@ void TForm1::OptionsChanged() {
     o.excluded = nullptr;
     preview_maker_->Build(o, std::string());
     ++preview_builds_;
+    if (cb_preview->currentIndex() == 4) {
+      // The cover of the whole book, from the preview's puzzles.
+      const pages::BookOptions whole = Options();
+      int puzzles = 0;
+      for (const pages::Section& part : whole.Parts()) puzzles += part.count;
+      const pages::CoverBook made{pages::BookPageCount(whole), puzzles, &preview_maker_->Picked()};
+      std::vector<report::SinglePagePdf::Op> drawing;
+      pages::MakeCover(whole, CoverChoices(), made, nullptr, &drawing);
+      const pages::CoverGeometry g =
+          pages::CoverGeometryOf(whole, CoverChoices(), made.pages);
+      picture->setPixmap(QPixmap::fromImage(PaintCover(drawing, g.Width(), g.Height(),
+                                                       kPreviewWidth, kPreviewHeight,
+                                                       devicePixelRatioF())));
+      return;
+    }
     const int page = PreviewPage();
     picture->setPixmap(
         QPixmap::fromImage(PaintPage(preview_maker_->LastRecording(), page, kPreviewWidth,
@@ -519,6 +604,9 @@ pages::BookRequest TForm1::Request() const {
   r.book = Options();
   r.seed = plan_seed_;
   r.exclude = plan_exclude_;
+  r.cover = CoverChoices();
+  // The window names the cover at the run; a plan keeps that there is one.
+  if (cbk_cover->isChecked()) r.cover.file = plan_cover_file_.empty() ? "cover.pdf" : plan_cover_file_;
   return r;
 }
 
@@ -573,7 +661,18 @@ void TForm1::SetRequest(const pages::BookRequest& r) {
     ed_author->setText(QString::fromStdString(o.layout.author));
     ed_footer->setText(QString::fromStdString(o.layout.footer));
     bookpart->Show(o);
+    for (QObject* control : std::initializer_list<QObject*>{cbk_cover, cb_stock, cb_theme, ed_blurb}) {
+      quiet.push_back(std::make_unique<QSignalBlocker>(control));
+    }
+    cbk_cover->setChecked(!r.cover.file.empty());
+    cb_stock->setCurrentIndex(r.cover.stock == pages::PaperStock::kCream   ? 1
+                              : r.cover.stock == pages::PaperStock::kColor ? 2
+                                                                           : 0);
+    const int theme = cb_theme->findData(QString::fromStdString(r.cover.theme));
+    cb_theme->setCurrentIndex(std::max(theme, 0));
+    ed_blurb->setPlainText(QString::fromStdString(r.cover.blurb));
   }
+  plan_cover_file_ = r.cover.file;
   plan_seed_ = r.seed;
   plan_exclude_ = r.exclude;
   excluded_ = o.excluded;
@@ -617,7 +716,7 @@ void TForm1::BitBtn2Click() {
 void TForm1::SetRunning(bool running) {
   running_ = running;
   for (QWidget* w : std::initializer_list<QWidget*>{BitBtn2, Button3, GroupBox1, PageControl1,
-                                                    ndgroup, bookgroup, bookpart}) {
+                                                    ndgroup, bookgroup, bookpart, covergroup}) {
     w->setEnabled(!running);
   }
   if (!startup_error_.isEmpty()) BitBtn2->setEnabled(false);
@@ -638,9 +737,22 @@ void TForm1::StartRun(bool samurai) {
     return;
   }
   file = QString::fromStdString(report::WithExtension(file.toStdString()));
+  const QString cover_file = cbk_cover->isChecked() ? CoverFileOf(file) : QString();
   // A link that leads nowhere is an existing file too.
-  const bool existed = pages::NameTaken(file.toStdString());
+  const bool existed = pages::NameTaken(file.toStdString()) ||
+                       (!cover_file.isEmpty() && pages::NameTaken(cover_file.toStdString()));
   if (existed && !dialogs_->ConfirmOverwrite(this)) return;
+  maker_->companions.clear();
+  if (!cover_file.isEmpty()) {
+    pages::CoverOptions cover = CoverChoices();
+    cover.file = cover_file.toStdString();
+    const pages::BookOptions book = Options();
+    maker_->companions.push_back({cover.file,
+                                  [book, cover](const pages::BookMaker& made) {
+                                    return pages::MakeCover(book, cover, pages::CoverBookOf(made));
+                                  },
+                                  true});
+  }
   // Only a replacement the user agreed to: a file that appears meanwhile is left alone.
   maker_->Renderer().ReplaceExisting = existed;
   // A signal during the run removes its temporary files and says what became of the book.

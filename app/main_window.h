@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -48,6 +49,10 @@ class TForm1 : public QWidget {
   // file holds it; and the controls set from one.
   pages::BookRequest Request() const;
   void SetRequest(const pages::BookRequest& request);
+  // The cover's choices; its file is named at the run, beside the book's.
+  pages::CoverOptions CoverChoices() const;
+  // The cover made beside `book`: "book.pdf" gives "book-cover.pdf".
+  static QString CoverFileOf(const QString& book);
   // "Open plan..." and "Save plan...": false, with the problem said, when the file is refused.
   bool OpenPlan(const QString& file);
   bool SavePlan(const QString& file);
@@ -123,6 +128,10 @@ class TForm1 : public QWidget {
   QLineEdit *ed_title, *ed_author, *ed_footer;
   QCheckBox *cbk_bold, *cbk_large;  // bold givens, large print (book design)
   QComboBox* cb_preview;            // the page the preview shows: puzzles, answers, ...
+  QGroupBox* covergroup;            // "Also make a cover" and its choices
+  QCheckBox* cbk_cover;
+  QComboBox *cb_stock, *cb_theme;
+  QPlainTextEdit* ed_blurb;
   BookPart* bookpart;               // sections, front matter, plans
   // What an opened plan adds to the controls: its seed, its excluded manifests and their
   // puzzles.
@@ -130,6 +139,7 @@ class TForm1 : public QWidget {
   std::vector<std::string> plan_exclude_;
   std::shared_ptr<const pages::ExcludedPuzzles> excluded_;
   pages::Paper custom_paper_{8.5, 11};  // a plan's paper that the list does not offer
+  std::string plan_cover_file_;         // a plan's cover file, kept when it is saved again
   QLabel* lbl_problem;              // why the chosen options cannot make a book
 };
 

@@ -96,4 +96,51 @@ QImage PaintPage(const std::vector<uint8_t>& recording, int number, int width, i
   return picture;
 }
 
+QImage PaintCover(const std::vector<report::SinglePagePdf::Op>& drawing, double page_width,
+                  double page_height, int width, int height, qreal ratio) {
+  const int w = static_cast<int>(width * ratio + 0.5), h = static_cast<int>(height * ratio + 0.5);
+  const int border = static_cast<int>(6 * ratio + 0.5);
+  const double fit = std::min((w - 2 * border) / page_width, (h - 2 * border) / page_height);
+  QImage picture(w, h, QImage::Format_RGB32);
+  picture.fill(QColor(0xd8, 0xd8, 0xd8));
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.translate((w - page_width * fit) / 2, (h - page_height * fit) / 2);
+  // Inks as screen light.
+  auto colour = [](const report::Cmyk& c) {
+    auto channel = [&](double ink) { return static_cast<int>(255 * (1 - ink) * (1 - c.k) + 0.5); };
+    return QColor(channel(c.c), channel(c.m), channel(c.y));
+  };
+  for (const report::SinglePagePdf::Op& op : drawing) {
+    switch (op.kind) {
+      case report::SinglePagePdf::Op::kFill:
+        p.fillRect(QRectF(op.rect.left * fit, op.rect.top * fit, op.rect.width * fit,
+                          op.rect.height * fit),
+                   colour(op.colour));
+        break;
+      case report::SinglePagePdf::Op::kRule:
+        p.setPen(QPen(colour(op.colour), std::max(0.5, op.points / 72 * fit)));
+        p.drawLine(QPointF(op.x1 * fit, op.y1 * fit), QPointF(op.x2 * fit, op.y2 * fit));
+        break;
+      case report::SinglePagePdf::Op::kText: {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setBold(op.font == 1);
+        font.setPixelSize(std::max(1, static_cast<int>(op.points / 72 * fit + 0.5)));
+        p.setFont(font);
+        p.setPen(colour(op.colour));
+        p.save();
+        p.translate(op.x1 * fit, op.y1 * fit);
+        p.rotate(90.0 * op.quarter_turns);
+        p.drawText(QPointF(0, 0), QString::fromLatin1(op.text.data(),
+                                                      static_cast<qsizetype>(op.text.size())));
+        p.restore();
+        break;
+      }
+    }
+  }
+  p.end();
+  picture.setDevicePixelRatio(ratio);
+  return picture;
+}
+
 }  // namespace quorvel::app

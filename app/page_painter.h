@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "report/renderer.h"
+#include "report/single_page_pdf.h"
 
 namespace quorvel::app {
 
@@ -44,5 +45,10 @@ inline QImage PaintFirstPage(const std::vector<uint8_t>& recording, int width, i
                              qreal ratio = 1) {
   return PaintPage(recording, 1, width, height, ratio);
 }
+
+// A picture of a cover (back, spine and front side by side) from what it draws on its page of
+// `page_width` x `page_height` inches, fitted like PaintPage's pages.
+QImage PaintCover(const std::vector<report::SinglePagePdf::Op>& drawing, double page_width,
+                  double page_height, int width, int height, qreal ratio = 1);
 
 }  // namespace quorvel::app

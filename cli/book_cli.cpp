@@ -485,7 +485,8 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
       maker.companions.push_back(
           {request.cover.file, [&request, &cover_facts](const pages::BookMaker& made) {
              pages::CoverFacts facts;
-             std::string cover = pages::MakeCover(request.book, request.cover, made, &facts);
+             std::string cover = pages::MakeCover(request.book, request.cover,
+                                                  pages::CoverBookOf(made), &facts);
              cover_facts = facts;
              return cover;
            },

@@ -289,12 +289,15 @@ std::string CoverProblem(const BookOptions& book, const CoverOptions& cover, int
   return LayOut(book, cover, pages, WordsOf(book), *blurb).problem;
 }
 
-std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const BookMaker& maker,
-                      CoverFacts* facts) {
-  const BookPlan& plan = maker.Plan();
+CoverBook CoverBookOf(const BookMaker& maker) {
+  return {maker.Plan().TotalPages(), maker.Plan().puzzles, &maker.Picked()};
+}
+
+std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const CoverBook& made,
+                      CoverFacts* facts, std::vector<report::SinglePagePdf::Op>* drawing) {
   const BookWords words = WordsOf(book);
   const std::string blurb = PageEncoding(cover.blurb).value_or(std::string());
-  const CoverLayout l = LayOut(book, cover, plan.TotalPages(), words, blurb);
+  const CoverLayout l = LayOut(book, cover, made.pages, words, blurb);
   if (!l.problem.empty()) throw std::invalid_argument(l.problem);
   const CoverGeometry& g = l.g;
   const CoverTheme& theme = *std::find_if(CoverThemes().begin(), CoverThemes().end(),
@@ -313,9 +316,10 @@ std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const 
   if (!l.subtitle.lines.empty()) {
     Centred(pdf, l.subtitle, kRegular, front, l.title_top + l.title.Height() + 0.12, on_accent);
   }
-  const std::vector<PickedPuzzle>& picked = maker.Picked();
+  static const std::vector<PickedPuzzle> kNone;
+  const std::vector<PickedPuzzle>& picked = made.picked ? *made.picked : kNone;
   if (!picked.empty() && l.grid.width > 0.5) DrawGrid(pdf, l.grid, PuzzleOf(picked.front()));
-  const int count = plan.puzzles;
+  const int count = made.puzzles;
   const Lines levels{{LevelRange(book)}, 14, 1.2};
   const Lines puzzles{{std::to_string(count) + (count == 1 ? " puzzle with its solution"
                                                             : " puzzles with solutions")},
@@ -405,6 +409,7 @@ std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const 
     std::snprintf(spine, sizeof spine, "SPINE %.3f in", g.spine);
     pdf.Text(spine, kBold, 7, g.Spine().Right() + 0.04, g.Trim().top + 0.2, label, 1);
   }
+  if (drawing) *drawing = pdf.Ops();
   return pdf.File(title, words.author);
 }
 

@@ -76,8 +76,18 @@ struct CoverFacts {
   bool text_safe = false;      // every text inside its safe area
 };
 
-// The cover's PDF, of the book `maker` has just built with `book`.
-std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const BookMaker& maker,
-                      CoverFacts* facts = nullptr);
+// The book a cover is made for: its page and puzzle counts, and its puzzles (the first two
+// are drawn).
+struct CoverBook {
+  int pages = 0, puzzles = 0;
+  const std::vector<PickedPuzzle>* picked = nullptr;
+};
+// That of the book `maker` has just built.
+CoverBook CoverBookOf(const BookMaker& maker);
+
+// The cover's PDF; what it holds in `facts`, and what it draws in `drawing`, when given.
+std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const CoverBook& made,
+                      CoverFacts* facts = nullptr,
+                      std::vector<report::SinglePagePdf::Op>* drawing = nullptr);
 
 }  // namespace quorvel::pages

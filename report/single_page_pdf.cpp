@@ -47,6 +47,7 @@ void SinglePagePdf::FillRect(const Rect& r, const Cmyk& colour) {
               Number(r.width * 72) + " " + Number(r.height * 72) + " re f\n";
   const bool page = r.left <= 0 && r.top <= 0 && r.Right() >= width_ && r.Bottom() >= height_;
   marks_.push_back({r, false, page});
+  ops_.push_back({Op::kFill, r, 0, 0, 0, 0, 0, colour, {}, 0, 0});
 }
 
 void SinglePagePdf::Rule(double x1, double y1, double x2, double y2, double points,
@@ -56,6 +57,7 @@ void SinglePagePdf::Rule(double x1, double y1, double x2, double y2, double poin
   content_ += Number(x1 * 72) + " " + Number((height_ - y1) * 72) + " m " + Number(x2 * 72) + " " +
               Number((height_ - y2) * 72) + " l S\n";
   thinnest_ = std::min(thinnest_, points);
+  ops_.push_back({Op::kRule, {}, x1, y1, x2, y2, points, colour, {}, 0, 0});
   const double half = points / 72 / 2;
   marks_.push_back({{std::min(x1, x2) - half, std::min(y1, y2) - half,
                      std::abs(x2 - x1) + 2 * half, std::abs(y2 - y1) + 2 * half},
@@ -89,6 +91,7 @@ void SinglePagePdf::Text(std::string_view text, int font, double points, double 
   content_ += (quarter_turns % 4 == 1 ? "0 -1 1 0 " : "1 0 0 1 ") + at + " Tm\n";
   content_ += "(" + EscapeText(text) + ") Tj\nET\n";
   smallest_ = std::min(smallest_, points);
+  ops_.push_back({Op::kText, {}, x, y, 0, 0, points, colour, std::string(text), font, quarter_turns});
   marks_.push_back({TextBox(text, font, points, x, y, quarter_turns), true, false});
 }
 

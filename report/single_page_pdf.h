@@ -56,6 +56,17 @@ class SinglePagePdf {
     bool fills_page;  // a background fill, which may run under anything
   };
   const std::vector<Mark>& Marks() const { return marks_; }
+  // Everything drawn, in order, for painting it elsewhere (a preview on the screen).
+  struct Op {
+    enum Kind { kFill, kRule, kText } kind;
+    Rect rect;                            // a fill
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a rule's ends, a text's baseline start (x1, y1)
+    double points = 0;                    // a rule's width, a text's size
+    Cmyk colour;
+    std::string text;
+    int font = 0, quarter_turns = 0;
+  };
+  const std::vector<Op>& Ops() const { return ops_; }
   double ThinnestRule() const { return thinnest_; }
   double SmallestText() const { return smallest_; }
   bool UsedCmyk() const { return cmyk_; }
@@ -72,6 +83,7 @@ class SinglePagePdf {
   std::vector<const EmbeddedFont*> fonts_;
   std::string content_;
   std::vector<Mark> marks_;
+  std::vector<Op> ops_;
   double thinnest_ = 1e9, smallest_ = 1e9;
   bool cmyk_ = false;
   std::array<bool, 256> used_{};
