@@ -587,6 +587,64 @@ TEST(Plan, EveryLayoutPlansItsPagesAndAnswers) {
   }
 }
 
+TEST(Plan, WholeBooksKeepOpenersRightHandAndAnswersWithTheirSections) {
+  auto section = [](puzzle::PuzzleKind kind, int level, int count, int per_page) {
+    Section s;
+    s.kind = kind, s.level = level, s.count = count, s.per_page = per_page;
+    return s;
+  };
+  const auto standard = puzzle::PuzzleKind::kStandard, samurai = puzzle::PuzzleKind::kSamurai;
+  struct Case {
+    FrontMatter front;
+    bool print_ready;
+  };
+  for (const Case& c : {Case{{true, true, true, true, true}, true}, Case{{true, false, false, true, true}, false},
+                        Case{{false, false, true, false, true}, true}, Case{{}, true}}) {
+    BookOptions o;
+    o.layout.paper = {6, 9};
+    o.layout.print_ready = c.print_ready;
+    o.front = c.front;
+    o.sections = {section(standard, 1, 13, 2), section(samurai, 4, 3, 1), section(standard, 3, 5, 4)};
+    const BookPlan plan = PlanBook(o);
+    SCOPED_TRACE(::testing::Message() << c.front.title << c.front.copyright << c.front.rules
+                                      << c.front.contents << c.front.section_pages);
+    ASSERT_EQ(plan.sections.size(), 3u);
+    EXPECT_EQ(plan.puzzles, 21);
+    int blanks_in_a_row = 0, samurai_rules = 0;
+    for (const PageSpec& spec : plan.pages) {
+      blanks_in_a_row = spec.kind == PageKind::kBlank ? blanks_in_a_row + 1 : 0;
+      EXPECT_LE(blanks_in_a_row, 2) << spec.number;
+      if (spec.kind == PageKind::kSectionOpener || spec.kind == PageKind::kContents ||
+          spec.kind == PageKind::kTitle) {
+        EXPECT_TRUE(spec.RightHand()) << spec.number;
+      }
+      samurai_rules += spec.kind == PageKind::kSamuraiRules;
+    }
+    EXPECT_EQ(samurai_rules, c.front.rules ? 1 : 0) << "the book holds a Samurai section";
+    if (c.print_ready) {
+      EXPECT_EQ(plan.TotalPages() % 2, 0);
+    }
+    // Every puzzle on its section's pages, its answer on its section's answer pages, under the
+    // same numbers.
+    for (int k = 1; k <= plan.puzzles; ++k) {
+      const PlannedSection& s = plan.SectionOf(k);
+      const PageSpec& page = plan.pages.at(static_cast<size_t>(plan.PuzzlePage(k) - 1));
+      EXPECT_EQ(page.section, &s - plan.sections.data()) << k;
+      EXPECT_TRUE(k >= page.first && k < page.first + page.count) << k;
+      EXPECT_EQ(page.kind, s.section.Samurai() ? PageKind::kSamuraiPuzzle : PageKind::kStandardPuzzles);
+      const PageSpec& answer = plan.pages.at(static_cast<size_t>(plan.AnswerPage(k) - 1));
+      EXPECT_TRUE(k >= answer.first && k < answer.first + answer.count) << k;
+      EXPECT_EQ(answer.kind, s.section.Samurai() ? PageKind::kSamuraiAnswer : PageKind::kStandardAnswers);
+      EXPECT_GT(answer.number, plan.pages.at(static_cast<size_t>(plan.PuzzlePage(plan.puzzles) - 1)).number);
+    }
+    // Six Standard answers a page, two Samurai; each section's answers start a page.
+    EXPECT_EQ(plan.sections[0].answers_per_page, 6);
+    EXPECT_EQ(plan.sections[1].answers_per_page, 2);
+    EXPECT_EQ(plan.sections[1].first_answer_page, plan.sections[0].first_answer_page + 3);
+    EXPECT_EQ(plan.sections[2].first_answer_page, plan.sections[1].first_answer_page + 2);
+  }
+}
+
 TEST(Threads, BooksMadeOnTwoThreadsAtOnceAreTheBooksMadeAlone) {
   fs::path dir = fs::temp_directory_path() / ("quorvel_threads_" + std::to_string(getpid()));
   fs::create_directories(dir);
