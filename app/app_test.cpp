@@ -274,8 +274,8 @@ class AppTest : public QObject {
   }
 
   void theBookPartMakesSectionsFrontMatterAndPlans() {
-    Find<QComboBox>("cb_paper")->setCurrentIndex(
-        Find<QComboBox>("cb_paper")->findText(QStringLiteral("6 x 9 in")));
+    Find<QComboBox>("cb_paper")
+        ->setCurrentIndex(Find<QComboBox>("cb_paper")->findText(QStringLiteral("6 x 9 in")));
     // Two sections from the simple options, the second made Samurai, then moved first.
     level_radio(1)->click();
     Many(1)->click();
@@ -354,8 +354,8 @@ class AppTest : public QObject {
   }
 
   void alsoMakeACover() {
-    Find<QComboBox>("cb_paper")->setCurrentIndex(
-        Find<QComboBox>("cb_paper")->findText(QStringLiteral("6 x 9 in")));
+    Find<QComboBox>("cb_paper")
+        ->setCurrentIndex(Find<QComboBox>("cb_paper")->findText(QStringLiteral("6 x 9 in")));
     Find<QSpinBox>("UpDown1")->setValue(60);
     auto* problem = Find<QLabel>("lbl_problem");
     Find<QCheckBox>("cbk_cover")->click();

@@ -102,8 +102,10 @@ BookPart::BookPart(QWidget* parent) : QGroupBox(QStringLiteral("Book"), parent) 
 
   auto* layout = new QGridLayout(this);
   int row = 0;
-  for (auto [caption, edit] : {std::pair{"Su&btitle:", ed_subtitle}, {"Pub&lisher:", ed_publisher},
-                               {"&Copyright:", ed_copyright}, {"&ISBN:", ed_isbn},
+  for (auto [caption, edit] : {std::pair{"Su&btitle:", ed_subtitle},
+                               {"Pub&lisher:", ed_publisher},
+                               {"&Copyright:", ed_copyright},
+                               {"&ISBN:", ed_isbn},
                                {"&Edition:", ed_edition}}) {
     auto* label = new QLabel(QString::fromLatin1(caption), this);
     label->setBuddy(edit);
@@ -205,7 +207,8 @@ void BookPart::ShowSections() {
     count->setRange(1, 800);
     count->setValue(s.count);
     auto* layout = new QComboBox;
-    for (const LayoutChoice& choice : kLayouts) layout->addItem(QString::fromLatin1(choice.caption));
+    for (const LayoutChoice& choice : kLayouts)
+      layout->addItem(QString::fromLatin1(choice.caption));
     layout->setCurrentIndex(LayoutIndex(s));
     // A Samurai page holds one puzzle.
     layout->setEnabled(!s.Samurai());
@@ -219,7 +222,8 @@ void BookPart::ShowSections() {
       section().kind = index == 1 ? puzzle::PuzzleKind::kSamurai : puzzle::PuzzleKind::kStandard;
       if (section().Samurai()) section().per_page = 1, section().candidates = false;
       // The row is shown anew once this box's signal is over: it is one of the row's widgets.
-      QMetaObject::invokeMethod(this, [this] { ShowSections(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this] { ShowSections(); }, Qt::QueuedConnection);
       emit changed();
     });
     connect(level, &QComboBox::currentIndexChanged, this, [this, section](int index) {

@@ -399,9 +399,8 @@ std::string TForm1::OptionsProblem() const {
 
 pages::CoverOptions TForm1::CoverChoices() const {
   pages::CoverOptions cover;
-  static constexpr pages::PaperStock kStocks[] = {pages::PaperStock::kWhite,
-                                                  pages::PaperStock::kCream,
-                                                  pages::PaperStock::kColor};
+  static constexpr pages::PaperStock kStocks[] = {
+      pages::PaperStock::kWhite, pages::PaperStock::kCream, pages::PaperStock::kColor};
   cover.stock = kStocks[std::clamp(cb_stock->currentIndex(), 0, 2)];
   cover.theme = cb_theme->currentData().toString().toStdString();
   cover.blurb = ed_blurb->toPlainText().simplified().toStdString();
@@ -477,11 +476,9 @@ void TForm1::OptionsChanged() {
       const pages::CoverBook made{pages::BookPageCount(whole), puzzles, &preview_maker_->Picked()};
       std::vector<report::SinglePagePdf::Op> drawing;
       pages::MakeCover(whole, CoverChoices(), made, nullptr, &drawing);
-      const pages::CoverGeometry g =
-          pages::CoverGeometryOf(whole, CoverChoices(), made.pages);
-      picture->setPixmap(QPixmap::fromImage(PaintCover(drawing, g.Width(), g.Height(),
-                                                       kPreviewWidth, kPreviewHeight,
-                                                       devicePixelRatioF())));
+      const pages::CoverGeometry g = pages::CoverGeometryOf(whole, CoverChoices(), made.pages);
+      picture->setPixmap(QPixmap::fromImage(PaintCover(
+          drawing, g.Width(), g.Height(), kPreviewWidth, kPreviewHeight, devicePixelRatioF())));
       return;
     }
     const int page = PreviewPage();
@@ -606,7 +603,8 @@ pages::BookRequest TForm1::Request() const {
   r.exclude = plan_exclude_;
   r.cover = CoverChoices();
   // The window names the cover at the run; a plan keeps that there is one.
-  if (cbk_cover->isChecked()) r.cover.file = plan_cover_file_.empty() ? "cover.pdf" : plan_cover_file_;
+  if (cbk_cover->isChecked())
+    r.cover.file = plan_cover_file_.empty() ? "cover.pdf" : plan_cover_file_;
   return r;
 }
 
@@ -624,22 +622,24 @@ void TForm1::SetRequest(const pages::BookRequest& r) {
     PageControl1->setCurrentIndex(o.Samurai() ? 1 : 0);
     level_buttons_->button(o.puzzles.level)->setChecked(true);
     UpDown1->setValue(o.layout.pages);
-    many_buttons_->button(o.layout.per_page == 4 ? 2 : o.layout.per_page == 2 ? 1 : 0)
+    many_buttons_->button(o.layout.per_page == 4   ? 2
+                          : o.layout.per_page == 2 ? 1
+                                                   : 0)
         ->setChecked(true);
     cbk_candidates->setChecked(o.layout.candidates);
     cbk_candidates->setEnabled(o.layout.per_page == 1);
     // A paper the list does not offer joins it.
     int paper = -1;
     for (size_t i = 0; i < Papers().size(); ++i) {
-      if (Papers()[i].width == o.layout.paper.width && Papers()[i].height == o.layout.paper.height) {
+      if (Papers()[i].width == o.layout.paper.width &&
+          Papers()[i].height == o.layout.paper.height) {
         paper = static_cast<int>(i);
       }
     }
     if (paper < 0) {
       custom_paper_ = o.layout.paper;
-      const QString caption = QStringLiteral("%1 x %2 in")
-                                  .arg(o.layout.paper.width)
-                                  .arg(o.layout.paper.height);
+      const QString caption =
+          QStringLiteral("%1 x %2 in").arg(o.layout.paper.width).arg(o.layout.paper.height);
       if (cb_paper->count() > static_cast<int>(Papers().size())) {
         cb_paper->setItemText(static_cast<int>(Papers().size()), caption);
       } else {
@@ -661,7 +661,8 @@ void TForm1::SetRequest(const pages::BookRequest& r) {
     ed_author->setText(QString::fromStdString(o.layout.author));
     ed_footer->setText(QString::fromStdString(o.layout.footer));
     bookpart->Show(o);
-    for (QObject* control : std::initializer_list<QObject*>{cbk_cover, cb_stock, cb_theme, ed_blurb}) {
+    for (QObject* control :
+         std::initializer_list<QObject*>{cbk_cover, cb_stock, cb_theme, ed_blurb}) {
       quiet.push_back(std::make_unique<QSignalBlocker>(control));
     }
     cbk_cover->setChecked(!r.cover.file.empty());

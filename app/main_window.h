@@ -8,8 +8,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -132,7 +132,7 @@ class TForm1 : public QWidget {
   QCheckBox* cbk_cover;
   QComboBox *cb_stock, *cb_theme;
   QPlainTextEdit* ed_blurb;
-  BookPart* bookpart;               // sections, front matter, plans
+  BookPart* bookpart;  // sections, front matter, plans
   // What an opened plan adds to the controls: its seed, its excluded manifests and their
   // puzzles.
   std::optional<uint32_t> plan_seed_;
@@ -140,7 +140,7 @@ class TForm1 : public QWidget {
   std::shared_ptr<const pages::ExcludedPuzzles> excluded_;
   pages::Paper custom_paper_{8.5, 11};  // a plan's paper that the list does not offer
   std::string plan_cover_file_;         // a plan's cover file, kept when it is saved again
-  QLabel* lbl_problem;              // why the chosen options cannot make a book
+  QLabel* lbl_problem;                  // why the chosen options cannot make a book
 };
 
 }  // namespace quorvel::app

@@ -131,8 +131,8 @@ QImage PaintCover(const std::vector<report::SinglePagePdf::Op>& drawing, double 
         p.save();
         p.translate(op.x1 * fit, op.y1 * fit);
         p.rotate(90.0 * op.quarter_turns);
-        p.drawText(QPointF(0, 0), QString::fromLatin1(op.text.data(),
-                                                      static_cast<qsizetype>(op.text.size())));
+        p.drawText(QPointF(0, 0),
+                   QString::fromLatin1(op.text.data(), static_cast<qsizetype>(op.text.size())));
         p.restore();
         break;
       }

@@ -15,12 +15,12 @@
 
 #include "banks/builtin_banks.h"
 #include "pages/book.h"
-#include "pages/locations.h"
 #include "pages/cover.h"
+#include "pages/locations.h"
 #include "pages/manifest.h"
-#include "pages/plan_file.h"
 #include "pages/output_name.h"
 #include "pages/paper.h"
+#include "pages/plan_file.h"
 #include "puzzle/random.h"
 #include "quorvel/version.h"
 #include "report/embedded_font.h"
@@ -175,12 +175,14 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       ->default_str("1");
   app.add_flag("--candidates", book.layout.candidates,
                "Print the candidates of every empty cell (1 puzzle per page only)");
-  auto* section_option = app.add_option("--section", sections,
-                 "A part of the book (book design), repeated for each: KIND:LEVEL:COUNT[:LAYOUT], "
-                 "such as standard:easy:50:2 or samurai:expert:20; KIND standard or samurai, "
-                 "COUNT puzzles, LAYOUT 1, 1c (with candidates), 2 or 4 a page")
-      ->check(non_empty)
-      ->take_all();
+  auto* section_option =
+      app.add_option(
+             "--section", sections,
+             "A part of the book (book design), repeated for each: KIND:LEVEL:COUNT[:LAYOUT], "
+             "such as standard:easy:50:2 or samurai:expert:20; KIND standard or samurai, "
+             "COUNT puzzles, LAYOUT 1, 1c (with candidates), 2 or 4 a page")
+          ->check(non_empty)
+          ->take_all();
   std::string paper = pages::PaperName(book.layout.paper);
   app.add_option("--paper", paper,
                  std::string("Paper: ") + pages::kPaperForms +
@@ -386,8 +388,7 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     book.excluded = pages::ReadExcluded(request.exclude, problem);
     if (!book.excluded) return fail(problem);
   }
-  if (std::string problem = pages::OptionsProblem(book, banks::BuiltInBanks());
-      !problem.empty()) {
+  if (std::string problem = pages::OptionsProblem(book, banks::BuiltInBanks()); !problem.empty()) {
     return fail(problem);
   }
   // The files the run writes: the PDF, and the manifest and the plan when asked for, each a
@@ -402,11 +403,11 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       return fail("the cover: " + problem);
     }
     std::error_code ec;
-    if (cover.file == request.output || std::filesystem::equivalent(cover.file, request.output, ec)) {
+    if (cover.file == request.output ||
+        std::filesystem::equivalent(cover.file, request.output, ec)) {
       return fail("the cover cannot have the book's name, " + request.output);
     }
-    if (std::string problem =
-            pages::CoverProblem(book, cover, pages::BookPageCount(book));
+    if (std::string problem = pages::CoverProblem(book, cover, pages::BookPageCount(book));
         !problem.empty()) {
       return fail(problem);
     }
@@ -482,15 +483,16 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
     std::optional<pages::CoverFacts> cover_facts;
     std::optional<pages::PrintSummary> summary;
     if (!request.cover.file.empty()) {
-      maker.companions.push_back(
-          {request.cover.file, [&request, &cover_facts](const pages::BookMaker& made) {
-             pages::CoverFacts facts;
-             std::string cover = pages::MakeCover(request.book, request.cover,
-                                                  pages::CoverBookOf(made), &facts);
-             cover_facts = facts;
-             return cover;
-           },
-           true});
+      maker.companions.push_back({request.cover.file,
+                                  [&request, &cover_facts](const pages::BookMaker& made) {
+                                    pages::CoverFacts facts;
+                                    std::string cover =
+                                        pages::MakeCover(request.book, request.cover,
+                                                         pages::CoverBookOf(made), &facts);
+                                    cover_facts = facts;
+                                    return cover;
+                                  },
+                                  true});
     }
     auto summarize = [&](const pages::BookMaker& made) {
       summary = pages::SummaryOf(made.Renderer().Written(), cover_facts,

@@ -220,14 +220,13 @@ void BookMaker::StartRun(const BookOptions& options) {
   const bool copyright = options.BookDesign() && options.front.copyright;  // its "©"
   bool any_accented = copyright || accented(words.title.text) || accented(words.footer.text);
   if (options.BookDesign()) {
-    for (const std::string* text : {&words.subtitle, &words.publisher, &words.holder,
-                                    &words.edition, &words.author}) {
+    for (const std::string* text :
+         {&words.subtitle, &words.publisher, &words.holder, &words.edition, &words.author}) {
       any_accented = any_accented || accented(*text);
     }
     for (const Section& part : options.sections) any_accented = any_accented || accented(part.name);
   }
-  render_pdf_.FontEncoding =
-      any_accented ? report::feWinAnsiEncoding : report::fePDFDocEncoding;
+  render_pdf_.FontEncoding = any_accented ? report::feWinAnsiEncoding : report::fePDFDocEncoding;
   render_pdf_.DocInfo.Title = options.layout.title.empty() ? std::string() : words.title.text;
   render_pdf_.DocInfo.Author = words.author;
   // The book design always embeds its font.
@@ -265,8 +264,12 @@ void BookMaker::PickPuzzles(const BookOptions& options) {
     supply_.FillBatch(options.puzzles.level, count, options.Unique());
     const auto& draws = supply_.Draws();
     for (int k = 1; k <= count; ++k) {
-      picked_.push_back({options.puzzles.kind, options.puzzles.level, supply_.Puzzle(k),
-                         supply_.Solution(k), {}, {draws.at(static_cast<size_t>(k - 1))}});
+      picked_.push_back({options.puzzles.kind,
+                         options.puzzles.level,
+                         supply_.Puzzle(k),
+                         supply_.Solution(k),
+                         {},
+                         {draws.at(static_cast<size_t>(k - 1))}});
     }
     return;
   }
@@ -276,7 +279,8 @@ void BookMaker::PickPuzzles(const BookOptions& options) {
     supply_.ClearDraws();
     const puzzle::SamuraiGrids grids = puzzle::AssembleSamurai(supply_, level);
     samurai_.Store(k, grids);
-    picked_.push_back({options.puzzles.kind, options.puzzles.level, {}, {}, grids, supply_.Draws()});
+    picked_.push_back(
+        {options.puzzles.kind, options.puzzles.level, {}, {}, grids, supply_.Draws()});
   }
 }
 
@@ -350,8 +354,8 @@ void BookMaker::Build(const BookOptions& options, const std::string& pdf_file) {
     progress_->SetCaption("Create Sudoku Puzzles,Please wait");
   }
   const int layout_pages = layout_page_count > 0 ? layout_page_count : plan.TotalPages();
-  TemplateContext context{supply_, samurai_, words_, *progress_, options_, plan, layout_pages,
-                          picked_};
+  TemplateContext context{supply_,  samurai_, words_,       *progress_,
+                          options_, plan,     layout_pages, picked_};
   const Design design = options.BookDesign() ? Design::kBook : Design::kClassic;
   for (const PageSpec& spec : plan.pages)
     TemplateFor(spec.kind, design)(Page(spec.number), spec, context);

@@ -23,8 +23,8 @@ const report::EmbeddedFont& Font(int which) {
   static std::once_flag once;
   static std::unique_ptr<report::EmbeddedFont> fonts[2];
   std::call_once(once, [] {
-    fonts[0] = std::make_unique<report::EmbeddedFont>(
-        report::EmbeddedFont::Load(report::FindPrintFont()));
+    fonts[0] =
+        std::make_unique<report::EmbeddedFont>(report::EmbeddedFont::Load(report::FindPrintFont()));
     fonts[1] = std::make_unique<report::EmbeddedFont>(
         report::EmbeddedFont::Load(report::FindPrintBoldFont()));
   });
@@ -85,7 +85,8 @@ std::optional<Lines> Fit(const std::string& text, int font, double width, double
 
 std::string LevelRange(const BookOptions& book) {
   int low = 5, high = 0;
-  for (const Section& s : book.Parts()) low = std::min(low, s.level), high = std::max(high, s.level);
+  for (const Section& s : book.Parts())
+    low = std::min(low, s.level), high = std::max(high, s.level);
   auto name = [](int level) {
     const std::string caption = LevelCaption(level);
     return caption.substr(0, caption.size() - 7);
@@ -112,7 +113,8 @@ CoverLayout LayOut(const BookOptions& book, const CoverOptions& cover, int pages
   l.g = CoverGeometryOf(book, cover, pages);
   const CoverGeometry& g = l.g;
   const Rect front = g.FrontSafe(), back = g.BackSafe();
-  l.band = {g.Front().left, 0, g.Width() - g.Front().left, CoverGeometry::kBleed + 0.36 * g.trim_height};
+  l.band = {g.Front().left, 0, g.Width() - g.Front().left,
+            CoverGeometry::kBleed + 0.36 * g.trim_height};
   // The title (and subtitle) in the band's safe part.
   const double room = l.band.Bottom() - 0.15 - front.top;
   std::optional<Lines> subtitle;
@@ -121,8 +123,8 @@ CoverLayout LayOut(const BookOptions& book, const CoverOptions& cover, int pages
     if (!subtitle) subtitle = Lines{{words.subtitle}, 9, 1.2};
   }
   const double subtitle_height = subtitle ? subtitle->Height() + 0.12 : 0;
-  std::optional<Lines> title = Fit(words.title.text, kBold, front.width, room - subtitle_height,
-                                   44, kSmallestTitle, 3, 1.12);
+  std::optional<Lines> title = Fit(words.title.text, kBold, front.width, room - subtitle_height, 44,
+                                   kSmallestTitle, 3, 1.12);
   if (!title) {
     l.problem = "the title does not fit the front cover at " + std::to_string(kSmallestTitle) +
                 " pt or more";
@@ -159,7 +161,8 @@ CoverLayout LayOut(const BookOptions& book, const CoverOptions& cover, int pages
   }
   const double sample_top = back.top + (blurb.empty() ? 0 : l.blurb.Height() + 0.3);
   l.sample_caption = sample_top;
-  const double sample_side = std::min(back.width * 0.62, barcode.top - 0.3 - (sample_top + caption));
+  const double sample_side =
+      std::min(back.width * 0.62, barcode.top - 0.3 - (sample_top + caption));
   l.sample = {back.left + (back.width - sample_side) / 2, sample_top + caption, sample_side,
               sample_side};
   return l;
@@ -257,7 +260,8 @@ const std::vector<CoverTheme>& CoverThemes() {
 
 std::string CoverThemeNames() {
   std::string names;
-  for (const CoverTheme& t : CoverThemes()) names += (names.empty() ? "" : ", ") + std::string(t.name);
+  for (const CoverTheme& t : CoverThemes())
+    names += (names.empty() ? "" : ", ") + std::string(t.name);
   return names;
 }
 
@@ -300,8 +304,9 @@ std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const 
   const CoverLayout l = LayOut(book, cover, made.pages, words, blurb);
   if (!l.problem.empty()) throw std::invalid_argument(l.problem);
   const CoverGeometry& g = l.g;
-  const CoverTheme& theme = *std::find_if(CoverThemes().begin(), CoverThemes().end(),
-                                          [&](const CoverTheme& t) { return cover.theme == t.name; });
+  const CoverTheme& theme =
+      *std::find_if(CoverThemes().begin(), CoverThemes().end(),
+                    [&](const CoverTheme& t) { return cover.theme == t.name; });
   const Cmyk on_ground = theme.white_on_ground ? Cmyk::White() : Cmyk::Black();
   const Cmyk on_accent = theme.white_on_accent ? Cmyk::White() : Cmyk::Black();
   report::SinglePagePdf pdf(g.Width(), g.Height(), g.Trim(), {&Font(kRegular), &Font(kBold)});
@@ -321,9 +326,10 @@ std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const 
   if (!picked.empty() && l.grid.width > 0.5) DrawGrid(pdf, l.grid, PuzzleOf(picked.front()));
   const int count = made.puzzles;
   const Lines levels{{LevelRange(book)}, 14, 1.2};
-  const Lines puzzles{{std::to_string(count) + (count == 1 ? " puzzle with its solution"
-                                                            : " puzzles with solutions")},
-                      12, 1.2};
+  const Lines puzzles{{std::to_string(count) +
+                       (count == 1 ? " puzzle with its solution" : " puzzles with solutions")},
+                      12,
+                      1.2};
   Centred(pdf, levels, kBold, front, l.grid.Bottom() + 0.15, on_ground);
   Centred(pdf, puzzles, kRegular, front, l.grid.Bottom() + 0.15 + 0.32, on_ground);
   if (!words.author.empty()) {

@@ -1,10 +1,11 @@
 #include "pages/manifest.h"
 
-#include <fstream>
 #include <toml++/toml.h>
+
+#include <fstream>
 #include <nlohmann/json.hpp>
-#include <unordered_set>
 #include <sstream>
+#include <unordered_set>
 
 #include "pages/plan_file.h"
 #include "quorvel/version.h"
@@ -96,7 +97,8 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
   if (summary) {
     const report::TRenderPDF::Measured& i = summary->interior;
     json rules = json::array();
-    for (const PrintSummary::Rule& r : summary->rules) rules.push_back({{"rule", r.rule}, {"met", r.met}});
+    for (const PrintSummary::Rule& r : summary->rules)
+      rules.push_back({{"rule", r.rule}, {"met", r.met}});
     json colour = json::array();
     if (i.grey) colour.push_back("DeviceGray");
     if (i.rgb) colour.push_back("DeviceRGB");
@@ -112,10 +114,14 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
                     {"rules", rules}};
     if (summary->cover) {
       const CoverFacts& c = *summary->cover;
-      printed["cover"] = {{"size", {c.width, c.height}},   {"spine", c.spine},
-                          {"stock", summary->stock},       {"spine_text", c.spine_text},
-                          {"barcode_clear", c.barcode_clear}, {"text_safe", c.text_safe},
-                          {"thinnest_line", c.thinnest_line}, {"smallest_text", c.smallest_text},
+      printed["cover"] = {{"size", {c.width, c.height}},
+                          {"spine", c.spine},
+                          {"stock", summary->stock},
+                          {"spine_text", c.spine_text},
+                          {"barcode_clear", c.barcode_clear},
+                          {"text_safe", c.text_safe},
+                          {"thinnest_line", c.thinnest_line},
+                          {"smallest_text", c.smallest_text},
                           {"colour_spaces", json::array({"DeviceCMYK"})}};
     }
     manifest["print_summary"] = std::move(printed);
@@ -164,7 +170,8 @@ class FormsReader : public nlohmann::json_sax<json> {
   bool end_object() override {
     if (depth_ == 3 && in_puzzles_) {
       if (bank_ < 1 || bank_ > 5 || pending_.empty()) bad_puzzle = true;
-      for (std::string& form : pending_) forms.emplace_back(static_cast<int>(bank_) - 1, std::move(form));
+      for (std::string& form : pending_)
+        forms.emplace_back(static_cast<int>(bank_) - 1, std::move(form));
       pending_.clear();
     }
     --depth_;

@@ -105,11 +105,18 @@ BookPlan PlanBook(const BookOptions& options) {
       page(PageKind::kSectionOpener, section);
     }
     s.first_page = plan.TotalPages() + 1;
-    const PageKind kind = s.section.Samurai() ? PageKind::kSamuraiPuzzle : PageKind::kStandardPuzzles;
+    const PageKind kind =
+        s.section.Samurai() ? PageKind::kSamuraiPuzzle : PageKind::kStandardPuzzles;
     const int U = s.section.per_page;
     for (int q = 0; q < s.section.Pages(); ++q) {
-      PageSpec spec{kind, 0, s.first + U * q, std::min(U, s.section.count - U * q), U,
-                    s.section.candidates, ++step, puzzle_pages};
+      PageSpec spec{kind,
+                    0,
+                    s.first + U * q,
+                    std::min(U, s.section.count - U * q),
+                    U,
+                    s.section.candidates,
+                    ++step,
+                    puzzle_pages};
       spec.section = section;
       add(spec);
     }
@@ -118,11 +125,12 @@ BookPlan PlanBook(const BookOptions& options) {
   for (size_t i = 0; i < plan.sections.size(); ++i) {
     PlannedSection& s = plan.sections[i];
     s.first_answer_page = plan.TotalPages() + 1;
-    const PageKind kind = s.section.Samurai() ? PageKind::kSamuraiAnswer : PageKind::kStandardAnswers;
+    const PageKind kind =
+        s.section.Samurai() ? PageKind::kSamuraiAnswer : PageKind::kStandardAnswers;
     const int per = s.answers_per_page;
     for (int from = 0; from < s.section.count; from += per) {
-      PageSpec spec{kind, 0, s.first + from, std::min(per, s.section.count - from), per, false,
-                    ++step, answer_pages};
+      PageSpec spec{kind, 0,     s.first + from, std::min(per, s.section.count - from),
+                    per,  false, ++step,         answer_pages};
       spec.section = static_cast<int>(i);
       add(spec);
     }

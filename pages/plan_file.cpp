@@ -1,10 +1,11 @@
 #include "pages/plan_file.h"
 
+#include <toml++/toml.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <sstream>
-#include <toml++/toml.h>
 
 #include "pages/book.h"
 #include "pages/cover.h"
@@ -22,7 +23,8 @@ struct PlanError {
 
 class Reader {
  public:
-  Reader(std::string file, std::string folder) : file_(std::move(file)), folder_(std::move(folder)) {}
+  Reader(std::string file, std::string folder)
+      : file_(std::move(file)), folder_(std::move(folder)) {}
 
   [[noreturn]] void Fail(const toml::source_region& at, const std::string& message) const {
     throw PlanError{file_ + ":" + std::to_string(at.begin.line) + ": " + message};
@@ -56,7 +58,8 @@ class Reader {
     return path.lexically_normal().string();
   }
   int Level(const toml::node& node, const std::string& key) const {
-    if (const auto* number = node.as_integer()) return static_cast<int>(Integer(*number, key, 0, 5));
+    if (const auto* number = node.as_integer())
+      return static_cast<int>(Integer(*number, key, 0, 5));
     const auto* text = node.as_string();
     std::optional<int> level = text ? ParseLevel(text->get()) : std::nullopt;
     if (!level) Fail(node.source(), std::string("'") + key + "' must be " + kLevelNames);
@@ -72,7 +75,8 @@ class Reader {
       } else if (key == "front_matter") {
         Front(node, b.front);
       } else if (key == "samurai") {
-        b.puzzles.kind = Bool(node, key) ? puzzle::PuzzleKind::kSamurai : puzzle::PuzzleKind::kStandard;
+        b.puzzles.kind =
+            Bool(node, key) ? puzzle::PuzzleKind::kSamurai : puzzle::PuzzleKind::kStandard;
       } else if (key == "level") {
         b.puzzles.level = Level(node, key);
       } else if (key == "pages") {
@@ -182,8 +186,8 @@ class Reader {
           s.count = static_cast<int>(Integer(value, key, 1, 800));
           count = true;
         } else if (key == "layout") {
-          std::string layout = value.is_integer() ? std::to_string(value.as_integer()->get())
-                                                  : String(value, key);
+          std::string layout =
+              value.is_integer() ? std::to_string(value.as_integer()->get()) : String(value, key);
           if (!ParseLayout(layout, s)) Fail(value.source(), "'layout' must be 1, \"1c\", 2 or 4");
         } else if (key == "name") {
           s.name = NonEmpty(value, key);
@@ -192,7 +196,8 @@ class Reader {
         }
       }
       if (!level || !count) {
-        Fail(table.source(), std::string("a [[section]] needs its '") + (level ? "count" : "level") + "'");
+        Fail(table.source(),
+             std::string("a [[section]] needs its '") + (level ? "count" : "level") + "'");
       }
       if (std::string problem = SectionProblem(s); !problem.empty()) Fail(table.source(), problem);
       r.book.sections.push_back(s);
@@ -237,8 +242,8 @@ std::string ReadPlanFile(const std::string& path, BookRequest& request) {
   try {
     table = toml::parse_file(path);
   } catch (const toml::parse_error& e) {
-    return path + ":" + std::to_string(e.source().begin.line) + ": not TOML: " +
-           std::string(e.description());
+    return path + ":" + std::to_string(e.source().begin.line) +
+           ": not TOML: " + std::string(e.description());
   }
   BookRequest read = request;
   try {
@@ -314,8 +319,10 @@ std::string PlanFileText(const BookRequest& r, const std::string& path) {
   if (cover.guides) t.insert("cover_guides", true);
   if (b.front.Any()) {
     toml::table front;
-    for (auto [key, on] : {std::pair{"title", b.front.title}, {"copyright", b.front.copyright},
-                           {"rules", b.front.rules}, {"contents", b.front.contents},
+    for (auto [key, on] : {std::pair{"title", b.front.title},
+                           {"copyright", b.front.copyright},
+                           {"rules", b.front.rules},
+                           {"contents", b.front.contents},
                            {"section_pages", b.front.section_pages}}) {
       if (on) front.insert(key, true);
     }

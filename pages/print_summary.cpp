@@ -47,8 +47,8 @@ std::vector<std::string> PrintSummary::Lines() const {
   lines.push_back(Format("trim %g x %g in, %g pages", i.width, i.height, i.pages));
   lines.push_back(Format("nearest mark to the binding %.3f in (gutter needed %.3f in)",
                          i.binding_clearance, inside_margin));
-  lines.push_back(Format("thinnest line %.2f pt, smallest text %g pt", i.thinnest_line,
-                         i.smallest_text));
+  lines.push_back(
+      Format("thinnest line %.2f pt, smallest text %g pt", i.thinnest_line, i.smallest_text));
   std::string fonts;
   for (const std::string& f : i.fonts) {
     if (fonts.find(f) == std::string::npos) fonts += (fonts.empty() ? "" : ", ") + f;
@@ -58,10 +58,10 @@ std::vector<std::string> PrintSummary::Lines() const {
   lines.push_back(std::string("colour spaces ") + (i.grey ? "DeviceGray" : "") +
                   (i.grey && i.rgb ? ", " : "") + (i.rgb ? "DeviceRGB" : ""));
   if (cover) {
-    lines.push_back(Format("cover %.3f x %.3f in, spine %.3f in", cover->width, cover->height,
-                           cover->spine) +
-                    " (" + stock + ")" + (cover->spine_text ? ", spine text" : ", no spine text") +
-                    ", colour space DeviceCMYK");
+    lines.push_back(
+        Format("cover %.3f x %.3f in, spine %.3f in", cover->width, cover->height, cover->spine) +
+        " (" + stock + ")" + (cover->spine_text ? ", spine text" : ", no spine text") +
+        ", colour space DeviceCMYK");
   }
   for (const Rule& r : rules) lines.push_back((r.met ? "meets: " : "FAILS: ") + r.rule);
   return lines;

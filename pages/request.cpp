@@ -8,12 +8,12 @@
 namespace quorvel::pages {
 namespace {
 
-constexpr const char* kLevelKeys[] = {"very-easy", "easy", "standard", "hard", "expert",
-                                      "extreme"};
+constexpr const char* kLevelKeys[] = {"very-easy", "easy", "standard", "hard", "expert", "extreme"};
 
 std::string Lower(std::string_view text) {
   std::string out;
-  for (char ch : text) out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
+  for (char ch : text)
+    out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
   return out;
 }
 

@@ -23,7 +23,8 @@ struct BookRequest {
 };
 
 // The level names, "very-easy" .. "extreme", and the accepted forms in messages.
-inline constexpr const char* kLevelNames = "very-easy, easy, standard, hard, expert, extreme or 0..5";
+inline constexpr const char* kLevelNames =
+    "very-easy, easy, standard, hard, expert, extreme or 0..5";
 std::string LevelName(int level);
 // "Very Easy Sudoku", "very-easy", "VERY_EASY" and "0" all name level 0.
 std::optional<int> ParseLevel(std::string_view text);

@@ -192,15 +192,16 @@ Measured Measure(const BookOptions& o) {
     m.problem = "the author has a character the PDF cannot hold (it holds Latin-1)";
   }
   const Publication& p = o.publication;
-  for (auto [what, utf8, latin1] :
-       {std::tuple{"subtitle", &p.subtitle, &m.words.subtitle},
-        std::tuple{"publisher", &p.publisher, &m.words.publisher},
-        std::tuple{"copyright holder", &p.copyright, &m.words.holder},
-        std::tuple{"ISBN", &p.isbn, &m.words.isbn}, std::tuple{"edition", &p.edition, &m.words.edition}}) {
+  for (auto [what, utf8, latin1] : {std::tuple{"subtitle", &p.subtitle, &m.words.subtitle},
+                                    std::tuple{"publisher", &p.publisher, &m.words.publisher},
+                                    std::tuple{"copyright holder", &p.copyright, &m.words.holder},
+                                    std::tuple{"ISBN", &p.isbn, &m.words.isbn},
+                                    std::tuple{"edition", &p.edition, &m.words.edition}}) {
     if (std::optional<std::string> text = PageEncoding(*utf8)) {
       *latin1 = *text;
     } else if (m.problem.empty()) {
-      m.problem = std::string("the ") + what + " has a character the pages cannot print (they print Latin-1)";
+      m.problem = std::string("the ") + what +
+                  " has a character the pages cannot print (they print Latin-1)";
     }
   }
   if (m.words.holder.empty()) m.words.holder = m.words.author;

@@ -36,7 +36,8 @@ BankSet::BankSet(std::array<std::string_view, 5> texts, std::array<std::string_v
 
 std::string BankSet::Form(int index, uint32_t line) const {
   const std::vector<std::string_view>& bank = Bank(index);
-  if (!texts_ || line >= bank.size()) throw std::out_of_range("no bank line " + std::to_string(line));
+  if (!texts_ || line >= bank.size())
+    throw std::out_of_range("no bank line " + std::to_string(line));
   const std::string_view forms = texts_->forms[static_cast<size_t>(index)];
   // Each form is 81 characters and a newline.
   constexpr size_t kWidth = 82;

@@ -34,9 +34,7 @@ std::string PdfTimestamp() {
   return buf;
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 // The objects of the file, numbered in the order they are made: the catalog, the outlines and
 // the page tree; each page and its content; the procedure set; the fonts; the document

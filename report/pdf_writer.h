@@ -124,10 +124,10 @@ class TRenderPDF : public TRenderer {
   // What the last file written holds, measured as its operators were written.
   struct Measured {
     int pages = 0;
-    double width = 0, height = 0;   // its first page, inches
-    double thinnest_line = 0;       // of its stroked lines, points; 0 for none
-    double smallest_text = 0;       // points; 0 for none
-    double binding_clearance = 0;   // inches from the bound edge to the nearest mark of a page
+    double width = 0, height = 0;    // its first page, inches
+    double thinnest_line = 0;        // of its stroked lines, points; 0 for none
+    double smallest_text = 0;        // points; 0 for none
+    double binding_clearance = 0;    // inches from the bound edge to the nearest mark of a page
     bool grey = false, rgb = false;  // the colour spaces its operators use
     std::vector<std::string> fonts;  // their base names
     bool fonts_embedded = false;

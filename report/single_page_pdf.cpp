@@ -59,8 +59,8 @@ void SinglePagePdf::Rule(double x1, double y1, double x2, double y2, double poin
   thinnest_ = std::min(thinnest_, points);
   ops_.push_back({Op::kRule, {}, x1, y1, x2, y2, points, colour, {}, 0, 0});
   const double half = points / 72 / 2;
-  marks_.push_back({{std::min(x1, x2) - half, std::min(y1, y2) - half,
-                     std::abs(x2 - x1) + 2 * half, std::abs(y2 - y1) + 2 * half},
+  marks_.push_back({{std::min(x1, x2) - half, std::min(y1, y2) - half, std::abs(x2 - x1) + 2 * half,
+                     std::abs(y2 - y1) + 2 * half},
                     false,
                     false});
 }
@@ -75,7 +75,8 @@ double SinglePagePdf::TextWidth(std::string_view text, int font, double points) 
 Rect SinglePagePdf::TextBox(std::string_view text, int font, double points, double x, double y,
                             int quarter_turns) const {
   const EmbeddedFont& f = *fonts_.at(static_cast<size_t>(font));
-  const double ascent = f.ascent / 1000.0 * points / 72, descent = -f.descent / 1000.0 * points / 72;
+  const double ascent = f.ascent / 1000.0 * points / 72,
+               descent = -f.descent / 1000.0 * points / 72;
   const double length = TextWidth(text, font, points);
   if (quarter_turns % 4 == 1) return {x - descent, y, ascent + descent, length};
   return {x, y - ascent, length, ascent + descent};
@@ -91,7 +92,8 @@ void SinglePagePdf::Text(std::string_view text, int font, double points, double 
   content_ += (quarter_turns % 4 == 1 ? "0 -1 1 0 " : "1 0 0 1 ") + at + " Tm\n";
   content_ += "(" + EscapeText(text) + ") Tj\nET\n";
   smallest_ = std::min(smallest_, points);
-  ops_.push_back({Op::kText, {}, x, y, 0, 0, points, colour, std::string(text), font, quarter_turns});
+  ops_.push_back(
+      {Op::kText, {}, x, y, 0, 0, points, colour, std::string(text), font, quarter_turns});
   marks_.push_back({TextBox(text, font, points, x, y, quarter_turns), true, false});
 }
 
@@ -112,7 +114,8 @@ std::string SinglePagePdf::File(const std::string& title, const std::string& aut
                            "/OutputIntents [ << /Type /OutputIntent /S /GTS_PDFX "
                            "/OutputConditionIdentifier (CGATS TR 001) /RegistryName "
                            "(http://www.color.org) /Info (CGATS TR 001) >> ]"});
-  pdf.Dictionary(pages, {"/Type /Pages", "/Count 1", "/Kids [ " + PdfObjectWriter::Ref(page) + " ]"});
+  pdf.Dictionary(pages,
+                 {"/Type /Pages", "/Count 1", "/Kids [ " + PdfObjectWriter::Ref(page) + " ]"});
   std::string fonts;
   for (size_t i = 0; i < fonts_.size(); ++i) {
     fonts += "/F" + std::to_string(i + 1) + " " + PdfObjectWriter::Ref(objects[i].font) + " ";
@@ -131,15 +134,16 @@ std::string SinglePagePdf::File(const std::string& title, const std::string& aut
   std::vector<std::string> information = {"/Title (" + EscapeText(title) + ")"};
   if (!author.empty()) information.push_back("/Author (" + EscapeText(author) + ")");
   for (const std::string& line :
-       {"/CreationDate (D:" + date + ")", "/ModDate (D:" + date + ")", std::string("/Trapped /False"),
-        std::string("/GTS_PDFXVersion (PDF/X-1:2001)"),
+       {"/CreationDate (D:" + date + ")", "/ModDate (D:" + date + ")",
+        std::string("/Trapped /False"), std::string("/GTS_PDFXVersion (PDF/X-1:2001)"),
         std::string("/GTS_PDFXConformance (PDF/X-1a:2001)")}) {
     information.push_back(line);
   }
   pdf.Dictionary(info, information);
   int first = 255, last = 0;
   for (int code = 0; code < 256; ++code) {
-    if (used_[static_cast<size_t>(code)]) first = std::min(first, code), last = std::max(last, code);
+    if (used_[static_cast<size_t>(code)])
+      first = std::min(first, code), last = std::max(last, code);
   }
   if (first > last) first = last = 32;
   // The characters' Unicode values, so that text copies and searches as it reads.
@@ -175,16 +179,16 @@ std::string SinglePagePdf::File(const std::string& title, const std::string& aut
                     widths + " ]", "/Encoding /WinAnsiEncoding",
                     "/FontDescriptor " + PdfObjectWriter::Ref(objects[i].descriptor),
                     "/ToUnicode " + PdfObjectWriter::Ref(objects[i].cmap)});
-    pdf.Dictionary(objects[i].descriptor,
-                   {"/Type /FontDescriptor", "/FontName /" + f.postscript_name,
-                    "/Flags " + std::to_string(f.flags),
-                    "/FontBBox [" + std::to_string(f.bbox[0]) + " " + std::to_string(f.bbox[1]) +
-                        " " + std::to_string(f.bbox[2]) + " " + std::to_string(f.bbox[3]) + "]",
-                    "/ItalicAngle " + std::to_string(f.italic_angle),
-                    "/Ascent " + std::to_string(f.ascent), "/Descent " + std::to_string(f.descent),
-                    "/CapHeight " + std::to_string(f.cap_height),
-                    "/StemV " + std::to_string(f.stem_v),
-                    "/FontFile2 " + PdfObjectWriter::Ref(objects[i].program)});
+    pdf.Dictionary(
+        objects[i].descriptor,
+        {"/Type /FontDescriptor", "/FontName /" + f.postscript_name,
+         "/Flags " + std::to_string(f.flags),
+         "/FontBBox [" + std::to_string(f.bbox[0]) + " " + std::to_string(f.bbox[1]) + " " +
+             std::to_string(f.bbox[2]) + " " + std::to_string(f.bbox[3]) + "]",
+         "/ItalicAngle " + std::to_string(f.italic_angle), "/Ascent " + std::to_string(f.ascent),
+         "/Descent " + std::to_string(f.descent), "/CapHeight " + std::to_string(f.cap_height),
+         "/StemV " + std::to_string(f.stem_v),
+         "/FontFile2 " + PdfObjectWriter::Ref(objects[i].program)});
     // A fast compression: the cover is made beside the book and must not keep it waiting.
     const std::vector<uint8_t> program = Deflate(f.program, 1);
     pdf.Stream(objects[i].program,

@@ -40,8 +40,8 @@ class SinglePagePdf {
   void Rule(double x1, double y1, double x2, double y2, double points, const Cmyk& colour);
   // `text` (WinAnsi bytes) in font `font` at `points`, its baseline starting at (x, y) and
   // running at `quarter_turns` x 90 degrees clockwise (0 across the page, 1 down it).
-  void Text(std::string_view text, int font, double points, double x, double y,
-            const Cmyk& colour, int quarter_turns = 0);
+  void Text(std::string_view text, int font, double points, double x, double y, const Cmyk& colour,
+            int quarter_turns = 0);
   // The width of `text` in inches at `points` in font `font`.
   double TextWidth(std::string_view text, int font, double points) const;
   // The box a line of text takes, from its ascent to its descent, for a text drawn as above.
@@ -59,9 +59,9 @@ class SinglePagePdf {
   // Everything drawn, in order, for painting it elsewhere (a preview on the screen).
   struct Op {
     enum Kind { kFill, kRule, kText } kind;
-    Rect rect;                            // a fill
+    Rect rect;                              // a fill
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a rule's ends, a text's baseline start (x1, y1)
-    double points = 0;                    // a rule's width, a text's size
+    double points = 0;                      // a rule's width, a text's size
     Cmyk colour;
     std::string text;
     int font = 0, quarter_turns = 0;

@@ -20,7 +20,7 @@ struct Block {
   int answer_page = 0;            // from "Answer on page N" beside the heading, puzzles only
   double right = 0;               // the link's right edge (the grid's), puzzles only
   const Word* link = nullptr;     // the link's page number
-  std::vector<Word> digits;  // one a cell
+  std::vector<Word> digits;       // one a cell
 };
 
 // Gives a digit to the block of the nearest heading above and to its left.
@@ -66,8 +66,8 @@ inline std::vector<Block> BlocksOf(const PageWords& words) {
     return std::any_of(blocks.begin(), blocks.end(), [&](const Block& b) { return b.link == &w; });
   };
   auto digits_only = [](const std::string& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](char c) { return c >= '1' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '1' && c <= '9'; });
   };
   for (const Word& word : words) {
     if (&word == folio || is_link(word) || !digits_only(word.text)) continue;

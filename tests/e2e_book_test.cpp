@@ -41,7 +41,8 @@ constexpr const char* kFrontMatter =
 std::string AsPrinted(const std::string& puzzle) {
   std::string page(81, '0');
   for (int i = 0; i < 9; ++i) {
-    for (int j = 0; j < 9; ++j) page[static_cast<size_t>(j * 9 + i)] = puzzle[static_cast<size_t>(i * 9 + j)];
+    for (int j = 0; j < 9; ++j)
+      page[static_cast<size_t>(j * 9 + i)] = puzzle[static_cast<size_t>(i * 9 + j)];
   }
   return page;
 }
@@ -68,10 +69,10 @@ TEST_F(WholeBook, SectionsAndFrontMatterReadBackFromThePdf) {
   const std::vector<PageWords> pages = Words(pdf);
   EXPECT_EQ(pages.size() % 2, 0u) << "a print-ready book has whole leaves";
   const std::string text = Shell("pdftotext " + pdf + " -").out;
-  for (const char* words : {"Puzzle Days", "Volume One", "Ana Lee", "Lee Press",
-                            "Copyright \xC2\xA9 2026 Ana Lee", "All rights reserved.",
-                            "ISBN 978-0-306-40615-7", "How to Play", "How to Play Samurai Sudoku",
-                            "holds every digit exactly", "Level: Easy"}) {
+  for (const char* words :
+       {"Puzzle Days", "Volume One", "Ana Lee", "Lee Press", "Copyright \xC2\xA9 2026 Ana Lee",
+        "All rights reserved.", "ISBN 978-0-306-40615-7", "How to Play",
+        "How to Play Samurai Sudoku", "holds every digit exactly", "Level: Easy"}) {
     EXPECT_NE(text.find(words), std::string::npos) << words;
   }
   EXPECT_EQ(text.find("Quorvel"), std::string::npos) << "the book names no program";
@@ -96,9 +97,9 @@ TEST_F(WholeBook, SectionsAndFrontMatterReadBackFromThePdf) {
   }
   EXPECT_NE(PageText(pages.at(static_cast<size_t>(contents["How to Play"] - 1))).find("Example"),
             std::string::npos);
-  EXPECT_NE(PageText(pages.at(static_cast<size_t>(contents["Answers"] - 1)))
-                .find("Answers: Easy Sudoku"),
-            std::string::npos);
+  EXPECT_NE(
+      PageText(pages.at(static_cast<size_t>(contents["Answers"] - 1))).find("Answers: Easy Sudoku"),
+      std::string::npos);
 
   // Every Standard puzzle: its givens as its level gives them, its link to an answer that solves
   // it, and what the manifest says of it.
@@ -148,7 +149,8 @@ TEST_F(WholeBook, SectionsAndFrontMatterReadBackFromThePdf) {
 }
 
 TEST_F(WholeBook, APlanFileMakesTheSameBookAsTheCommandLine) {
-  const std::string args = std::string(kSections) + " --front-matter title,contents --title 'Plans'";
+  const std::string args =
+      std::string(kSections) + " --front-matter title,contents --title 'Plans'";
   ASSERT_EQ(Make(args + " --save-plan " + Path("saved.toml") + " -o " + Path("cli.pdf")).status, 0);
   std::ofstream(Path("book.toml")) << "paper = \"6x9\"\nprint_ready = true\nseed = 11\n"
                                       "title = \"Plans\"\noutput = \"plan.pdf\"\n\n"
@@ -157,11 +159,11 @@ TEST_F(WholeBook, APlanFileMakesTheSameBookAsTheCommandLine) {
                                       "count = 12\nlayout = 2\n\n"
                                       "[[section]]\nlevel = \"hard\"\ncount = 5\n\n"
                                       "[[section]]\nkind = \"samurai\"\nlevel = 4\ncount = 2\n";
-  Result r = Shell("cd / && SOURCE_DATE_EPOCH=1790000000 " QUORVEL_BOOK " --plan " +
-                   Path("book.toml"));
+  Result r =
+      Shell("cd / && SOURCE_DATE_EPOCH=1790000000 " QUORVEL_BOOK " --plan " + Path("book.toml"));
   ASSERT_EQ(r.status, 0) << r.out;
-  r = Shell("SOURCE_DATE_EPOCH=1790000000 " QUORVEL_BOOK " --plan " + Path("saved.toml") +
-            " -o " + Path("again.pdf"));
+  r = Shell("SOURCE_DATE_EPOCH=1790000000 " QUORVEL_BOOK " --plan " + Path("saved.toml") + " -o " +
+            Path("again.pdf"));
   ASSERT_EQ(r.status, 0) << r.out;
   const std::string made = FileBytes(Path("cli.pdf"));
   EXPECT_EQ(FileBytes(Path("plan.pdf")), made) << "the plan's output is beside the plan";
@@ -207,7 +209,9 @@ TEST_F(WholeBook, APlanFileMakesTheSameBookAsTheCommandLine) {
 
 TEST_F(WholeBook, AVolumeMadeWithExcludeSharesNoPuzzleWithTheOnesBefore) {
   const std::string sections = "--section standard:hard:40:4 --section samurai:hard:4";
-  ASSERT_EQ(Make(sections + " --unique --manifest " + Path("v1.json") + " -o " + Path("v1.pdf")).status, 0);
+  ASSERT_EQ(
+      Make(sections + " --unique --manifest " + Path("v1.json") + " -o " + Path("v1.pdf")).status,
+      0);
   ASSERT_EQ(Make(sections + " --exclude " + Path("v1.json") + " --manifest " + Path("v2.json") +
                  " -o " + Path("v2.pdf"))
                 .status,
@@ -229,7 +233,8 @@ TEST_F(WholeBook, AVolumeMadeWithExcludeSharesNoPuzzleWithTheOnesBefore) {
   for (const PageWords& page : pages) {
     for (const Block& b : BlocksOf(page)) {
       if (b.answer_page == 0 || b.number > 40) continue;
-      EXPECT_EQ(PuzzleGrid(b), AsPrinted(m3["puzzles"][static_cast<size_t>(b.number - 1)]["puzzle"]));
+      EXPECT_EQ(PuzzleGrid(b),
+                AsPrinted(m3["puzzles"][static_cast<size_t>(b.number - 1)]["puzzle"]));
       ++read;
     }
   }
@@ -245,7 +250,8 @@ TEST_F(WholeBook, AVolumeMadeWithExcludeSharesNoPuzzleWithTheOnesBefore) {
   const std::string hard = "--section standard:hard:800:4 ";
   EXPECT_REFUSED(Book(hard + hard + hard + "--section samurai:hard:9 --answers-per-page 12 " +
                       "--exclude " + Path("v1.json") + " -o " + Path("x.pdf")),
-                 "too many", "the banks have 2440 Hard Sudoku puzzles left besides the 60 excluded");
+                 "too many",
+                 "the banks have 2440 Hard Sudoku puzzles left besides the 60 excluded");
   EXPECT_REFUSED(Book("--section standard:hard:4 --manifest " + Path("v1.json") + " --exclude " +
                       Path("v1.json") + " --force -o " + Path("x.pdf")),
                  "overwrite", "is an excluded manifest");
@@ -278,7 +284,9 @@ TEST_F(WholeBook, BadInputIsRefusedBeforeAnyWork) {
   }
   EXPECT_FALSE(fs::exists(Path("x.pdf")));
   // A valid ISBN-10 ending in X is taken.
-  EXPECT_EQ(Book("--isbn 0-8044-2957-X --front-matter copyright --pages 1 -o " + Path("x.pdf")).status, 0);
+  EXPECT_EQ(
+      Book("--isbn 0-8044-2957-X --front-matter copyright --pages 1 -o " + Path("x.pdf")).status,
+      0);
 }
 
 }  // namespace

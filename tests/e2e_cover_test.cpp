@@ -55,7 +55,7 @@ TEST_F(Cover, EveryTrimPageCountAndStockGivesAPrintableCover) {
   };
   struct Count {
     int pages;
-    std::string args;                // a book of exactly that many pages
+    std::string args;                    // a book of exactly that many pages
     std::string on_5x8 = std::string();  // where the classic design does not fit 5 x 8 in
   };
   const std::vector<Trim> trims = {{"5x8", 5, 8}, {"6x9", 6, 9}, {"8.5x11", 8.5, 11}};
@@ -81,8 +81,8 @@ TEST_F(Cover, EveryTrimPageCountAndStockGivesAPrintableCover) {
         EXPECT_EQ(Shell("qpdf --check " + cover).status, 0);
         const std::string info = Shell("pdfinfo -box " + cover).out;
         ASSERT_NE(info.find("Pages:           1"), std::string::npos) << info;
-        ASSERT_NE(Shell("pdfinfo " + Path("book.pdf")).out.find(
-                      "Pages:           " + std::to_string(pages)),
+        ASSERT_NE(Shell("pdfinfo " + Path("book.pdf"))
+                      .out.find("Pages:           " + std::to_string(pages)),
                   std::string::npos);
         // The size: bleed, back, spine, front, bleed; the trim inside the bleed.
         const double spine = pages * per_page;
@@ -113,7 +113,8 @@ TEST_F(Cover, EveryTrimPageCountAndStockGivesAPrintableCover) {
           const bool ground = d.left <= 0.01 && d.top <= 0.01 && d.right >= width * 72 - 0.01;
           const bool meets = d.left < barcode_right && d.right > barcode_left &&
                              d.top < barcode_bottom && d.bottom > barcode_top;
-          EXPECT_FALSE(meets && !ground) << d.left << " " << d.top << " " << d.right << " " << d.bottom;
+          EXPECT_FALSE(meets && !ground)
+              << d.left << " " << d.top << " " << d.right << " " << d.bottom;
         }
         // Every word in its safe area; words on the spine only from 79 pages.
         const double spine_left = (0.125 + trim.width) * 72, spine_right = spine_left + spine * 72;
@@ -154,8 +155,10 @@ TEST_F(Cover, EveryTrimPageCountAndStockGivesAPrintableCover) {
 }
 
 TEST_F(Cover, GuidesAndRefusals) {
-  Result r = Book("--print-ready --paper 6x9 --pages 100 --cover-guides --cover-theme paper "
-                  "--cover " + Path("guides.pdf") + " -o " + Path("book.pdf"));
+  Result r = Book(
+      "--print-ready --paper 6x9 --pages 100 --cover-guides --cover-theme paper "
+      "--cover " +
+      Path("guides.pdf") + " -o " + Path("book.pdf"));
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(Shell("pdfinfo " + Path("guides.pdf")).out.find("not for printing"), std::string::npos);
   EXPECT_NE(Shell("pdftotext " + Path("guides.pdf") + " -").out.find("BARCODE AREA"),
@@ -169,7 +172,8 @@ TEST_F(Cover, GuidesAndRefusals) {
   const std::vector<Bad> bad = {
       {"--cover " + Path("c.pdf"), "a cover is a print file: --cover needs --print-ready"},
       {"--print-ready --cover " + Path("b.pdf"), "the cover cannot have the book's name"},
-      {"--print-ready --paper-stock glossy --cover " + Path("c.pdf"), "unknown paper stock \"glossy\""},
+      {"--print-ready --paper-stock glossy --cover " + Path("c.pdf"),
+       "unknown paper stock \"glossy\""},
       {"--print-ready --spine-width 3 --cover " + Path("c.pdf"), "spine width must be from 0 to 2"},
       {"--print-ready --cover-theme neon --cover " + Path("c.pdf"),
        "unknown cover theme \"neon\"; use midnight, sunrise, forest, paper, ocean"},

@@ -496,9 +496,17 @@ TEST(Paper, PlacementsMarginsAndRefusals) {
   EXPECT_TRUE(IsClassicBook(o));
   EXPECT_TRUE(PlacementOf(o, 1).Identity()) << "the classic book is the design itself";
   EXPECT_EQ(PaperProblem(o), "");
-  for (auto [pages, margin] :
-       {std::pair{23, 0.375}, {150, 0.375}, {151, 0.5}, {300, 0.5}, {301, 0.625}, {400, 0.625},
-        {500, 0.625}, {501, 0.75}, {700, 0.75}, {701, 0.875}, {828, 0.875}}) {
+  for (auto [pages, margin] : {std::pair{23, 0.375},
+                               {150, 0.375},
+                               {151, 0.5},
+                               {300, 0.5},
+                               {301, 0.625},
+                               {400, 0.625},
+                               {500, 0.625},
+                               {501, 0.75},
+                               {700, 0.75},
+                               {701, 0.875},
+                               {828, 0.875}}) {
     EXPECT_EQ(InsideMargin(pages), margin) << pages;
   }
   o.layout.print_ready = true;
@@ -598,13 +606,15 @@ TEST(Plan, WholeBooksKeepOpenersRightHandAndAnswersWithTheirSections) {
     FrontMatter front;
     bool print_ready;
   };
-  for (const Case& c : {Case{{true, true, true, true, true}, true}, Case{{true, false, false, true, true}, false},
-                        Case{{false, false, true, false, true}, true}, Case{{}, true}}) {
+  for (const Case& c :
+       {Case{{true, true, true, true, true}, true}, Case{{true, false, false, true, true}, false},
+        Case{{false, false, true, false, true}, true}, Case{{}, true}}) {
     BookOptions o;
     o.layout.paper = {6, 9};
     o.layout.print_ready = c.print_ready;
     o.front = c.front;
-    o.sections = {section(standard, 1, 13, 2), section(samurai, 4, 3, 1), section(standard, 3, 5, 4)};
+    o.sections = {section(standard, 1, 13, 2), section(samurai, 4, 3, 1),
+                  section(standard, 3, 5, 4)};
     const BookPlan plan = PlanBook(o);
     SCOPED_TRACE(::testing::Message() << c.front.title << c.front.copyright << c.front.rules
                                       << c.front.contents << c.front.section_pages);
@@ -631,11 +641,14 @@ TEST(Plan, WholeBooksKeepOpenersRightHandAndAnswersWithTheirSections) {
       const PageSpec& page = plan.pages.at(static_cast<size_t>(plan.PuzzlePage(k) - 1));
       EXPECT_EQ(page.section, &s - plan.sections.data()) << k;
       EXPECT_TRUE(k >= page.first && k < page.first + page.count) << k;
-      EXPECT_EQ(page.kind, s.section.Samurai() ? PageKind::kSamuraiPuzzle : PageKind::kStandardPuzzles);
+      EXPECT_EQ(page.kind,
+                s.section.Samurai() ? PageKind::kSamuraiPuzzle : PageKind::kStandardPuzzles);
       const PageSpec& answer = plan.pages.at(static_cast<size_t>(plan.AnswerPage(k) - 1));
       EXPECT_TRUE(k >= answer.first && k < answer.first + answer.count) << k;
-      EXPECT_EQ(answer.kind, s.section.Samurai() ? PageKind::kSamuraiAnswer : PageKind::kStandardAnswers);
-      EXPECT_GT(answer.number, plan.pages.at(static_cast<size_t>(plan.PuzzlePage(plan.puzzles) - 1)).number);
+      EXPECT_EQ(answer.kind,
+                s.section.Samurai() ? PageKind::kSamuraiAnswer : PageKind::kStandardAnswers);
+      EXPECT_GT(answer.number,
+                plan.pages.at(static_cast<size_t>(plan.PuzzlePage(plan.puzzles) - 1)).number);
     }
     // Six Standard answers a page, two Samurai; each section's answers start a page.
     EXPECT_EQ(plan.sections[0].answers_per_page, 6);

@@ -113,9 +113,10 @@ void StandardGrid(const Sheet& sheet, double x, double y, double side, const std
   Block b{c, x, y, x + c / 2 - 0.5, CentredTop(y, c, size), size};
   Sheet styled = sheet;
   styled.cell_style = style;
-  styled.Grid(Classic(), b,
-              [&](int i, int j) { return std::pair<int, std::string>(size, CellText(grid, i, j)); },
-              kRules);
+  styled.Grid(
+      Classic(), b,
+      [&](int i, int j) { return std::pair<int, std::string>(size, CellText(grid, i, j)); },
+      kRules);
 }
 
 namespace {
@@ -129,8 +130,7 @@ void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number,
                SameBaseline(y, type.heading, type.link), side, type.link, pjRight);
   const std::string& puzzle = context.Puzzle(number).puzzle;
   const double grid_top = y + type.heading_band;
-  StandardGrid(sheet, x, grid_top, side, puzzle,
-               context.options.BoldGivens() ? report::fsBold : 0);
+  StandardGrid(sheet, x, grid_top, side, puzzle, context.options.BoldGivens() ? report::fsBold : 0);
   if (!candidates) return;
   // Each candidate d of an empty cell at its own place: row (d - 1) / 3, column (d - 1) % 3.
   const double c = side / 9, sub = c / 3;

@@ -1,12 +1,13 @@
 // The book design's front matter (title, copyright, contents and how-to-play pages), the
 // openers of a book's sections, and its blank pages. None carries a page number or a running
 // head; the contents name the pages the others are numbered by.
+#include "pages/templates/front_matter.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "pages/templates/book_design.h"
-#include "pages/templates/front_matter.h"
 #include "pages/templates/templates.h"
 #include "puzzle/random.h"
 
@@ -111,8 +112,8 @@ Example ExampleOf(std::string_view line) {
 std::string ContentsLine(const std::string& name, int page, int size, double width) {
   const std::string number = std::to_string(page);
   // A space stands between the dots and each end.
-  const double room = width - TextWidth(name, size) - TextWidth(number, size) -
-                      3 * TextWidth(" ", size);
+  const double room =
+      width - TextWidth(name, size) - TextWidth(number, size) - 3 * TextWidth(" ", size);
   const int dots = std::max(0, static_cast<int>(room / TextWidth(".", size)));
   return name + " " + std::string(static_cast<size_t>(dots), '.');
 }
@@ -188,8 +189,8 @@ void DrawContentsPage(const Sheet& sheet, const PageSpec& spec, TemplateContext&
   sheet.TextIn("Contents", column.left, top, column.width, 18, pjCenter);
   top += 0.75;
   const std::vector<ContentsEntry> entries = ContentsOf(context.plan);
-  const int size = std::max(kSmallest, ContentsSize(static_cast<int>(entries.size()),
-                                                    live.bottom - top));
+  const int size =
+      std::max(kSmallest, ContentsSize(static_cast<int>(entries.size()), live.bottom - top));
   for (const ContentsEntry& entry : entries) {
     sheet.TextIn(ContentsLine(entry.name, entry.page, size, column.width), column.left, top,
                  column.width, size, pjLeft);
@@ -229,9 +230,9 @@ std::string FirstStep(const Example& e) {
       }
       if (left != 1) continue;
       return "A first step: look at the empty cell in row " + std::to_string(row + 1) +
-             ", column " + std::to_string(col + 1) +
-             " of the example. Every digit but " + std::to_string(digit) +
-             " already stands in its row, its column or its box, so " + std::to_string(digit) +
+             ", column " + std::to_string(col + 1) + " of the example. Every digit but " +
+             std::to_string(digit) + " already stands in its row, its column or its box, so " +
+             std::to_string(digit) +
              " goes there. Each digit you place gives the next cells fewer choices.";
     }
   }
@@ -244,8 +245,7 @@ template <class Draw>
 double SideBySide(const Sheet& sheet, const Column& column, double top, double bottom,
                   double most_side, Draw&& draw) {
   constexpr double kGap = 0.3, kCaption = 0.22;
-  const double side =
-      std::min({(column.width - kGap) / 2, bottom - top - kCaption, most_side});
+  const double side = std::min({(column.width - kGap) / 2, bottom - top - kCaption, most_side});
   const double left = column.left + (column.width - 2 * side - kGap) / 2;
   for (int k = 0; k < 2; ++k) {
     const double x = left + k * (side + kGap);
@@ -320,10 +320,9 @@ void DrawSectionOpener(const Sheet& sheet, const PageSpec& spec, TemplateContext
   sheet.TextIn("Level: " + caption.substr(0, caption.size() - 7), column.left, top, column.width,
                14, pjCenter);
   top += LineHeight(14) + 0.1;
-  const std::string range = s.section.count == 1
-                                ? "Puzzle " + std::to_string(s.first)
-                                : "Puzzles " + std::to_string(s.first) + " to " +
-                                      std::to_string(s.Last());
+  const std::string range = s.section.count == 1 ? "Puzzle " + std::to_string(s.first)
+                                                 : "Puzzles " + std::to_string(s.first) + " to " +
+                                                       std::to_string(s.Last());
   sheet.TextIn(range, column.left, top, column.width, 12, pjCenter);
 }
 
@@ -352,15 +351,14 @@ std::string FrontMatterProblem(const BookOptions& options, const BookPlan& plan,
       }
     }
   }
-  if (front.copyright && FitPoints(CopyrightLine(words, options.publication.year), width,
-                                   kSmallest) == 0) {
+  if (front.copyright &&
+      FitPoints(CopyrightLine(words, options.publication.year), width, kSmallest) == 0) {
     return "the copyright holder's name is too long for the copyright page";
   }
   if (front.title) {
-    for (auto [what, text] : {std::pair{"subtitle", &words.subtitle},
-                              std::pair{"publisher", &words.publisher}}) {
-      if (FitPoints(*text, width, kSmallest) == 0 &&
-          Wrap(*text, kSmallest, width).size() > 2) {
+    for (auto [what, text] :
+         {std::pair{"subtitle", &words.subtitle}, std::pair{"publisher", &words.publisher}}) {
+      if (FitPoints(*text, width, kSmallest) == 0 && Wrap(*text, kSmallest, width).size() > 2) {
         return std::string("the ") + what + " is too long for the title page";
       }
     }

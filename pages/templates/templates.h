@@ -26,7 +26,9 @@ struct TemplateContext {
   int layout_pages;  // the page count the margins are worked out for
   // The book design's puzzles, puzzle k at k - 1.
   const std::vector<PickedPuzzle>& picked;
-  const PickedPuzzle& Puzzle(int number) const { return picked.at(static_cast<size_t>(number - 1)); }
+  const PickedPuzzle& Puzzle(int number) const {
+    return picked.at(static_cast<size_t>(number - 1));
+  }
 };
 
 // "Sudoku #7".
