@@ -41,25 +41,8 @@ double Descent(int font, double points) { return -Font(font).descent / 1000.0 * 
 
 // `text` in lines of at most `width` at `points`.
 std::vector<std::string> Wrap(const std::string& text, int font, double points, double width) {
-  std::vector<std::string> lines;
-  std::string line;
-  size_t at = 0;
-  while (at <= text.size()) {
-    size_t end = text.find(' ', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string word = text.substr(at, end - at);
-    at = end + 1;
-    if (word.empty()) continue;
-    const std::string longer = line.empty() ? word : line + " " + word;
-    if (!line.empty() && Width(longer, font, points) > width) {
-      lines.push_back(line);
-      line = word;
-    } else {
-      line = longer;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+  return WrapText(text, width,
+                  [font, points](std::string_view line) { return Width(line, font, points); });
 }
 
 struct Lines {

@@ -72,6 +72,29 @@ int FitPoints(std::string_view text, double room, int largest) {
   return 0;
 }
 
+std::vector<std::string> WrapText(const std::string& text, double width,
+                                  const std::function<double(std::string_view)>& measure) {
+  std::vector<std::string> lines;
+  std::string line;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(at, end - at);
+    at = end + 1;
+    if (word.empty()) continue;
+    const std::string longer = line.empty() ? word : line + " " + word;
+    if (!line.empty() && measure(longer) > width + 1e-9) {
+      lines.push_back(line);
+      line = word;
+    } else {
+      line = longer;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
 std::string IsbnProblem(std::string_view isbn) {
   std::string digits;
   for (size_t i = 0; i < isbn.size(); ++i) {

@@ -2,9 +2,11 @@
 // fonts' encoding and at a size that fits their place.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pages/options.h"
 
@@ -38,6 +40,11 @@ double TextWidth(std::string_view text, int points);
 // The largest size from `largest` down to 7 pt at which `text` fits `room` inches; 0 when it
 // does not fit at 7 pt.
 int FitPoints(std::string_view text, double room, int largest);
+
+// `text` broken at its spaces into lines at most `width` wide by `measure` (the width of a
+// line); a word wider than a line has a line of its own.
+std::vector<std::string> WrapText(const std::string& text, double width,
+                                  const std::function<double(std::string_view)>& measure);
 
 // Why `isbn` is not an ISBN (10 or 13 digits, an ISBN-10 ending in X allowed, hyphens and
 // spaces between them, and a valid check digit), or "".

@@ -32,28 +32,9 @@ LiveArea Live(const TemplateContext& context, const PageSpec& spec) {
   return LiveAreaOf(context.options, spec.number, context.layout_pages);
 }
 
-// `text` broken into lines of at most `width` inches at `size`; a word wider than a line has a
-// line of its own.
+// `text` in lines of at most `width` inches at `size`.
 std::vector<std::string> Wrap(const std::string& text, int size, double width) {
-  std::vector<std::string> lines;
-  std::string line;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find(' ', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string word = text.substr(at, end - at);
-    at = end + 1;
-    if (word.empty()) continue;
-    const std::string longer = line.empty() ? word : line + " " + word;
-    if (!line.empty() && TextWidth(longer, size) > width + 1e-9) {
-      lines.push_back(line);
-      line = word;
-    } else {
-      line = longer;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+  return WrapText(text, width, [size](std::string_view line) { return TextWidth(line, size); });
 }
 
 // Lines of `text` at the largest size from `largest` down to `smallest` at which it takes at
