@@ -154,6 +154,41 @@ TEST_F(Cover, EveryTrimPageCountAndStockGivesAPrintableCover) {
   }
 }
 
+TEST_F(Cover, ThePrintSummaryIsWhatTheFilesHold) {
+  const std::string book = Path("book.pdf"), manifest = Path("book.json");
+  Result r = Book(
+      "--print-ready --paper 6x9 --pages 30 --per-page 2 --front-matter all "
+      "--cover " +
+      Path("cover.pdf") + " --manifest " + manifest + " -o " + book);
+  ASSERT_EQ(r.status, 0) << r.out;
+  // The thinnest line and the smallest text the summary names are the PDF's own.
+  const std::string qdf = Shell("qpdf --qdf " + book + " - | tr -d '\r'").out;
+  double thinnest = 1e9, smallest = 1e9;
+  const std::regex width(R"(([\d.]+) w\b)"), size(R"(/F\d+ ([\d.]+) Tf)");
+  for (std::sregex_iterator it(qdf.begin(), qdf.end(), width), e; it != e; ++it) {
+    thinnest = std::min(thinnest, std::stod((*it)[1]));
+  }
+  for (std::sregex_iterator it(qdf.begin(), qdf.end(), size), e; it != e; ++it) {
+    smallest = std::min(smallest, std::stod((*it)[1]));
+  }
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(
+      r.out, m, std::regex(R"(thinnest line ([\d.]+) pt, smallest text ([\d.]+) pt)")))
+      << r.out;
+  EXPECT_NEAR(std::stod(m[1]), thinnest, 0.006);
+  EXPECT_EQ(std::stod(m[2]), smallest);
+  ASSERT_TRUE(std::regex_search(r.out, m, std::regex(R"(trim 6 x 9 in, (\d+) pages)"))) << r.out;
+  EXPECT_NE(Shell("pdfinfo " + book).out.find("Pages:           " + std::string(m[1])),
+            std::string::npos);
+  EXPECT_NE(r.out.find("fonts LiberationSans, embedded"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("colour spaces DeviceGray\n"), std::string::npos) << r.out;
+  // The manifest holds the same summary.
+  const std::string json = FileBytes(manifest);
+  EXPECT_NE(json.find("\"print_summary\""), std::string::npos);
+  EXPECT_NE(json.find("\"pages\": " + std::string(m[1])), std::string::npos);
+  EXPECT_NE(json.find("\"barcode_clear\": true"), std::string::npos);
+}
+
 TEST_F(Cover, GuidesAndRefusals) {
   Result r = Book(
       "--print-ready --paper 6x9 --pages 100 --cover-guides --cover-theme paper "
