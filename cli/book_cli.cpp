@@ -383,6 +383,12 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
   if (!cover.file.empty() && !book.layout.print_ready) {
     return fail("a cover is a print file: --cover needs --print-ready");
   }
+  if (cover.file.empty()) {
+    for (const char* name : {"--paper-stock", "--spine-width", "--blurb", "--cover-theme",
+                             "--cover-guides"}) {
+      if (app.count(name) > 0) return fail(std::string(name) + " needs --cover");
+    }
+  }
   if (!request.exclude.empty()) {
     std::string problem;
     book.excluded = pages::ReadExcluded(request.exclude, problem);

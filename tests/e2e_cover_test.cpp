@@ -207,6 +207,7 @@ TEST_F(Cover, GuidesAndRefusals) {
   const std::vector<Bad> bad = {
       {"--cover " + Path("c.pdf"), "a cover is a print file: --cover needs --print-ready"},
       {"--print-ready --cover " + Path("b.pdf"), "the cover cannot have the book's name"},
+      {"--print-ready --blurb Hello", "--blurb needs --cover"},
       {"--print-ready --paper-stock glossy --cover " + Path("c.pdf"),
        "unknown paper stock \"glossy\""},
       {"--print-ready --spine-width 3 --cover " + Path("c.pdf"), "spine width must be from 0 to 2"},
