@@ -14,6 +14,7 @@
 
 #include "banks/builtin_banks.h"
 #include "pages/book.h"
+#include "pages/cover.h"
 #include "pages/locations.h"
 #include "puzzle/canonical.h"
 #include "puzzle/random.h"
@@ -685,6 +686,43 @@ TEST(Threads, BooksMadeOnTwoThreadsAtOnceAreTheBooksMadeAlone) {
   EXPECT_TRUE(together_standard == alone_standard);
   EXPECT_TRUE(together_samurai == alone_samurai);
   fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace quorvel::pages
+
+namespace quorvel::pages {
+namespace {
+
+TEST(Cover, EveryThemeReadsWellAndTheSpineFollowsTheStock) {
+  ASSERT_GE(CoverThemes().size(), 4u);
+  for (const CoverTheme& t : CoverThemes()) {
+    SCOPED_TRACE(t.name);
+    const report::Cmyk on_ground =
+        t.white_on_ground ? report::Cmyk::White() : report::Cmyk::Black();
+    const report::Cmyk on_accent =
+        t.white_on_accent ? report::Cmyk::White() : report::Cmyk::Black();
+    EXPECT_GE(Contrast(on_ground, t.ground), 4.5);
+    EXPECT_GE(Contrast(on_accent, t.accent), 4.5);
+  }
+  EXPECT_NEAR(Contrast(report::Cmyk::Black(), report::Cmyk::White()), 21, 1e-9);
+  BookOptions book;
+  book.layout.paper = {6, 9};
+  CoverOptions cover;
+  for (auto [stock, per_page] : {std::pair{PaperStock::kWhite, 0.002252},
+                                 {PaperStock::kCream, 0.0025},
+                                 {PaperStock::kColor, 0.002347}}) {
+    cover.stock = stock;
+    const CoverGeometry g = CoverGeometryOf(book, cover, 300);
+    EXPECT_NEAR(g.spine, 300 * per_page, 1e-12);
+    EXPECT_NEAR(g.Width(), 0.25 + 12 + 300 * per_page, 1e-12);
+    EXPECT_NEAR(g.Height(), 9.25, 1e-12);
+    // The barcode area: 2 x 1.2 in, 0.25 in above the foot of the trim, 0.25 in left of the spine.
+    EXPECT_NEAR(g.Barcode().Right(), g.Spine().left - 0.25, 1e-12);
+    EXPECT_NEAR(g.Barcode().Bottom(), g.Trim().Bottom() - 0.25, 1e-12);
+  }
+  cover.spine_width = 0.4;
+  EXPECT_EQ(CoverGeometryOf(book, cover, 300).spine, 0.4);
 }
 
 }  // namespace
