@@ -752,7 +752,7 @@ void TForm1::StartRun(bool samurai) {
                                   [book, cover](const pages::BookMaker& made) {
                                     return pages::MakeCover(book, cover, pages::CoverBookOf(made));
                                   },
-                                  true});
+                                  true, nullptr});
   }
   // Only a replacement the user agreed to: a file that appears meanwhile is left alone.
   maker_->Renderer().ReplaceExisting = existed;

@@ -384,8 +384,8 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
     return fail("a cover is a print file: --cover needs --print-ready");
   }
   if (cover.file.empty()) {
-    for (const char* name : {"--paper-stock", "--spine-width", "--blurb", "--cover-theme",
-                             "--cover-guides"}) {
+    for (const char* name :
+         {"--paper-stock", "--spine-width", "--blurb", "--cover-theme", "--cover-guides"}) {
       if (app.count(name) > 0) return fail(std::string(name) + " needs --cover");
     }
   }
@@ -498,23 +498,28 @@ int Main(int argc, const char* const* argv, std::ostream& err) {
                                     cover_facts = facts;
                                     return cover;
                                   },
-                                  true});
+                                  true, nullptr});
     }
     auto summarize = [&](const pages::BookMaker& made) {
       summary = pages::SummaryOf(made.Renderer().Written(), cover_facts,
                                  request.cover.file.empty() ? nullptr : &request.cover);
     };
     if (!request.manifest.empty()) {
+      // The puzzles are written out meanwhile; the summary joins them once the book is written.
       maker.companions.push_back(
-          {request.manifest, [&request, &summary, summarize](const pages::BookMaker& made) {
-             if (request.book.layout.print_ready) summarize(made);
-             return pages::ManifestText(request, made, summary ? &*summary : nullptr);
+          {request.manifest,
+           [&request](const pages::BookMaker& made) { return pages::ManifestText(request, made); },
+           true,
+           [&request, &summary, summarize](std::string text, const pages::BookMaker& made) {
+             if (!request.book.layout.print_ready) return text;
+             summarize(made);
+             return pages::WithSummary(std::move(text), *summary);
            }});
     }
     if (!options->save_plan.empty()) {
       const std::string plan = pages::PlanFileText(request, options->save_plan);
       maker.companions.push_back(
-          {options->save_plan, [plan](const pages::BookMaker&) { return plan; }});
+          {options->save_plan, [plan](const pages::BookMaker&) { return plan; }, false, nullptr});
     }
     std::optional<TerminalProgress> progress;
     if (on_terminal) {

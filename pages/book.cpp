@@ -433,7 +433,8 @@ void BookMaker::ClosingSteps(const std::string& pdf_file, int second_position) {
     for (size_t i = 0; i < companions.size(); ++i) {
       written.push_back(std::make_unique<report::AtomicFileStream>(companions[i].path,
                                                                    render_pdf_.ReplaceExisting));
-      const std::string text = early[i].valid() ? early[i].get() : companions[i].text(*this);
+      std::string text = early[i].valid() ? early[i].get() : companions[i].text(*this);
+      if (companions[i].finish) text = companions[i].finish(std::move(text), *this);
       written.back()->Write(text.data(), text.size());
     }
   };

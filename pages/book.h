@@ -85,6 +85,8 @@ class BookMaker {
     // Made on a thread of its own while the book is executed and written, from the plan and
     // the puzzles alone (a cover): the book does not wait for it.
     bool early = false;
+    // When set, an early text is finished here once the PDF is written (what it holds added).
+    std::function<std::string(std::string text, const BookMaker&)> finish;
   };
   std::vector<CompanionFile> companions;
   // Called with the finished document just before it is executed; lets tests inspect it.

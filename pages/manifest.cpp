@@ -2,6 +2,7 @@
 
 #include <toml++/toml.h>
 
+#include <cctype>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -27,6 +28,43 @@ std::pair<std::string, std::string> GridStrings(const std::string& grid) {
     solution.push_back(empty ? static_cast<char>('1' + (c - 'A')) : c);
   }
   return {puzzle, solution};
+}
+
+}  // namespace
+
+namespace {
+
+json SummaryJson(const PrintSummary& summary) {
+  const report::TRenderPDF::Measured& i = summary.interior;
+  json rules = json::array();
+  for (const PrintSummary::Rule& r : summary.rules)
+    rules.push_back({{"rule", r.rule}, {"met", r.met}});
+  json colour = json::array();
+  if (i.grey) colour.push_back("DeviceGray");
+  if (i.rgb) colour.push_back("DeviceRGB");
+  json printed = {{"trim", {i.width, i.height}},
+                  {"pages", i.pages},
+                  {"binding_clearance", i.binding_clearance},
+                  {"inside_margin", summary.inside_margin},
+                  {"thinnest_line", i.thinnest_line},
+                  {"smallest_text", i.smallest_text},
+                  {"fonts", i.fonts},
+                  {"fonts_embedded", i.fonts_embedded},
+                  {"colour_spaces", colour},
+                  {"rules", rules}};
+  if (summary.cover) {
+    const CoverFacts& c = *summary.cover;
+    printed["cover"] = {{"size", {c.width, c.height}},
+                        {"spine", c.spine},
+                        {"stock", summary.stock},
+                        {"spine_text", c.spine_text},
+                        {"barcode_clear", c.barcode_clear},
+                        {"text_safe", c.text_safe},
+                        {"thinnest_line", c.thinnest_line},
+                        {"smallest_text", c.smallest_text},
+                        {"colour_spaces", json::array({"DeviceCMYK"})}};
+  }
+  return printed;
 }
 
 }  // namespace
@@ -94,38 +132,7 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
                    {"pages", plan.TotalPages()},
                    {"sections", sections},
                    {"puzzles", puzzles}};
-  if (summary) {
-    const report::TRenderPDF::Measured& i = summary->interior;
-    json rules = json::array();
-    for (const PrintSummary::Rule& r : summary->rules)
-      rules.push_back({{"rule", r.rule}, {"met", r.met}});
-    json colour = json::array();
-    if (i.grey) colour.push_back("DeviceGray");
-    if (i.rgb) colour.push_back("DeviceRGB");
-    json printed = {{"trim", {i.width, i.height}},
-                    {"pages", i.pages},
-                    {"binding_clearance", i.binding_clearance},
-                    {"inside_margin", summary->inside_margin},
-                    {"thinnest_line", i.thinnest_line},
-                    {"smallest_text", i.smallest_text},
-                    {"fonts", i.fonts},
-                    {"fonts_embedded", i.fonts_embedded},
-                    {"colour_spaces", colour},
-                    {"rules", rules}};
-    if (summary->cover) {
-      const CoverFacts& c = *summary->cover;
-      printed["cover"] = {{"size", {c.width, c.height}},
-                          {"spine", c.spine},
-                          {"stock", summary->stock},
-                          {"spine_text", c.spine_text},
-                          {"barcode_clear", c.barcode_clear},
-                          {"text_safe", c.text_safe},
-                          {"thinnest_line", c.thinnest_line},
-                          {"smallest_text", c.smallest_text},
-                          {"colour_spaces", json::array({"DeviceCMYK"})}};
-    }
-    manifest["print_summary"] = std::move(printed);
-  }
+  if (summary) manifest["print_summary"] = SummaryJson(*summary);
   return manifest.dump(1) + "\n";
 }
 
@@ -246,6 +253,15 @@ ManifestForms ReadForms(const std::string& file) {
 }
 
 }  // namespace
+
+std::string WithSummary(std::string manifest, const PrintSummary& summary) {
+  // The manifest is one object: the summary becomes its last member.
+  size_t end = manifest.rfind('}');
+  if (end == std::string::npos) return manifest;
+  while (end > 0 && std::isspace(static_cast<unsigned char>(manifest[end - 1]))) --end;
+  manifest.insert(end, ",\n \"print_summary\": " + SummaryJson(summary).dump(1));
+  return manifest;
+}
 
 std::shared_ptr<const ExcludedPuzzles> ReadExcluded(const std::vector<std::string>& files,
                                                     std::string& problem) {

@@ -18,6 +18,9 @@ namespace quorvel::pages {
 std::string ManifestText(const BookRequest& request, const BookMaker& maker,
                          const PrintSummary* summary = nullptr);
 
+// `manifest` (as ManifestText made it) with the print summary added.
+std::string WithSummary(std::string manifest, const PrintSummary& summary);
+
 // The canonical forms of every puzzle (and every Samurai grid) in the manifests `files`, or
 // nothing, with one line naming the file that is not a manifest of this program and why.
 std::shared_ptr<const ExcludedPuzzles> ReadExcluded(const std::vector<std::string>& files,
