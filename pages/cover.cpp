@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "pages/words.h"
+#include "puzzle/canonical.h"
 #include "report/embedded_font.h"
 
 namespace quorvel::pages {
@@ -163,12 +164,8 @@ double Lightness(const Cmyk& c) {
 // A puzzle of the book as the book prints it: 81 characters, "0" an empty cell.
 std::string PuzzleOf(const PickedPuzzle& p) {
   if (p.kind != puzzle::PuzzleKind::kSamurai) return p.puzzle;
-  // The centre grid of a Samurai puzzle: digits its givens, letters its empty cells.
-  std::string grid = p.grids[0];
-  for (char& c : grid) {
-    if (c >= 'A' && c <= 'I') c = '0';
-  }
-  return grid;
+  // The centre grid of a Samurai puzzle.
+  return puzzle::SplitLine(p.grids[0]).puzzle;
 }
 
 // A grid on a white square: thin cell rules, heavy box rules, the givens in black.

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "pages/plan_file.h"
+#include "puzzle/canonical.h"
 #include "quorvel/version.h"
 
 namespace quorvel::pages {
@@ -17,18 +18,6 @@ namespace {
 using nlohmann::json;
 
 constexpr int kManifestFormat = 1;
-
-// A Samurai grid as the store keeps it (digits the givens, letters the empty cells with their
-// solution digits) as a puzzle and a solution string.
-std::pair<std::string, std::string> GridStrings(const std::string& grid) {
-  std::string puzzle, solution;
-  for (char c : grid) {
-    const bool empty = c >= 'A' && c <= 'I';
-    puzzle.push_back(empty ? '0' : c);
-    solution.push_back(empty ? static_cast<char>('1' + (c - 'A')) : c);
-  }
-  return {puzzle, solution};
-}
 
 }  // namespace
 
@@ -113,8 +102,9 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
     if (p.kind == puzzle::PuzzleKind::kSamurai) {
       json grids = json::array();
       for (size_t g = 0; g < p.grids.size(); ++g) {
-        auto [puzzle, solution] = GridStrings(p.grids[g]);
-        grids.push_back({{"puzzle", puzzle}, {"solution", solution}, {"canonical", form(g)}});
+        const puzzle::LineStrings grid = puzzle::SplitLine(p.grids[g]);
+        grids.push_back(
+            {{"puzzle", grid.puzzle}, {"solution", grid.solution}, {"canonical", form(g)}});
       }
       entry["grids"] = std::move(grids);
     } else {

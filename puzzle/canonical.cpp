@@ -110,6 +110,16 @@ std::string CanonicalForm(std::string_view line) {
   return best_line;
 }
 
+LineStrings SplitLine(std::string_view line) {
+  LineStrings s;
+  for (char c : line) {
+    const bool empty = c >= 'A' && c <= 'I';
+    s.puzzle.push_back(empty ? '0' : c);
+    s.solution.push_back(empty ? static_cast<char>('1' + (c - 'A')) : c);
+  }
+  return s;
+}
+
 std::string CanonicalForm(std::string_view puzzle, std::string_view solution) {
   if (puzzle.size() != 81 || solution.size() != 81) {
     throw std::invalid_argument("a puzzle and its solution have 81 digits each");

@@ -15,6 +15,13 @@ namespace quorvel::puzzle {
 // std::invalid_argument for a line that is not 81 such characters.
 std::string CanonicalForm(std::string_view bank_line);
 
+// A bank line (or a Samurai store's grid: digits the givens, letters the empty cells with their
+// solution digits) as a puzzle string ("0" for an empty cell) and its solution string.
+struct LineStrings {
+  std::string puzzle, solution;
+};
+LineStrings SplitLine(std::string_view line);
+
 // The same for a puzzle string ("0" for an empty cell) and its solution string.
 std::string CanonicalForm(std::string_view puzzle, std::string_view solution);
 

@@ -9,6 +9,7 @@
 
 #include "pages/templates/book_design.h"
 #include "pages/templates/templates.h"
+#include "puzzle/canonical.h"
 #include "puzzle/random.h"
 
 namespace quorvel::pages {
@@ -73,20 +74,8 @@ double Paragraph(const Sheet& sheet, const Column& column, const std::string& te
   return top + LineHeight(size) / 2;
 }
 
-// A puzzle and its solution from a bank line (digits the givens, letters the empty cells with
-// their solution digits).
-struct Example {
-  std::string puzzle, solution;
-};
-Example ExampleOf(std::string_view line) {
-  Example e;
-  for (char c : line) {
-    const bool empty = c >= 'A' && c <= 'I';
-    e.puzzle.push_back(empty ? '0' : c);
-    e.solution.push_back(empty ? static_cast<char>('1' + (c - 'A')) : c);
-  }
-  return e;
-}
+// An example puzzle and its solution.
+using Example = puzzle::LineStrings;
 
 }  // namespace
 
@@ -253,7 +242,7 @@ void DrawRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& co
                   "there is no need to guess. The answers are at the back of the book; under each "
                   "puzzle's number is the page of its answer.",
                   kRulesSize, top);
-  const Example e = ExampleOf(context.supply.Banks().Bank(0).front());
+  const Example e = puzzle::SplitLine(context.supply.Banks().Bank(0).front());
   const std::string step = FirstStep(e);
   const double step_height =
       static_cast<double>(Wrap(step, kRulesSize, column.width).size() + 1) * LineHeight(kRulesSize);
