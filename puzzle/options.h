@@ -6,7 +6,8 @@
 
 namespace quorvel::puzzle {
 
-enum class PuzzleKind { kStandard, kSamurai };
+// Standard and Samurai, then the variants: X-Sudoku, Jigsaw, and the 4 x 4 and 6 x 6 grids.
+enum class PuzzleKind { kStandard, kSamurai, kX, kJigsaw, kFour, kSix };
 
 struct PuzzleOptions {
   PuzzleKind kind = PuzzleKind::kStandard;

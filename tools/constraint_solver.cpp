@@ -91,10 +91,7 @@ void ConstraintSolver::Search(State& s, int limit, int& found, std::string* solu
     if (count < fewest) fewest = count, best = cell;
   }
   if (best < 0) {
-    if (found++ == 0 && solution) {
-      solution->clear();
-      for (uint8_t d : s.digit) solution->push_back(static_cast<char>('0' + d));
-    }
+    if (found++ == 0 && solution) *solution = Digits(s);
     return;
   }
   for (uint16_t c = s.candidates[static_cast<size_t>(best)]; c != 0 && found < limit;
@@ -102,6 +99,44 @@ void ConstraintSolver::Search(State& s, int limit, int& found, std::string* solu
     State next = s;
     if (Assign(next, best, std::countr_zero(c) + 1)) Search(next, limit, found, solution);
   }
+}
+
+std::string ConstraintSolver::Digits(const State& s) {
+  std::string out;
+  for (uint8_t d : s.digit) out.push_back(static_cast<char>('0' + d));
+  return out;
+}
+
+bool ConstraintSolver::Fill(State& s, std::mt19937_64& rng, long& nodes) const {
+  if (--nodes < 0 || !HiddenSingles(s)) return false;
+  int best = -1, fewest = 99;
+  for (int cell = 0; cell < cells_; ++cell) {
+    if (s.digit[static_cast<size_t>(cell)] != 0) continue;
+    const int count = std::popcount(s.candidates[static_cast<size_t>(cell)]);
+    if (count < fewest) fewest = count, best = cell;
+  }
+  if (best < 0) return true;
+  std::vector<int> digits;
+  for (uint16_t c = s.candidates[static_cast<size_t>(best)]; c; c = static_cast<uint16_t>(c & (c - 1))) {
+    digits.push_back(std::countr_zero(c) + 1);
+  }
+  std::shuffle(digits.begin(), digits.end(), rng);
+  for (int d : digits) {
+    State next = s;
+    if (Assign(next, best, d) && Fill(next, rng, nodes)) {
+      s = std::move(next);
+      return true;
+    }
+    if (nodes < 0) return false;
+  }
+  return false;
+}
+
+std::string ConstraintSolver::RandomSolution(std::mt19937_64& rng, long node_limit) const {
+  State s{std::vector<uint16_t>(static_cast<size_t>(cells_), all_),
+          std::vector<uint8_t>(static_cast<size_t>(cells_), 0)};
+  long nodes = node_limit;
+  return Fill(s, rng, nodes) ? Digits(s) : std::string();
 }
 
 int ConstraintSolver::CountSolutions(std::string_view puzzle, int limit,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,10 @@ class ConstraintSolver {
   // is not n x n such characters, or whose givens break a house, has none.
   int CountSolutions(std::string_view puzzle, int limit, std::string* solution = nullptr) const;
 
+  // A complete grid drawn from `rng`: a search that tries the digits in random order, given up
+  // (an empty string) after `node_limit` steps or when the geometry has no solution.
+  std::string RandomSolution(std::mt19937_64& rng, long node_limit = 20000) const;
+
   int Size() const { return n_; }
 
  private:
@@ -30,6 +35,8 @@ class ConstraintSolver {
   bool Eliminate(State& s, int cell, uint16_t bit) const;
   bool HiddenSingles(State& s) const;
   void Search(State& s, int limit, int& found, std::string* solution) const;
+  bool Fill(State& s, std::mt19937_64& rng, long& nodes) const;
+  static std::string Digits(const State& s);
 
   int n_, cells_;
   uint16_t all_;

@@ -88,9 +88,23 @@ std::optional<std::string> Attempt(int level, uint64_t seed, uint64_t index) {
 std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs,
                                    const std::function<void(int, uint64_t)>& progress) {
   SpecFor(level);
+  return CollectLines(
+      count, jobs, true,
+      [&](uint64_t index) -> std::optional<Accepted> {
+        std::optional<std::string> line = Attempt(level, seed, index);
+        if (!line) return std::nullopt;
+        return Accepted{*line, puzzle::CanonicalForm(*line)};
+      },
+      progress);
+}
+
+std::vector<std::string> CollectLines(
+    int count, int jobs, bool distinct_patterns,
+    const std::function<std::optional<Accepted>(uint64_t index)>& attempt,
+    const std::function<void(int found, uint64_t tried)>& progress) {
   std::mutex mu;
   // Attempted indexes not yet folded: the line and its canonical form.
-  std::map<uint64_t, std::optional<std::pair<std::string, std::string>>> done;
+  std::map<uint64_t, std::optional<Accepted>> done;
   std::vector<std::string> lines;
   std::set<std::string> patterns, forms;
   uint64_t folded = 0;  // every index below this is folded into `lines`
@@ -102,10 +116,14 @@ std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs
       if (it->second) {
         // A line joins when both its given pattern and the puzzle itself are new to the bank.
         const auto& [line, form] = *it->second;
-        std::string pattern = line;
-        for (char& ch : pattern) ch = (ch >= '1' && ch <= '9') ? 'x' : '.';
-        if (!patterns.count(pattern) && forms.insert(form).second) {
-          patterns.insert(pattern);
+        std::string pattern;
+        if (distinct_patterns) {
+          pattern = line;
+          for (char& ch : pattern) ch = (ch >= '1' && ch <= '9') ? 'x' : '.';
+        }
+        if (!patterns.count(pattern) && !forms.count(form)) {
+          forms.insert(form);
+          if (distinct_patterns) patterns.insert(pattern);
           lines.push_back(line);
         }
         if (static_cast<int>(lines.size()) == count) stop = true;
@@ -117,10 +135,7 @@ std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs
   auto worker = [&] {
     while (!stop) {
       uint64_t index = next++;
-      std::optional<std::pair<std::string, std::string>> result;
-      if (std::optional<std::string> line = Attempt(level, seed, index)) {
-        result.emplace(*line, puzzle::CanonicalForm(*line));
-      }
+      std::optional<Accepted> result = attempt(index);
       std::lock_guard<std::mutex> lock(mu);
       done.emplace(index, std::move(result));
       size_t before = lines.size();

@@ -35,4 +35,15 @@ std::optional<std::string> Attempt(int level, uint64_t seed, uint64_t index);
 std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs,
                                    const std::function<void(int found, uint64_t tried)>& progress);
 
+// An accepted attempt: its bank line and the line's canonical form.
+struct Accepted {
+  std::string line, form;
+};
+// The bank builder's loop for any kind of line: attempts 0, 1, 2, ... on `jobs` threads, taken in
+// index order while their forms are new (and their given patterns, when `distinct_patterns`).
+std::vector<std::string> CollectLines(
+    int count, int jobs, bool distinct_patterns,
+    const std::function<std::optional<Accepted>(uint64_t index)>& attempt,
+    const std::function<void(int found, uint64_t tried)>& progress);
+
 }  // namespace quorvel::tools
