@@ -1,6 +1,7 @@
 // A build step: the canonical form of every line of a bank file, one a line in the same order,
 // so that the program looks a bank line's form up instead of working it out.
-// Usage: bank_forms BANK_FILE OUT_FILE
+// A line of the wrong format fails the build, naming the file and the line.
+// Usage: bank_forms --kind KIND BANK_FILE OUT_FILE (KIND standard, x, jigsaw, 4x4 or 6x6)
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -8,12 +9,17 @@
 
 #include "puzzle/banks.h"
 #include "puzzle/canonical.h"
+#include "puzzle/variant.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: bank_forms BANK_FILE OUT_FILE\n";
+  const auto kind = argc == 5 && std::string(argv[1]) == "--kind"
+                        ? quorvel::puzzle::KindFromKey(argv[2])
+                        : std::nullopt;
+  if (!kind || *kind == quorvel::puzzle::PuzzleKind::kSamurai) {
+    std::cerr << "usage: bank_forms --kind standard|x|jigsaw|4x4|6x6 BANK_FILE OUT_FILE\n";
     return 2;
   }
+  argv += 2;
   std::ifstream in(argv[1], std::ios::binary);
   if (!in) {
     std::cerr << "bank_forms: cannot read " << argv[1] << "\n";
@@ -27,7 +33,9 @@ int main(int argc, char** argv) {
   for (std::string_view line : quorvel::puzzle::BankSet::SplitLines(bank)) {
     ++number;
     try {
-      forms += quorvel::puzzle::CanonicalForm(line) + "\n";
+      forms += (quorvel::puzzle::IsVariant(*kind) ? quorvel::puzzle::VariantForm(*kind, line)
+                                                  : quorvel::puzzle::CanonicalForm(line)) +
+               "\n";
     } catch (const std::exception& e) {
       std::cerr << argv[1] << ":" << number << ": " << e.what() << "\n";
       return 1;

@@ -179,8 +179,10 @@ std::optional<CliOptions> Parse(int argc, const char* const* argv, std::ostream&
       app.add_option(
              "--section", sections,
              "A part of the book (book design), repeated for each: KIND:LEVEL:COUNT[:LAYOUT], "
-             "such as standard:easy:50:2 or samurai:expert:20; KIND standard or samurai, "
-             "COUNT puzzles, LAYOUT 1, 1c (with candidates), 2 or 4 a page")
+             "such as standard:easy:50:2, samurai:expert:20 or jigsaw:hard:30:2; KIND standard, "
+             "samurai, x (X-Sudoku), jigsaw, 4x4 or 6x6 (children's grids: 4x4 very-easy and "
+             "easy, 6x6 very-easy to hard), COUNT puzzles, LAYOUT 1, 1c (with candidates, "
+             "Standard only), 2 or 4 a page")
           ->check(non_empty)
           ->take_all();
   std::string paper = pages::PaperName(book.layout.paper);

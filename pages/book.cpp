@@ -15,7 +15,9 @@
 #include "pages/templates/book_design.h"
 #include "pages/templates/front_matter.h"
 #include "pages/templates/templates.h"
+#include "pages/request.h"
 #include "pages/words.h"
+#include "puzzle/variant.h"
 #include "report/streams.h"
 
 namespace quorvel::pages {
@@ -85,9 +87,28 @@ int CopyrightYear() {
 
 std::string BookTitle(int level) { return LevelCaption(level) + " by " + kProgramName; }
 
+int BankIndex(puzzle::PuzzleKind kind, int level) {
+  if (!puzzle::IsVariant(kind)) return puzzle::GetBankLevel(level) - 1;
+  return puzzle::BankSet::kClassicBanks +
+         puzzle::VariantBankIndex(kind, puzzle::BankOf(kind, level));
+}
+
 std::string SectionProblem(const Section& s) {
   if (s.level < 0 || s.level > 5) return "level " + std::to_string(s.level) + " is not 0..5";
   if (s.count < 1) return "a section holds 1 puzzle or more, not " + std::to_string(s.count);
+  if (puzzle::IsVariant(s.kind)) {
+    if (!puzzle::HasLevel(s.kind, s.level)) {
+      std::string levels;
+      const std::vector<int> offered = puzzle::Levels(s.kind);
+      for (size_t i = 0; i < offered.size(); ++i) {
+        levels += i == 0 ? "" : i + 1 == offered.size() ? " and " : ", ";
+        levels += LevelName(offered[i]);
+      }
+      return puzzle::KindTitle(s.kind) + " has no level " + LevelName(s.level) +
+             "; its levels are " + levels;
+    }
+    if (s.candidates) return "candidates are printed for Standard puzzles only";
+  }
   if (s.Samurai() && (s.per_page != 1 || s.candidates)) {
     return "a Samurai section has 1 puzzle a page, without candidates";
   }
@@ -106,18 +127,21 @@ namespace {
 
 // Why the banks cannot give every puzzle of the book a different bank line, or "".
 std::string UniqueProblem(const BookOptions& options, const puzzle::BankSet& banks) {
-  int needed[5] = {}, level_of[5] = {};
+  constexpr int kBanks = puzzle::BankSet::kAllBanks;
+  int needed[kBanks] = {}, level_of[kBanks] = {};
+  puzzle::PuzzleKind kind_of[kBanks] = {};
   for (const Section& part : options.Parts()) {
-    const int bank = puzzle::GetBankLevel(part.level) - 1;
+    const int bank = BankIndex(part.kind, part.level);
     needed[bank] += part.Samurai() ? 5 * part.count : part.count;
     level_of[bank] = part.level;
+    kind_of[bank] = part.kind;
   }
-  for (int bank = 0; bank < 5; ++bank) {
+  for (int bank = 0; bank < kBanks; ++bank) {
     if (needed[bank] == 0) continue;
     const int excluded = options.excluded ? options.excluded->per_bank[bank] : 0;
     const int most = static_cast<int>(banks.Bank(bank).size()) - excluded;
     if (needed[bank] <= most) continue;
-    const std::string level = LevelCaption(level_of[bank]);
+    const std::string level = SectionName(Section{kind_of[bank], level_of[bank], 1, 1, false, {}});
     if (excluded > 0) {
       return "the banks have " + std::to_string(std::max(most, 0)) + " " + level +
              " puzzles left besides the " + std::to_string(excluded) +
@@ -269,6 +293,7 @@ void BookMaker::PickPuzzles(const BookOptions& options) {
                          supply_.Puzzle(k),
                          supply_.Solution(k),
                          {},
+                         {},
                          {draws.at(static_cast<size_t>(k - 1))}});
     }
     return;
@@ -280,7 +305,7 @@ void BookMaker::PickPuzzles(const BookOptions& options) {
     const puzzle::SamuraiGrids grids = puzzle::AssembleSamurai(supply_, level);
     samurai_.Store(k, grids);
     picked_.push_back(
-        {options.puzzles.kind, options.puzzles.level, {}, {}, grids, supply_.Draws()});
+        {options.puzzles.kind, options.puzzles.level, {}, {}, {}, grids, supply_.Draws()});
   }
 }
 
@@ -297,6 +322,11 @@ void BookMaker::PickBookPuzzles(const BookOptions& options) {
       supply_.ClearDraws();
       if (part.Samurai()) {
         p.grids = puzzle::AssembleSamurai(supply_, bank_level);
+      } else if (puzzle::IsVariant(part.kind)) {
+        puzzle::VariantPuzzle v = supply_.PickVariant(part.kind, part.level);
+        p.puzzle = std::move(v.puzzle);
+        p.solution = std::move(v.solution);
+        p.layout = std::move(v.layout);
       } else {
         supply_.LevelPick(bank_level);
         p.puzzle = supply_.Grid().PuzzleString();

@@ -33,6 +33,10 @@ std::string BookTitle(int level);
 // The year of a copyright line: the year of the PDF's creation date.
 int CopyrightYear();
 
+// The bank (0..BankSet::kAllBanks - 1) the puzzles of a kind and level 0..5 are drawn from:
+// the classic banks for Standard and Samurai, a variant's own after them.
+int BankIndex(puzzle::PuzzleKind kind, int level);
+
 // Why a section cannot be made, or "".
 std::string SectionProblem(const Section& section);
 
@@ -44,8 +48,10 @@ std::string OptionsProblem(const BookOptions& options, const puzzle::BankSet& ba
 struct PickedPuzzle {
   puzzle::PuzzleKind kind = puzzle::PuzzleKind::kStandard;
   int level = 0;  // 0..5
-  // Standard: 81 characters each, "0" an empty cell of the puzzle.
+  // Standard and the variants: n x n characters each, "0" an empty cell of the puzzle.
   std::string puzzle, solution;
+  // Jigsaw: the region of each cell, 81 characters "1".."9".
+  std::string layout;
   // Samurai: the five grids as the Samurai store keeps them.
   puzzle::SamuraiGrids grids;
   // The bank lines it was made from: one, or one a Samurai grid in grid order.

@@ -10,6 +10,7 @@
 
 #include "pages/plan_file.h"
 #include "puzzle/canonical.h"
+#include "puzzle/variant.h"
 #include "quorvel/version.h"
 
 namespace quorvel::pages {
@@ -18,6 +19,12 @@ namespace {
 using nlohmann::json;
 
 constexpr int kManifestFormat = 1;
+
+// A puzzle's bank among its kind's, from 1: the classic bank level 1..5 for Standard and
+// Samurai puzzles, 1..5 for the 9 x 9 variants, 1..4 for 6 x 6 and 1..2 for 4 x 4.
+int PuzzleBank(puzzle::PuzzleKind kind, int level) {
+  return puzzle::IsVariant(kind) ? puzzle::BankOf(kind, level) + 1 : puzzle::GetBankLevel(level);
+}
 
 }  // namespace
 
@@ -91,7 +98,7 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
                   {"section", &s - plan.sections.data() + 1},
                   {"kind", KindName(p.kind)},
                   {"level", LevelName(p.level)},
-                  {"bank", puzzle::GetBankLevel(p.level)},
+                  {"bank", PuzzleBank(p.kind, p.level)},
                   {"page", plan.PuzzlePage(number)},
                   {"answer_page", plan.AnswerPage(number)}};
     // The canonical form of a scrambled puzzle is its bank line's.
@@ -108,6 +115,11 @@ std::string ManifestText(const BookRequest& request, const BookMaker& maker,
       }
       entry["grids"] = std::move(grids);
     } else {
+      if (puzzle::IsVariant(p.kind)) {
+        entry["variant"] = puzzle::KindTitle(p.kind);
+        entry["size"] = puzzle::GridSize(p.kind);
+        if (!p.layout.empty()) entry["layout"] = p.layout;
+      }
       entry["puzzle"] = p.puzzle;
       entry["solution"] = p.solution;
       entry["canonical"] = form(0);
@@ -152,8 +164,8 @@ class FormsReader : public nlohmann::json_sax<json> {
   bool number_float(number_float_t, const string_t&) override { return true; }
   bool string(string_t& v) override {
     if (depth_ == 1 && key_ == "program") program = v;
+    if (depth_ == 3 && in_puzzles_ && key_ == "kind") kind_ = v;
     if (key_ == "canonical" && (depth_ == 3 || (depth_ == 5 && in_grids_))) {
-      if (v.size() != 81) bad_puzzle = true;
       pending_.push_back(std::move(v));
     }
     return true;
@@ -161,14 +173,36 @@ class FormsReader : public nlohmann::json_sax<json> {
   bool binary(binary_t&) override { return true; }
   bool start_object(std::size_t) override {
     ++depth_;
-    if (depth_ == 3 && in_puzzles_) bank_ = 0, pending_.clear();
+    if (depth_ == 3 && in_puzzles_) bank_ = 0, kind_.clear(), pending_.clear();
     return true;
   }
   bool end_object() override {
     if (depth_ == 3 && in_puzzles_) {
-      if (bank_ < 1 || bank_ > 5 || pending_.empty()) bad_puzzle = true;
-      for (std::string& form : pending_)
-        forms.emplace_back(static_cast<int>(bank_) - 1, std::move(form));
+      // A puzzle without a kind is a Standard or Samurai one, as manifests before variants
+      // had them.
+      const std::optional<puzzle::PuzzleKind> kind =
+          kind_.empty() ? puzzle::PuzzleKind::kStandard : puzzle::KindFromKey(kind_);
+      if (!kind || pending_.empty()) {
+        bad_puzzle = true;
+      } else if (puzzle::IsVariant(*kind)) {
+        const int n = puzzle::GridSize(*kind), cells = n * n;
+        const size_t length =
+            static_cast<size_t>(*kind == puzzle::PuzzleKind::kJigsaw ? 2 * cells + 1 : cells);
+        if (bank_ < 1 || bank_ > puzzle::BankCount(*kind) || pending_.size() != 1 ||
+            pending_[0].size() != length) {
+          bad_puzzle = true;
+        } else {
+          forms.emplace_back(puzzle::BankSet::kClassicBanks +
+                                 puzzle::VariantBankIndex(*kind, static_cast<int>(bank_) - 1),
+                             kind_ + ":" + pending_[0]);
+        }
+      } else {
+        if (bank_ < 1 || bank_ > 5) bad_puzzle = true;
+        for (std::string& form : pending_) {
+          if (form.size() != 81) bad_puzzle = true;
+          forms.emplace_back(static_cast<int>(bank_) - 1, std::move(form));
+        }
+      }
       pending_.clear();
     }
     --depth_;
@@ -204,6 +238,7 @@ class FormsReader : public nlohmann::json_sax<json> {
   std::string key_;
   bool in_puzzles_ = false, in_grids_ = false;
   int64_t bank_ = 0;
+  std::string kind_;
   std::vector<std::string> pending_;
 };
 
@@ -235,7 +270,7 @@ ManifestForms ReadForms(const std::string& file) {
     return read;
   }
   if (reader.bad_puzzle) {
-    read.problem = not_ours + "a puzzle has no bank level 1 to 5 or no canonical form";
+    read.problem = not_ours + "a puzzle has no kind and bank of this program or no canonical form";
     return read;
   }
   read.forms = std::move(reader.forms);
@@ -256,7 +291,7 @@ std::string WithSummary(std::string manifest, const PrintSummary& summary) {
 std::shared_ptr<const ExcludedPuzzles> ReadExcluded(const std::vector<std::string>& files,
                                                     std::string& problem) {
   auto excluded = std::make_shared<ExcludedPuzzles>();
-  std::unordered_set<std::string> per_bank[5];
+  std::unordered_set<std::string> per_bank[puzzle::BankSet::kAllBanks];
   for (const std::string& file : files) {
     ManifestForms read = ReadForms(file);
     if (!read.problem.empty()) {
@@ -268,7 +303,7 @@ std::shared_ptr<const ExcludedPuzzles> ReadExcluded(const std::vector<std::strin
       excluded->forms.insert(std::move(form));
     }
   }
-  for (int bank = 0; bank < 5; ++bank) {
+  for (int bank = 0; bank < puzzle::BankSet::kAllBanks; ++bank) {
     excluded->per_bank[bank] = static_cast<int>(per_bank[bank].size());
   }
   return excluded;

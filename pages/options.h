@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "puzzle/banks.h"
 #include "puzzle/options.h"
 
 namespace quorvel::pages {
@@ -74,10 +75,11 @@ struct Publication {
 };
 
 // The canonical forms of puzzles a book must not use (those of earlier volumes), and how many
-// distinct ones came from each bank 0..4.
+// distinct ones came from each bank (the classic banks 0..4, then the variants' banks). A
+// variant's forms are its kind's key, ":" and its canonical form.
 struct ExcludedPuzzles {
   std::unordered_set<std::string> forms;
-  int per_bank[5] = {0, 0, 0, 0, 0};
+  int per_bank[puzzle::BankSet::kAllBanks] = {};
 };
 
 // The paper a printed book is on, which sets its spine's width.

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "pages/book.h"
+#include "puzzle/variant.h"
 
 namespace quorvel::pages {
 
@@ -33,9 +34,9 @@ int BookOptions::AnswersPerPage(bool samurai) const {
 std::string SectionName(const Section& section) {
   if (!section.name.empty()) return section.name;
   std::string caption = LevelCaption(section.level);
-  if (!section.Samurai()) return caption;
-  // "Hard Sudoku" becomes "Hard Samurai Sudoku".
-  return caption.substr(0, caption.size() - 6) + "Samurai Sudoku";
+  if (section.kind == puzzle::PuzzleKind::kStandard) return caption;
+  // "Hard Sudoku" becomes "Hard Samurai Sudoku", "Hard X-Sudoku", "Hard Jigsaw Sudoku".
+  return caption.substr(0, caption.size() - 6) + puzzle::KindTitle(section.kind);
 }
 
 const PlannedSection& BookPlan::SectionOf(int number) const {
@@ -83,6 +84,14 @@ BookPlan PlanBook(const BookOptions& options) {
     page(PageKind::kRules);
     if (std::any_of(parts.begin(), parts.end(), [](const Section& s) { return s.Samurai(); })) {
       page(PageKind::kSamuraiRules);
+    }
+    for (puzzle::PuzzleKind kind : puzzle::VariantKinds()) {
+      if (std::none_of(parts.begin(), parts.end(),
+                       [kind](const Section& s) { return s.kind == kind; })) {
+        continue;
+      }
+      PageSpec spec{PageKind::kVariantRules, 0, static_cast<int>(kind), 0, 1};
+      add(spec);
     }
   }
   int puzzle_pages = 0, answer_pages = 0;

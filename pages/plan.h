@@ -21,6 +21,7 @@ enum class PageKind {
   kContents,
   kRules,         // the rules of Standard Sudoku with a worked example
   kSamuraiRules,  // the same for Samurai
+  kVariantRules,  // the same for a variant, the puzzle::PuzzleKind its `first` holds
   kSectionOpener,
   kBlank,
 };

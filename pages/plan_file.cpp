@@ -177,7 +177,7 @@ class Reader {
         const std::string key(key_name.str());
         if (key == "kind") {
           std::optional<puzzle::PuzzleKind> kind = ParseKind(String(value, key));
-          if (!kind) Fail(value.source(), "'kind' must be \"standard\" or \"samurai\"");
+          if (!kind) Fail(value.source(), std::string("'kind' must be one of ") + kKindNames);
           s.kind = *kind;
         } else if (key == "level") {
           s.level = Level(value, key);

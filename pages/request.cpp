@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "pages/book.h"
+#include "puzzle/variant.h"
 
 namespace quorvel::pages {
 namespace {
@@ -56,15 +57,10 @@ bool ParseLayout(std::string_view text, Section& s) {
   return false;
 }
 
-std::string KindName(puzzle::PuzzleKind kind) {
-  return kind == puzzle::PuzzleKind::kSamurai ? "samurai" : "standard";
-}
+std::string KindName(puzzle::PuzzleKind kind) { return puzzle::KindKey(kind); }
 
 std::optional<puzzle::PuzzleKind> ParseKind(std::string_view text) {
-  const std::string key = Lower(text);
-  if (key == "standard") return puzzle::PuzzleKind::kStandard;
-  if (key == "samurai") return puzzle::PuzzleKind::kSamurai;
-  return std::nullopt;
+  return puzzle::KindFromKey(Lower(text));
 }
 
 std::optional<Section> ParseSection(std::string_view text, std::string& problem) {
@@ -77,7 +73,7 @@ std::optional<Section> ParseSection(std::string_view text, std::string& problem)
   Section s;
   std::optional<puzzle::PuzzleKind> kind = ParseKind(parts[0]);
   if (!kind) {
-    problem = quoted + ": unknown kind \"" + std::string(parts[0]) + "\"; use standard or samurai";
+    problem = quoted + ": unknown kind \"" + std::string(parts[0]) + "\"; use " + kKindNames;
     return std::nullopt;
   }
   s.kind = *kind;

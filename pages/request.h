@@ -33,7 +33,8 @@ std::optional<int> ParseLevel(std::string_view text);
 std::string SectionLayoutName(const Section& section);
 // Sets the layout of `section` from `text`; false for anything else.
 bool ParseLayout(std::string_view text, Section& section);
-// "standard" or "samurai".
+// The kinds of puzzle a section can hold: "standard", "samurai", "x", "jigsaw", "4x4", "6x6".
+inline constexpr const char* kKindNames = "standard, samurai, x, jigsaw, 4x4 or 6x6";
 std::string KindName(puzzle::PuzzleKind kind);
 std::optional<puzzle::PuzzleKind> ParseKind(std::string_view text);
 

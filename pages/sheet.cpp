@@ -1,5 +1,7 @@
 #include "pages/sheet.h"
 
+#include "report/page_stream_writer.h"
+
 namespace quorvel::pages {
 
 using report::CreateItem;
@@ -62,6 +64,20 @@ void Sheet::VLine(double top, double height, int line_width, double left) const 
   v->SetHeight(Length(height));
   v->SetLineWidth(Length(line_width));
   v->SetLeft(X(left));
+}
+
+void Sheet::Shade(double left, double top, double width, double height,
+                  report::TColor color) const {
+  // Rules end in squares that reach half their width past their ends.
+  const double half = height / 2;
+  for (int k = 0; k < 2; ++k) {
+    TReportHLine* h = CreateItem<TReportHLine>(page);
+    h->SetLeft(X(left + half / 2));
+    h->SetWidth(Length(width - half));
+    h->SetLineWidth(Length(half * report::TPageStreamWriter::kDeviceResolution));
+    h->SetPenColor(color);
+    h->SetTop(Y(top + half / 2 + k * half));
+  }
 }
 
 }  // namespace quorvel::pages

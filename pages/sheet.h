@@ -48,6 +48,10 @@ struct Sheet {
   void HLine(double left, double width, int line_width, double top) const;
   void VLine(double top, double height, int line_width, double left) const;
 
+  // A rectangle `width` by `height` (width at least half the height) filled with `color`
+  // (0x00BBGGRR), as two rules of half its height whose square ends reach its edges.
+  void Shade(double left, double top, double width, double height, report::TColor color) const;
+
   // The widths of a grid's rules in the design's units: cell rules and region borders.
   struct Rules {
     int light = 5, heavy = 10;

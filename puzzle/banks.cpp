@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "puzzle/canonical.h"
+#include "puzzle/variant.h"
 
 namespace quorvel::puzzle {
 
@@ -13,7 +14,37 @@ struct BankSet::Texts {
   std::array<std::string_view, 5> forms;
   std::array<std::once_flag, 5> split;
   std::array<std::vector<std::string_view>, 5> lines;
+  // The variants' banks, split when they are given.
+  std::array<std::vector<std::string>, kVariantBankCount> variant_owned;
+  std::array<std::vector<std::string_view>, kVariantBankCount> variant_lines;
+  std::array<std::string_view, kVariantBankCount> variant_forms;
 };
+
+std::string BankSet::Name(int index) {
+  if (index >= kClassicBanks) {
+    const VariantBank bank = VariantBankAt(index - kClassicBanks);
+    return BankName(bank.kind, bank.bank);
+  }
+  return "tk" + std::to_string(index);
+}
+
+void BankSet::SetVariantTexts(std::vector<std::string_view> texts,
+                              std::vector<std::string_view> forms) {
+  if (!texts_) texts_ = std::make_shared<Texts>();
+  for (size_t i = 0; i < texts.size() && i < kVariantBankCount; ++i) {
+    texts_->variant_lines[i] = SplitLines(texts[i]);
+    if (i < forms.size()) texts_->variant_forms[i] = forms[i];
+  }
+}
+
+void BankSet::SetVariantLines(int variant_index, std::vector<std::string> lines) {
+  if (!texts_) texts_ = std::make_shared<Texts>();
+  const size_t i = static_cast<size_t>(variant_index);
+  texts_->variant_owned.at(i) = std::move(lines);
+  texts_->variant_lines[i].assign(texts_->variant_owned[i].begin(),
+                                  texts_->variant_owned[i].end());
+  texts_->variant_forms[i] = {};
+}
 
 BankSet::BankSet(std::array<std::vector<std::string>, 5> banks)
     : texts_(std::make_shared<Texts>()) {
@@ -38,6 +69,16 @@ std::string BankSet::Form(int index, uint32_t line) const {
   const std::vector<std::string_view>& bank = Bank(index);
   if (!texts_ || line >= bank.size())
     throw std::out_of_range("no bank line " + std::to_string(line));
+  if (index >= kClassicBanks) {
+    // A variant's forms are one a line, as long as its lines.
+    const size_t v = static_cast<size_t>(index - kClassicBanks);
+    const std::string_view forms = texts_->variant_forms[v];
+    const size_t width = bank.front().size() + 1;
+    if (forms.size() == bank.size() * width && bank.at(line).size() + 1 == width) {
+      return std::string(forms.substr(line * width, width - 1));
+    }
+    return VariantForm(VariantBankAt(index - kClassicBanks).kind, bank.at(line));
+  }
   const std::string_view forms = texts_->forms[static_cast<size_t>(index)];
   // Each form is 81 characters and a newline.
   constexpr size_t kWidth = 82;
@@ -46,9 +87,12 @@ std::string BankSet::Form(int index, uint32_t line) const {
 }
 
 const std::vector<std::string_view>& BankSet::Bank(int index) const {
-  if (index < 0 || index >= 5) throw std::out_of_range("bank index " + std::to_string(index));
+  if (index < 0 || index >= kAllBanks) {
+    throw std::out_of_range("bank index " + std::to_string(index));
+  }
   static const std::vector<std::string_view> kEmpty;
   if (!texts_) return kEmpty;
+  if (index >= kClassicBanks) return texts_->variant_lines[static_cast<size_t>(index - 5)];
   size_t i = static_cast<size_t>(index);
   std::call_once(texts_->split[i], [&] { texts_->lines[i] = SplitLines(texts_->texts[i]); });
   return texts_->lines[i];

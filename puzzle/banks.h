@@ -28,9 +28,17 @@ class BankSet {
   // the lines are views into `text`.
   static std::vector<std::string_view> SplitLines(std::string_view text);
 
-  // Bank of index 0..4 (`tk0`..`tk4`).
+  // The variants' banks beside them, from the texts of their files and their lines' forms in
+  // the order of VariantBankIndex (which must outlive the set); for tests, from lines.
+  void SetVariantTexts(std::vector<std::string_view> texts, std::vector<std::string_view> forms);
+  void SetVariantLines(int variant_index, std::vector<std::string> lines);
+
+  // The bank of index 0..4 (`tk0`..`tk4`), or 5 + the place of a variant's bank.
   const std::vector<std::string_view>& Bank(int index) const;
-  static std::string Name(int index) { return "tk" + std::to_string(index); }
+  static constexpr int kClassicBanks = 5;
+  static constexpr int kAllBanks = kClassicBanks + 16;
+  // "tk0", or a variant bank's file name ("x2", "4x4-1").
+  static std::string Name(int index);
   // The canonical form of line `line` of bank `index`: looked up when the set was given the
   // forms, worked out otherwise.
   std::string Form(int index, uint32_t line) const;

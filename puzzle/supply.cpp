@@ -31,6 +31,17 @@ void PuzzleSupply::SetUniqueDraws(bool unique) {
 }
 
 void PuzzleSupply::PickPuzzle(int bank_index) {
+  const uint32_t line = DrawLine(bank_index);
+  grid_.LoadBankLine(banks_.Bank(bank_index)[line]);
+}
+
+VariantPuzzle PuzzleSupply::PickVariant(PuzzleKind kind, int level) {
+  const int bank = BankSet::kClassicBanks + VariantBankIndex(kind, BankOf(kind, level));
+  const uint32_t line = DrawLine(bank);
+  return Scramble(kind, ParseVariantLine(kind, banks_.Bank(bank)[line]), random_);
+}
+
+uint32_t PuzzleSupply::DrawLine(int bank_index) {
   random_.Reseed();
   const std::vector<std::string_view>& bank = banks_.Bank(bank_index);
   if (bank.empty()) throw std::runtime_error("bank " + BankSet::Name(bank_index) + " is empty");
@@ -42,6 +53,11 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
       for (uint32_t i = 0; i < left.size(); ++i) left[i] = i;
       left_filled_[static_cast<size_t>(bank_index)] = true;
     }
+    // A variant's excluded forms carry its key, so that they never meet another kind's.
+    std::string prefix;
+    if (bank_index >= BankSet::kClassicBanks) {
+      prefix = KindKey(VariantBankAt(bank_index - BankSet::kClassicBanks).kind) + ":";
+    }
     for (;;) {
       if (left.empty()) {
         throw std::runtime_error("bank " + BankSet::Name(bank_index) + " has only " +
@@ -52,18 +68,17 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
       uint32_t line = left[j];
       left[j] = left.back();
       left.pop_back();
-      if (excluded_ && excluded_->count(banks_.Form(bank_index, line)) > 0) continue;
-      grid_.LoadBankLine(bank[line]);
+      if (excluded_ && excluded_->count(prefix + banks_.Form(bank_index, line)) > 0) continue;
       draws_.push_back({bank_index, line});
-      return;
+      return line;
     }
   }
   uint32_t n = std::min(static_cast<uint32_t>(bank.size()), kDrawnLines);
   uint32_t k = random_.Below(n) + 1;
   // The last line is never drawn: a draw of it takes the line before.
   if (k == n && n > 1) k = n - 1;
-  grid_.LoadBankLine(bank[k - 1]);
   draws_.push_back({bank_index, k - 1});
+  return k - 1;
 }
 
 void PuzzleSupply::LevelPick(int bank_level) {

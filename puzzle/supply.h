@@ -12,6 +12,7 @@
 #include "puzzle/grid.h"
 #include "puzzle/options.h"
 #include "puzzle/random.h"
+#include "puzzle/variant.h"
 
 namespace quorvel::puzzle {
 
@@ -41,6 +42,10 @@ class PuzzleSupply {
   void SetExcluded(const std::unordered_set<std::string>* forms) { excluded_ = forms; }
   // One complete level pick for bank level 1..5: Clear, then PickPuzzle(level - 1).
   void LevelPick(int bank_level);
+  // A puzzle of a variant at one of its levels, drawn from its bank as PickPuzzle draws (the
+  // draw recorded with bank 5 + the bank's VariantBankIndex) and scrambled by the variant's
+  // own moves. Excluded forms are the variant's key, ":" and the form ("x:...").
+  VariantPuzzle PickVariant(PuzzleKind kind, int level);
 
   // Every bank line drawn since the last ClearDraws, in draw order: its bank and its index.
   struct Draw {
@@ -76,8 +81,10 @@ class PuzzleSupply {
   bool unique_ = false;
   const std::unordered_set<std::string>* excluded_ = nullptr;
   // Per bank, the line indexes not drawn yet; filled on a bank's first draw without repeats.
-  std::array<std::vector<uint32_t>, 5> left_;
-  std::array<bool, 5> left_filled_{};
+  std::array<std::vector<uint32_t>, BankSet::kAllBanks> left_;
+  std::array<bool, BankSet::kAllBanks> left_filled_{};
+  // The index of the line a draw from bank `bank_index` takes (see PickPuzzle).
+  uint32_t DrawLine(int bank_index);
 };
 
 }  // namespace quorvel::puzzle

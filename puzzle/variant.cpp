@@ -302,6 +302,27 @@ GridGeometry VariantGeometry(PuzzleKind kind, std::string_view layout) {
   }
 }
 
+int VariantBankIndex(PuzzleKind kind, int bank) {
+  int index = 0;
+  for (PuzzleKind k : VariantKinds()) {
+    if (k == kind) {
+      if (bank < 0 || bank >= BankCount(kind)) break;
+      return index + bank;
+    }
+    index += BankCount(k);
+  }
+  throw std::out_of_range(KindKey(kind) + " has no bank " + std::to_string(bank));
+}
+
+VariantBank VariantBankAt(int index) {
+  int first = 0;
+  for (PuzzleKind k : VariantKinds()) {
+    if (index >= first && index < first + BankCount(k)) return {k, index - first};
+    first += BankCount(k);
+  }
+  throw std::out_of_range("no variant bank " + std::to_string(index));
+}
+
 int MoveCount(PuzzleKind kind) { return static_cast<int>(Moves(kind).size()); }
 
 VariantPuzzle Transform(PuzzleKind kind, const VariantPuzzle& p, int move,

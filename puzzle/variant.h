@@ -38,6 +38,15 @@ int BankCount(PuzzleKind kind);
 int BankOf(PuzzleKind kind, int level);
 // The bank's file name in banks/: "x0".."x4", "jigsaw0".."jigsaw4", "4x4-0", "6x6-3", ...
 std::string BankName(PuzzleKind kind, int bank);
+// Every variant bank has a place 0..15 among them (X-Sudoku's five, Jigsaw's five, 6 x 6's four,
+// 4 x 4's two), in the order they are compiled in.
+inline constexpr int kVariantBankCount = 16;
+int VariantBankIndex(PuzzleKind kind, int bank);
+struct VariantBank {
+  PuzzleKind kind;
+  int bank;
+};
+VariantBank VariantBankAt(int index);
 
 // A variant puzzle: puzzle and solution strings of n x n characters ("0" an empty cell of the
 // puzzle) and, for Jigsaw, the region layout: 81 characters "1".."9", the region of each cell.

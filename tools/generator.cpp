@@ -101,13 +101,14 @@ std::vector<std::string> BuildBank(int level, int count, uint64_t seed, int jobs
 std::vector<std::string> CollectLines(
     int count, int jobs, bool distinct_patterns,
     const std::function<std::optional<Accepted>(uint64_t index)>& attempt,
-    const std::function<void(int found, uint64_t tried)>& progress) {
+    const std::function<void(int found, uint64_t tried)>& progress, uint64_t give_up_after) {
   std::mutex mu;
   // Attempted indexes not yet folded: the line and its canonical form.
   std::map<uint64_t, std::optional<Accepted>> done;
   std::vector<std::string> lines;
   std::set<std::string> patterns, forms;
   uint64_t folded = 0;  // every index below this is folded into `lines`
+  uint64_t last_taken = 0;
   std::atomic<uint64_t> next{0};
   std::atomic<bool> stop{false};
   auto fold = [&] {
@@ -125,9 +126,13 @@ std::vector<std::string> CollectLines(
           forms.insert(form);
           if (distinct_patterns) patterns.insert(pattern);
           lines.push_back(line);
+          last_taken = folded;
         }
         if (static_cast<int>(lines.size()) == count) stop = true;
       }
+      // A small variant has only so many different puzzles: a long run of attempts without a
+      // new one ends the bank where it is (at the same index whatever the number of jobs).
+      if (give_up_after && folded - last_taken >= give_up_after) stop = true;
       done.erase(it);
       ++folded;
     }

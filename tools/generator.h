@@ -41,9 +41,10 @@ struct Accepted {
 };
 // The bank builder's loop for any kind of line: attempts 0, 1, 2, ... on `jobs` threads, taken in
 // index order while their forms are new (and their given patterns, when `distinct_patterns`).
+// With `give_up_after`, that many attempts in a row without a new line end the search early.
 std::vector<std::string> CollectLines(
     int count, int jobs, bool distinct_patterns,
     const std::function<std::optional<Accepted>(uint64_t index)>& attempt,
-    const std::function<void(int found, uint64_t tried)>& progress);
+    const std::function<void(int found, uint64_t tried)>& progress, uint64_t give_up_after = 0);
 
 }  // namespace quorvel::tools

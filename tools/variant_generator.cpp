@@ -17,18 +17,18 @@ VariantSpec VariantSpecFor(PuzzleKind kind, int bank) {
   switch (kind) {
     case PuzzleKind::kFour:
       if (bank == 0) return {kind, 0, Tier::S, 8, 10, true};
-      if (bank == 1) return {kind, 1, Tier::S, 4, 7, false};
+      if (bank == 1) return {kind, 1, Tier::S, 4, 7, true};
       break;
     case PuzzleKind::kSix:
       if (bank == 0) return {kind, 0, Tier::S, 18, 22, true};
       if (bank == 1) return {kind, 1, Tier::S, 13, 17, true};
-      if (bank == 2) return {kind, 2, Tier::S, 8, 14, false};
+      if (bank == 2) return {kind, 2, Tier::S, 8, 14, false, true};
       if (bank == 3) return {kind, 3, Tier::M, 8, 16, false};
       break;
     case PuzzleKind::kX:
     case PuzzleKind::kJigsaw:
       if (bank == 0) return {kind, 0, Tier::S, 38, 48, true};
-      if (bank == 1) return {kind, 1, Tier::S, 12, 34, false};
+      if (bank == 1) return {kind, 1, Tier::S, 22, 34, false, true};
       if (bank == 2) return {kind, 2, Tier::M, 12, 36, false};
       if (bank == 3) return {kind, 3, Tier::T, 12, 52, false};
       if (bank == 4) return {kind, 4, Tier::D, 12, 40, false};
@@ -132,8 +132,10 @@ std::optional<std::string> VariantAttempt(PuzzleKind kind, int bank, uint64_t se
   std::iota(order.begin(), order.end(), 0);
   std::shuffle(order.begin(), order.end(), rng);
   int givens = geometry.Cells();
-  if (spec.by_target) {
-    const int target = std::uniform_int_distribution<int>(spec.min_givens, spec.max_givens)(rng);
+  if (spec.by_target || spec.while_singles) {
+    const int target =
+        spec.by_target ? std::uniform_int_distribution<int>(spec.min_givens, spec.max_givens)(rng)
+                       : 0;
     for (int c : order) {
       if (givens == target) break;
       const char keep = p.puzzle[static_cast<size_t>(c)];
@@ -144,7 +146,10 @@ std::optional<std::string> VariantAttempt(PuzzleKind kind, int bank, uint64_t se
         p.puzzle[static_cast<size_t>(c)] = keep;
       }
     }
-    if (givens != target) return std::nullopt;
+    if (spec.by_target ? givens != target
+                       : givens < spec.min_givens || givens > spec.max_givens) {
+      return std::nullopt;
+    }
   } else {
     for (int c : order) {
       const char keep = p.puzzle[static_cast<size_t>(c)];
@@ -179,7 +184,7 @@ std::vector<std::string> BuildVariantBank(
         if (!line) return std::nullopt;
         return Accepted{*line, puzzle::VariantForm(kind, *line)};
       },
-      progress);
+      progress, 200000);
 }
 
 }  // namespace quorvel::tools

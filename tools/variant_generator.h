@@ -23,6 +23,9 @@ struct VariantSpec {
   // Givens come out while singles still solve the puzzle, down to a count drawn from the range
   // (the easiest banks); otherwise every given that can go goes.
   bool by_target;
+  // Every given that can go while singles still solve the puzzle goes (an easy bank with few
+  // givens, without the cost of proving minimality).
+  bool while_singles = false;
 };
 
 // The spec of bank `bank` of a variant; throws std::out_of_range for a bank it does not have.

@@ -119,7 +119,63 @@ void StandardGrid(const Sheet& sheet, double x, double y, double side, const std
       kRules);
 }
 
+void VariantGrid(const Sheet& sheet, puzzle::PuzzleKind kind, const std::string& layout, double x,
+                 double y, double side, const std::string& grid, int style) {
+  const puzzle::GridGeometry geometry = puzzle::VariantGeometry(kind, layout);
+  const int n = geometry.Size();
+  const double c = side / n;
+  // The shading first, under the rules and digits.
+  if (kind == puzzle::PuzzleKind::kX) {
+    for (int r = 0; r < n; ++r) {
+      sheet.Shade(x + r * c, y + r * c, c, c, kDiagonalShade);
+      if (n - 1 - r != r) sheet.Shade(x + (n - 1 - r) * c, y + r * c, c, c, kDiagonalShade);
+    }
+  }
+  // Every rule light, then the region borders heavy over them, each run of border in one piece.
+  for (int k = 0; k <= n; ++k) {
+    sheet.HLine(x, n * c, kRules.light, y + k * c);
+    sheet.VLine(y, n * c, kRules.light, x + k * c);
+  }
+  for (int k = 0; k <= n; ++k) {
+    for (int from = 0; from < n;) {
+      int to = from;
+      while (to < n && geometry.BorderAbove(k, to)) ++to;
+      if (to > from) sheet.HLine(x + from * c, (to - from) * c, kRules.heavy, y + k * c);
+      from = std::max(to, from + 1);
+    }
+    for (int from = 0; from < n;) {
+      int to = from;
+      while (to < n && geometry.BorderLeftOf(to, k)) ++to;
+      if (to > from) sheet.VLine(y + from * c, (to - from) * c, kRules.heavy, x + k * c);
+      from = std::max(to, from + 1);
+    }
+  }
+  const int size = DigitSize(c);
+  Sheet styled = sheet;
+  styled.cell_style = style;
+  for (int r = 0; r < n; ++r) {
+    for (int col = 0; col < n; ++col) {
+      const char digit = grid.at(static_cast<size_t>(r * n + col));
+      if (digit == '0') continue;
+      // Sheet cells are centred in an inch from their left.
+      styled.Cell(x + col * c + c / 2 - 0.5, CentredTop(y + r * c, c, size), size,
+                  std::string(1, digit));
+    }
+  }
+}
+
 namespace {
+
+// A puzzle's grid, or its solution's, as its kind draws it.
+void PuzzleGrid(const Sheet& sheet, const PickedPuzzle& p, bool solution, double x, double y,
+                double side, int style = 0) {
+  const std::string& grid = solution ? p.solution : p.puzzle;
+  if (puzzle::IsVariant(p.kind)) {
+    VariantGrid(sheet, p.kind, p.layout, x, y, side, grid, style);
+  } else {
+    StandardGrid(sheet, x, y, side, grid, style);
+  }
+}
 
 // A puzzle's heading, the page of its answer beside it, and its grid below.
 void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number, double x, double y,
@@ -130,7 +186,8 @@ void PuzzleBlock(const Sheet& sheet, const TemplateContext& context, int number,
                SameBaseline(y, type.heading, type.link), side, type.link, pjRight);
   const std::string& puzzle = context.Puzzle(number).puzzle;
   const double grid_top = y + type.heading_band;
-  StandardGrid(sheet, x, grid_top, side, puzzle, context.options.BoldGivens() ? report::fsBold : 0);
+  PuzzleGrid(sheet, context.Puzzle(number), false, x, grid_top, side,
+             context.options.BoldGivens() ? report::fsBold : 0);
   if (!candidates) return;
   // Each candidate d of an empty cell at its own place: row (d - 1) / 3, column (d - 1) % 3.
   const double c = side / 9, sub = c / 3;
@@ -299,7 +356,7 @@ void AnswerPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& conte
 void DrawBookAnswers(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
   Announce("Create Answers - ", 40, 40, spec, context);
   AnswerPage(sheet, spec, context, [&](int number, double x, double y, double side) {
-    StandardGrid(sheet, x, y, side, context.Puzzle(number).solution);
+    PuzzleGrid(sheet, context.Puzzle(number), true, x, y, side);
   });
 }
 
@@ -328,21 +385,37 @@ namespace {
 
 // The size of a book's given digits in a part of this kind and layout: its puzzle grid's on
 // the book's first page.
-int GivenDigits(const BookOptions& o, int total_pages, bool samurai, int per_page) {
+int GivenDigits(const BookOptions& o, int total_pages, const Section& part) {
   const Type& type = TypeOf(o);
   const Box area = ContentOf(o, 1, total_pages);
-  const Arrangement a = ArrangementOf(samurai ? 1 : per_page);
+  const Arrangement a = ArrangementOf(part.Samurai() ? 1 : part.per_page);
   const double side = BlockSide(area, a.rows, a.columns, type.heading_band);
-  return DigitSize(side / (samurai ? 21 : 9));
+  return DigitSize(side / (part.Samurai() ? 21 : puzzle::GridSize(part.kind)));
 }
 
 // The smallest given digits of the book's parts.
 int GivenDigits(const BookOptions& o, int total_pages) {
   int smallest = 1000;
   for (const Section& part : o.Parts()) {
-    smallest = std::min(smallest, GivenDigits(o, total_pages, part.Samurai(), part.per_page));
+    smallest = std::min(smallest, GivenDigits(o, total_pages, part));
   }
   return smallest;
+}
+
+// Children's grids have large digits: 24 pt on Letter, 16 pt on the smallest trims.
+constexpr int kChildrenDigits = 16;
+
+std::string ChildrenProblem(const BookOptions& o, int total_pages) {
+  for (const Section& part : o.Parts()) {
+    if (puzzle::GridSize(part.kind) == 9) continue;
+    const int digits = GivenDigits(o, total_pages, part);
+    if (digits >= kChildrenDigits) continue;
+    return puzzle::KindTitle(part.kind) + " puzzles " + std::to_string(part.per_page) +
+           " a page would print their digits at " + std::to_string(digits) +
+           " pt on this paper; children's grids need " + std::to_string(kChildrenDigits) +
+           " pt or more";
+  }
+  return std::string();
 }
 
 // The trims large print is offered on, smallest first.
@@ -419,6 +492,7 @@ std::string BookDesignProblem(const BookOptions& o, int total_pages) {
   if (o.layout.large_print) {
     if (std::string problem = LargePrintProblem(o, total_pages); !problem.empty()) return problem;
   }
+  if (std::string problem = ChildrenProblem(o, total_pages); !problem.empty()) return problem;
   bool standard = false, samurai = false;
   for (const Section& part : o.Parts()) (part.Samurai() ? samurai : standard) = true;
   for (bool kind : {false, true}) {

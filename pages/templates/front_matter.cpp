@@ -11,6 +11,7 @@
 #include "pages/templates/templates.h"
 #include "puzzle/canonical.h"
 #include "puzzle/random.h"
+#include "puzzle/variant.h"
 
 namespace quorvel::pages {
 namespace {
@@ -277,6 +278,93 @@ void DrawSamuraiRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateCont
     SamuraiField(sheet, example, k == 1, x, top + 0.22, side);
     top += 0.22 + side + 0.2;
   }
+}
+
+namespace {
+
+// The rules of a variant, in the words of its how-to-play page.
+std::string VariantRules(puzzle::PuzzleKind kind) {
+  switch (kind) {
+    case puzzle::PuzzleKind::kX:
+      return "X-Sudoku is Sudoku with one rule more. Fill every empty cell with a digit from 1 "
+             "to 9 so that each row, each column and each box of 3 x 3 cells holds every digit "
+             "exactly once, and so does each of the two long diagonals: the grey cells from "
+             "corner to corner.";
+    case puzzle::PuzzleKind::kJigsaw:
+      return "Jigsaw Sudoku has nine rows and nine columns, and in place of boxes nine regions "
+             "of nine cells each, outlined by heavy lines, whose shapes change from puzzle to "
+             "puzzle. Fill every empty cell with a digit from 1 to 9 so that each row, each "
+             "column and each region holds every digit exactly once.";
+    case puzzle::PuzzleKind::kFour:
+      return "A 4x4 Sudoku has four rows, four columns and four boxes of 2 x 2 cells. Fill "
+             "every empty cell with a digit from 1 to 4 so that each row, each column and each "
+             "box holds every digit exactly once.";
+    default:
+      return "A 6x6 Sudoku has six rows, six columns and six boxes of two rows and three "
+             "columns. Fill every empty cell with a digit from 1 to 6 so that each row, each "
+             "column and each box holds every digit exactly once.";
+  }
+}
+
+// A first step of a variant's example: an empty cell whose houses leave it one digit.
+std::string VariantFirstStep(puzzle::PuzzleKind kind, const puzzle::VariantPuzzle& e) {
+  const puzzle::GridGeometry geometry = puzzle::VariantGeometry(kind, e.layout);
+  const int n = geometry.Size();
+  std::vector<std::vector<int>> houses_of(static_cast<size_t>(n * n));
+  for (const std::vector<int>& house : geometry.Houses()) {
+    for (int cell : house) houses_of[static_cast<size_t>(cell)].push_back(&house - &geometry.Houses()[0]);
+  }
+  for (int cell = 0; cell < n * n; ++cell) {
+    if (e.puzzle[static_cast<size_t>(cell)] != '0') continue;
+    std::vector<bool> seen(static_cast<size_t>(n + 1));
+    for (int h : houses_of[static_cast<size_t>(cell)]) {
+      for (int other : geometry.Houses()[static_cast<size_t>(h)]) {
+        seen[static_cast<size_t>(e.puzzle[static_cast<size_t>(other)] - '0')] = true;
+      }
+    }
+    int left = 0, digit = 0;
+    for (int d = 1; d <= n; ++d) {
+      if (!seen[static_cast<size_t>(d)]) ++left, digit = d;
+    }
+    if (left != 1) continue;
+    const std::string houses = kind == puzzle::PuzzleKind::kJigsaw ? "its row, its column or its region"
+                               : houses_of[static_cast<size_t>(cell)].size() > 3
+                                   ? "its row, its column, its box or its diagonal"
+                                   : "its row, its column or its box";
+    return "A first step: look at the empty cell in row " + std::to_string(cell / n + 1) +
+           ", column " + std::to_string(cell % n + 1) + " of the example. Every digit but " +
+           std::to_string(digit) + " already stands in " + houses + ", so " +
+           std::to_string(digit) + " goes there.";
+  }
+  return std::string();
+}
+
+}  // namespace
+
+void DrawVariantRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {
+  const auto kind = static_cast<puzzle::PuzzleKind>(spec.first);
+  const LiveArea live = Live(context, spec);
+  const Column column = ColumnOf(live);
+  double top =
+      PageHeading(sheet, column, "How to Play " + puzzle::KindTitle(kind), live.top + 0.2);
+  top = Paragraph(sheet, column, VariantRules(kind), kRulesSize, top);
+  top = Paragraph(sheet, column,
+                  "Every puzzle has exactly one solution under these rules, and logic alone "
+                  "finds it. The answers are at the back of the book.",
+                  kRulesSize, top);
+  // The example is the same in every book: the first line of the variant's easiest bank.
+  const int bank = puzzle::BankSet::kClassicBanks + puzzle::VariantBankIndex(kind, 0);
+  const puzzle::VariantPuzzle e =
+      puzzle::ParseVariantLine(kind, context.supply.Banks().Bank(bank).front());
+  const std::string step = VariantFirstStep(kind, e);
+  const double step_height =
+      static_cast<double>(Wrap(step, kRulesSize, column.width).size() + 1) * LineHeight(kRulesSize);
+  top = SideBySide(sheet, column, top, live.bottom - step_height, 2.6,
+                   [&](bool solution, double x, double y, double side) {
+                     VariantGrid(sheet, kind, e.layout, x, y, side,
+                                 solution ? e.solution : e.puzzle);
+                   });
+  if (!step.empty()) Paragraph(sheet, column, step, kRulesSize, top);
 }
 
 void DrawSectionOpener(const Sheet& sheet, const PageSpec& spec, TemplateContext& context) {

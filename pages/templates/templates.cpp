@@ -23,6 +23,8 @@ PageTemplate TemplateFor(PageKind kind, Design design) {
         return DrawRulesPage;
       case PageKind::kSamuraiRules:
         return DrawSamuraiRulesPage;
+      case PageKind::kVariantRules:
+        return DrawVariantRulesPage;
       case PageKind::kSectionOpener:
         return DrawSectionOpener;
       case PageKind::kBlank:

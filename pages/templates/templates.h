@@ -58,6 +58,8 @@ void DrawCopyrightPage(const Sheet& sheet, const PageSpec& spec, TemplateContext
 void DrawContentsPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawSamuraiRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
+// The rules of the variant `spec.first` names (a puzzle::PuzzleKind) with a worked example.
+void DrawVariantRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawSectionOpener(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 void DrawBlankPage(const Sheet& sheet, const PageSpec& spec, TemplateContext& context);
 
