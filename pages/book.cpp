@@ -141,7 +141,11 @@ std::string UniqueProblem(const BookOptions& options, const puzzle::BankSet& ban
     const int excluded = options.excluded ? options.excluded->per_bank[bank] : 0;
     const int most = static_cast<int>(banks.Bank(bank).size()) - excluded;
     if (needed[bank] <= most) continue;
-    const std::string level = SectionName(Section{kind_of[bank], level_of[bank], 1, 1, false, {}});
+    // Standard and Samurai sections draw on the same classic bank of their level.
+    const std::string level =
+        bank < puzzle::BankSet::kClassicBanks
+            ? LevelCaption(level_of[bank])
+            : SectionName(Section{kind_of[bank], level_of[bank], 1, 1, false, {}});
     if (excluded > 0) {
       return "the banks have " + std::to_string(std::max(most, 0)) + " " + level +
              " puzzles left besides the " + std::to_string(excluded) +
