@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -351,6 +352,43 @@ class AppTest : public QObject {
     QVERIFY2(dialogs_->errors.first().endsWith(QStringLiteral("bad.toml:2: unknown key 'levle'")),
              qPrintable(dialogs_->errors.first()));
     QCOMPARE(pages::PlanFileText(window_->Request(), "x.toml"), saved);
+  }
+
+  void variantSectionsOfferOnlyTheirLevelsAndLayouts() {
+    Find<QComboBox>("cb_paper")
+        ->setCurrentIndex(Find<QComboBox>("cb_paper")->findText(QStringLiteral("6 x 9 in")));
+    level_radio(5)->click();
+    Find<QPushButton>("btn_add_section")->click();
+    auto* table = Find<QTableWidget>("tbl_sections");
+    auto cell = [table](int column) {
+      return qobject_cast<QComboBox*>(table->cellWidget(0, column));
+    };
+    // Made 4x4, an Extreme section becomes the kind's hardest level, Easy.
+    cell(0)->setCurrentIndex(cell(0)->findText(QStringLiteral("4x4")));
+    QApplication::processEvents();
+    QCOMPARE(cell(1)->count(), 2);
+    QCOMPARE(cell(1)->currentText(), QStringLiteral("Easy"));
+    const auto* layouts = qobject_cast<QStandardItemModel*>(cell(3)->model());
+    QVERIFY(!layouts->item(cell(3)->findText(QStringLiteral("1 + candidates")))->isEnabled());
+    cell(3)->setCurrentIndex(cell(3)->findText(QStringLiteral("4")));
+    pages::BookOptions o = window_->Options();
+    QCOMPARE(o.sections.size(), size_t{1});
+    QVERIFY(o.sections[0].kind == puzzle::PuzzleKind::kFour);
+    QCOMPARE(o.sections[0].level, 1);
+    QCOMPARE(o.sections[0].per_page, 4);
+    QVERIFY2(!Find<QLabel>("lbl_problem")->isVisibleTo(window_.get()),
+             qPrintable(Find<QLabel>("lbl_problem")->text()));
+    // Jigsaw has all six levels; the level chosen is the level kept.
+    cell(0)->setCurrentIndex(cell(0)->findText(QStringLiteral("Jigsaw")));
+    QApplication::processEvents();
+    QCOMPARE(cell(1)->count(), 6);
+    cell(1)->setCurrentIndex(cell(1)->findText(QStringLiteral("Expert")));
+    o = window_->Options();
+    QVERIFY(o.sections[0].kind == puzzle::PuzzleKind::kJigsaw);
+    QCOMPARE(o.sections[0].level, 4);
+    QCOMPARE(QString::fromStdString(pages::PlanFileText(window_->Request(), "x.toml"))
+                 .count(QStringLiteral("kind = 'jigsaw'")),
+             1);
   }
 
   void alsoMakeACover() {

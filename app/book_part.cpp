@@ -5,9 +5,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QStyle>
 
 #include "pages/book.h"
+#include "puzzle/variant.h"
 
 namespace quorvel::app {
 namespace {
@@ -20,6 +22,29 @@ struct LayoutChoice {
 };
 constexpr LayoutChoice kLayouts[] = {
     {"1", 1, false}, {"1 + candidates", 1, true}, {"2", 2, false}, {"4", 4, false}};
+
+// The kinds a section can be, in the order the table lists them.
+constexpr puzzle::PuzzleKind kKinds[] = {
+    puzzle::PuzzleKind::kStandard, puzzle::PuzzleKind::kSamurai, puzzle::PuzzleKind::kX,
+    puzzle::PuzzleKind::kJigsaw,   puzzle::PuzzleKind::kSix,     puzzle::PuzzleKind::kFour};
+
+QString KindCaption(puzzle::PuzzleKind kind) {
+  switch (kind) {
+    case puzzle::PuzzleKind::kStandard:
+      return QStringLiteral("Standard");
+    case puzzle::PuzzleKind::kSamurai:
+      return QStringLiteral("Samurai");
+    case puzzle::PuzzleKind::kX:
+      return QStringLiteral("X-Sudoku");
+    case puzzle::PuzzleKind::kJigsaw:
+      return QStringLiteral("Jigsaw");
+    case puzzle::PuzzleKind::kFour:
+      return QStringLiteral("4x4");
+    case puzzle::PuzzleKind::kSix:
+      return QStringLiteral("6x6");
+  }
+  return QString();
+}
 
 int LayoutIndex(const pages::Section& s) {
   for (int i = 0; i < 4; ++i) {
@@ -195,20 +220,31 @@ void BookPart::ShowSections() {
   for (int row = 0; row < static_cast<int>(sections_.size()); ++row) {
     const pages::Section& s = sections_[static_cast<size_t>(row)];
     auto* kind = new QComboBox;
-    kind->addItems({QStringLiteral("Standard"), QStringLiteral("Samurai")});
-    kind->setCurrentIndex(s.Samurai() ? 1 : 0);
+    for (const puzzle::PuzzleKind k : kKinds) {
+      kind->addItem(KindCaption(k), static_cast<int>(k));
+      if (k == s.kind) kind->setCurrentIndex(kind->count() - 1);
+    }
+    // Only the levels the kind offers: the children's grids have fewer.
     auto* level = new QComboBox;
     for (int i = 0; i < 6; ++i) {
+      if (puzzle::IsVariant(s.kind) && !puzzle::HasLevel(s.kind, i)) continue;
       const std::string caption = pages::LevelCaption(i);
-      level->addItem(QString::fromStdString(caption.substr(0, caption.size() - 7)));
+      level->addItem(QString::fromStdString(caption.substr(0, caption.size() - 7)), i);
+      if (i == s.level) level->setCurrentIndex(level->count() - 1);
     }
-    level->setCurrentIndex(s.level);
     auto* count = new QSpinBox;
     count->setRange(1, 800);
     count->setValue(s.count);
     auto* layout = new QComboBox;
-    for (const LayoutChoice& choice : kLayouts)
+    for (const LayoutChoice& choice : kLayouts) {
       layout->addItem(QString::fromLatin1(choice.caption));
+      // Candidates are printed for Standard puzzles only.
+      if (choice.candidates && s.kind != puzzle::PuzzleKind::kStandard) {
+        qobject_cast<QStandardItemModel*>(layout->model())
+            ->item(layout->count() - 1)
+            ->setEnabled(false);
+      }
+    }
     layout->setCurrentIndex(LayoutIndex(s));
     // A Samurai page holds one puzzle.
     layout->setEnabled(!s.Samurai());
@@ -219,15 +255,21 @@ void BookPart::ShowSections() {
     tbl_sections->setItem(row, 4, new QTableWidgetItem(QString::fromStdString(s.name)));
     auto section = [this, row]() -> pages::Section& { return sections_[static_cast<size_t>(row)]; };
     connect(kind, &QComboBox::currentIndexChanged, this, [this, section](int index) {
-      section().kind = index == 1 ? puzzle::PuzzleKind::kSamurai : puzzle::PuzzleKind::kStandard;
-      if (section().Samurai()) section().per_page = 1, section().candidates = false;
+      pages::Section& chosen = section();
+      chosen.kind = kKinds[index];
+      if (chosen.kind != puzzle::PuzzleKind::kStandard) chosen.candidates = false;
+      if (chosen.Samurai()) chosen.per_page = 1;
+      // A level the kind lacks becomes the kind's hardest.
+      if (puzzle::IsVariant(chosen.kind) && !puzzle::HasLevel(chosen.kind, chosen.level)) {
+        chosen.level = puzzle::Levels(chosen.kind).back();
+      }
       // The row is shown anew once this box's signal is over: it is one of the row's widgets.
       QMetaObject::invokeMethod(
           this, [this] { ShowSections(); }, Qt::QueuedConnection);
       emit changed();
     });
-    connect(level, &QComboBox::currentIndexChanged, this, [this, section](int index) {
-      section().level = index;
+    connect(level, &QComboBox::currentIndexChanged, this, [this, section, level](int index) {
+      section().level = level->itemData(index).toInt();
       emit changed();
     });
     connect(count, &QSpinBox::valueChanged, this, [this, section](int value) {

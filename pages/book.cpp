@@ -12,10 +12,10 @@
 #include <optional>
 #include <stdexcept>
 
+#include "pages/request.h"
 #include "pages/templates/book_design.h"
 #include "pages/templates/front_matter.h"
 #include "pages/templates/templates.h"
-#include "pages/request.h"
 #include "pages/words.h"
 #include "puzzle/variant.h"
 #include "report/streams.h"
