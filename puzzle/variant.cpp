@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 #include <stdexcept>
 
 #include "puzzle/options.h"
@@ -83,11 +84,15 @@ std::vector<Move> BoxMoves(int n, int box_rows, int box_columns) {
 
 // The moves of a 9 x 9 grid that keep its boxes and both diagonals: the same line order for
 // rows and columns, one that commutes with reading the lines backwards, then a turn or mirror.
+// Reading the lines backwards is itself such an order, and on rows and columns at once it is
+// the half turn, so each of the 96 moves comes up twice: it is kept once.
 std::vector<Move> XMoves() {
   std::vector<Move> moves;
+  std::set<Move> seen;
   for (const std::vector<int>& p : LineOrders(9, 3)) {
     bool keeps = true;
-    for (int r = 0; r < 9; ++r) keeps &= p[static_cast<size_t>(8 - r)] == 8 - p[static_cast<size_t>(r)];
+    for (int r = 0; r < 9; ++r)
+      keeps &= p[static_cast<size_t>(8 - r)] == 8 - p[static_cast<size_t>(r)];
     if (!keeps) continue;
     for (const Move& turn : Square(9)) {
       Move m(81);
@@ -96,7 +101,7 @@ std::vector<Move> XMoves() {
         m[static_cast<size_t>(i)] =
             p[static_cast<size_t>(old / 9)] * 9 + p[static_cast<size_t>(old % 9)];
       }
-      moves.push_back(m);
+      if (seen.insert(m).second) moves.push_back(m);
     }
   }
   return moves;
@@ -136,8 +141,8 @@ VariantPuzzle Apply(const VariantPuzzle& p, const Move& m, const std::vector<int
   for (int old : m) {
     const char given = p.puzzle[static_cast<size_t>(old)];
     const char solved = p.solution[static_cast<size_t>(old)];
-    out.puzzle.push_back(given == '0' ? '0'
-                                      : static_cast<char>('0' + digits[static_cast<size_t>(given - '1')]));
+    out.puzzle.push_back(
+        given == '0' ? '0' : static_cast<char>('0' + digits[static_cast<size_t>(given - '1')]));
     out.solution.push_back(static_cast<char>('0' + digits[static_cast<size_t>(solved - '1')]));
     if (!p.layout.empty()) out.layout.push_back(p.layout[static_cast<size_t>(old)]);
   }
@@ -254,7 +259,8 @@ VariantPuzzle ParseVariantLine(PuzzleKind kind, std::string_view line) {
     } else {
       throw std::invalid_argument("character " + std::to_string(i + 1) + " '" + std::string(1, c) +
                                   "' is neither a digit 1.." + std::to_string(n) +
-                                  " nor a letter A.." + std::string(1, static_cast<char>('A' + n - 1)));
+                                  " nor a letter A.." +
+                                  std::string(1, static_cast<char>('A' + n - 1)));
     }
   }
   if (jigsaw) {
@@ -335,8 +341,7 @@ VariantPuzzle Scramble(PuzzleKind kind, const VariantPuzzle& p, RandomSource& ra
   std::vector<int> digits(static_cast<size_t>(n));
   std::iota(digits.begin(), digits.end(), 1);
   for (int i = n - 1; i > 0; --i) {
-    std::swap(digits[static_cast<size_t>(i)],
-              digits[random.Below(static_cast<uint32_t>(i + 1))]);
+    std::swap(digits[static_cast<size_t>(i)], digits[random.Below(static_cast<uint32_t>(i + 1))]);
   }
   const int move = static_cast<int>(random.Below(static_cast<uint32_t>(MoveCount(kind))));
   return Transform(kind, p, move, digits);
