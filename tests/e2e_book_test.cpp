@@ -1,6 +1,7 @@
 // End-to-end: whole books made through the command line, read back with qpdf and poppler's
 // pdftotext: sections, front matter, the contents' pages, answers that solve their puzzles,
-// plan files against the command line, manifests against the PDF, and series without repeats.
+// plan files against the command line, manifests against the PDF, series without repeats, and
+// the variants, each proven on its own rules.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,7 +12,9 @@
 #include "e2e_blocks.h"
 #include "e2e_util.h"
 #include "puzzle/canonical.h"
+#include "puzzle/variant.h"
 #include "test_util.h"
+#include "tools/constraint_solver.h"
 
 namespace quorvel {
 namespace {
@@ -258,6 +261,139 @@ TEST_F(WholeBook, AVolumeMadeWithExcludeSharesNoPuzzleWithTheOnesBefore) {
   EXPECT_FALSE(fs::exists(Path("x.pdf")));
 }
 
+// An n x n grid's digits, row by row as the page shows them: a full answer's, sorted by place.
+std::string GridDigits(std::vector<Word> digits, size_t n) {
+  if (digits.size() != n * n) return std::string();
+  std::sort(digits.begin(), digits.end(), [](const Word& a, const Word& b) { return a.y < b.y; });
+  std::string grid;
+  for (size_t row = 0; row < n; ++row) {
+    const auto first = digits.begin() + static_cast<std::ptrdiff_t>(row * n);
+    std::sort(first, first + static_cast<std::ptrdiff_t>(n),
+              [](const Word& a, const Word& b) { return a.x < b.x; });
+    for (size_t k = 0; k < n; ++k) grid += digits[row * n + k].text;
+  }
+  return grid;
+}
+
+// A puzzle's givens on an n x n grid under its heading, "0" where empty.
+std::string Givens(const Block& b, int n) {
+  const double left = b.heading->x0, cell = (b.right - left) / n;
+  const double top = b.heading->y0 + 0.26 * kPt;
+  std::string grid(static_cast<size_t>(n * n), '0');
+  for (const Word& w : b.digits) {
+    const int col = static_cast<int>(std::floor(((w.x0 + w.x1) / 2 - left) / cell));
+    const int row = static_cast<int>(std::floor(((w.y0 + w.y1) / 2 - top) / cell));
+    if (col < 0 || row < 0 || col >= n || row >= n) return std::string();
+    grid[static_cast<size_t>(row * n + col)] = w.text[0];
+  }
+  return grid;
+}
+
+TEST_F(WholeBook, EveryVariantPrintsProvenPuzzlesWithTheirRulesAndAnswers) {
+  const std::string sections =
+      "--section x:hard:4:2 --section jigsaw:expert:2:1 --section 6x6:easy:8:4 "
+      "--section 4x4:very-easy:6:4 ";
+  const std::string pdf = Path("variants.pdf");
+  Result r = Make(sections + "--unique --front-matter all --manifest " + Path("variants.json") +
+                  " -o " + pdf);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(Shell("qpdf --check " + pdf).status, 0);
+  // Cell rules of 0.84 pt, Jigsaw regions and boxes of 2.16 pt, X-Sudoku's diagonal cells
+  // shaded 15% grey.
+  const std::string content = Shell("qpdf --qdf --object-streams=disable " + pdf + " -").out;
+  std::set<double> widths, greys;
+  const std::regex width(R"(([0-9.]+) w\b)"), grey(R"(\b([0-9.]+) G\b)");
+  for (std::sregex_iterator it(content.begin(), content.end(), width), e; it != e; ++it) {
+    widths.insert(std::stod((*it)[1]));
+  }
+  for (std::sregex_iterator it(content.begin(), content.end(), grey), e; it != e; ++it) {
+    greys.insert(std::stod((*it)[1]));
+  }
+  ASSERT_FALSE(widths.empty());
+  EXPECT_GE(*widths.begin(), 0.75);
+  EXPECT_TRUE(widths.count(2.16)) << "heavy region borders";
+  EXPECT_TRUE(std::any_of(greys.begin(), greys.end(), [](double g) {
+    return g >= 0.8 && g <= 0.9;
+  })) << "a shading of 10% to 20% grey";
+  const std::string text = Shell("pdftotext " + pdf + " -").out;
+  for (const char* words : {"How to Play X-Sudoku", "How to Play Jigsaw Sudoku",
+                            "How to Play 6x6 Sudoku", "How to Play 4x4 Sudoku", "Hard X-Sudoku",
+                            "Expert Jigsaw Sudoku", "Easy 6x6 Sudoku", "Very Easy 4x4 Sudoku"}) {
+    EXPECT_NE(text.find(words), std::string::npos) << words;
+  }
+
+  // Every puzzle read back from its page and its answer page is the manifest's, its only
+  // solution under its own rules is its answer.
+  const json manifest = Manifest("variants.json");
+  ASSERT_EQ(manifest["puzzles"].size(), 20u);
+  struct Expect {
+    int first, last, n;
+    const char *kind, *level;
+  };
+  const Expect kinds[] = {{1, 4, 9, "x", "hard"},
+                          {5, 6, 9, "jigsaw", "expert"},
+                          {7, 14, 6, "6x6", "easy"},
+                          {15, 20, 4, "4x4", "very-easy"}};
+  auto expect_of = [&](int number) -> const Expect& {
+    for (const Expect& e : kinds) {
+      if (number >= e.first && number <= e.last) return e;
+    }
+    return kinds[0];
+  };
+  std::map<int, std::string> givens, answers;
+  const std::vector<PageWords> pages = Words(pdf);
+  for (const PageWords& page : pages) {
+    for (const Block& b : BlocksOf(page)) {
+      const int n = expect_of(b.number).n;
+      if (b.answer_page > 0) {
+        givens[b.number] = Givens(b, n);
+        // Children's digits are large: 16 pt or more on 6x9 (a box of 16 pt type is taller).
+        if (n < 9) {
+          for (const Word& w : b.digits) EXPECT_GE(w.y1 - w.y0, 16) << "puzzle " << b.number;
+        }
+      } else {
+        answers[b.number] = GridDigits(b.digits, static_cast<size_t>(n));
+      }
+    }
+  }
+  ASSERT_EQ(givens.size(), 20u);
+  ASSERT_EQ(answers.size(), 20u);
+  for (const auto& [k, puzzle] : givens) {
+    SCOPED_TRACE("puzzle " + std::to_string(k));
+    const Expect& e = expect_of(k);
+    const json& m = manifest["puzzles"][static_cast<size_t>(k - 1)];
+    EXPECT_EQ(m["kind"], e.kind);
+    EXPECT_EQ(m["level"], e.level);
+    EXPECT_EQ(m["size"], e.n);
+    EXPECT_EQ(m["puzzle"], puzzle);
+    EXPECT_EQ(m["solution"], answers[k]);
+    const puzzle::PuzzleKind kind = *puzzle::KindFromKey(e.kind);
+    const std::string layout = m.value("layout", "");
+    EXPECT_EQ(layout.size(), kind == puzzle::PuzzleKind::kJigsaw ? 81u : 0u);
+    std::string solution;
+    const tools::ConstraintSolver solver(puzzle::VariantGeometry(kind, layout));
+    EXPECT_EQ(solver.CountSolutions(puzzle, 2, &solution), 1);
+    EXPECT_EQ(solution, answers[k]);
+    EXPECT_EQ(m["canonical"],
+              puzzle::VariantForm(kind, puzzle::VariantLine(kind, {puzzle, solution, layout})));
+  }
+
+  // The next volume, made with --exclude, shares none of them.
+  ASSERT_EQ(Make(sections + "--exclude " + Path("variants.json") + " --manifest " +
+                 Path("next.json") + " -o " + Path("next.pdf"))
+                .status,
+            0);
+  const std::set<std::string> first = Forms(manifest), next = Forms(Manifest("next.json"));
+  EXPECT_EQ(first.size(), 20u) << "a book of different puzzles";
+  EXPECT_EQ(next.size(), 20u);
+  for (const std::string& form : next) EXPECT_FALSE(first.count(form));
+  // The 4x4 very-easy bank's 1,000 lines, all of them left once the book's 6 are excluded.
+  const std::string half = "--section 4x4:very-easy:500:4 ";
+  EXPECT_REFUSED(Make(half + half + "--exclude " + Path("variants.json") + " -o " + Path("x.pdf")),
+                 "4x4 excluded",
+                 "the banks have 994 Very Easy 4x4 Sudoku puzzles left besides the 6 excluded");
+}
+
 TEST_F(WholeBook, BadInputIsRefusedBeforeAnyWork) {
   struct Bad {
     std::string args, says;
@@ -278,6 +414,10 @@ TEST_F(WholeBook, BadInputIsRefusedBeforeAnyWork) {
       {"--design classic --section standard:easy:4", "--section needs the book design"},
       {"--design classic --front-matter title", "front matter needs the book design"},
       {"--front-matter title,index", "unknown front matter \"index\""},
+      {"--section 4x4:hard:10", "4x4 Sudoku has no level hard; its levels are very-easy and easy"},
+      {"--section 6x6:expert:4", "its levels are very-easy, easy, standard and hard"},
+      {"--section x:hard:10:1c", "candidates are printed for Standard puzzles only"},
+      {"--section kakuro:easy:3", "use standard, samurai, x, jigsaw, 4x4 or 6x6"},
   };
   for (const Bad& b : bad) {
     EXPECT_REFUSED(Book(b.args + " -o " + Path("x.pdf")), b.args, b.says);
