@@ -57,3 +57,8 @@ run "The same, --exclude two volumes" "${whole[@]}" --manifest "$out/book.json" 
 # from the book design's Standard row above.
 run "Standard 200 x 4, 6x9 print-ready, with cover" --pages 200 --per-page 4 --level extreme \
   --paper 6x9 --print-ready --design book --cover "$out/cover.pdf"
+# Variants: 200 pages of puzzles in four sections, one of each variant.
+variants=(--paper 6x9 --print-ready --section x:extreme:100:2 --section jigsaw:extreme:100:2
+  --section 6x6:hard:200:4 --section 4x4:easy:200:4)
+run "Variants, 4 sections, 600 puzzles, 200 pages" "${variants[@]}"
+run "The same, every puzzle different" "${variants[@]}" --unique --manifest "$out/book.json"
