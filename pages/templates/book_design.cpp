@@ -402,7 +402,8 @@ int GivenDigits(const BookOptions& o, int total_pages) {
   return smallest;
 }
 
-// Children's grids have large digits: 24 pt on Letter, 16 pt on the smallest trims.
+// Children's grids need large digits: 16 pt or more on any trim (4 a page gives 23 pt on 6 x 9
+// and 34 pt on Letter).
 constexpr int kChildrenDigits = 16;
 
 std::string ChildrenProblem(const BookOptions& o, int total_pages) {
