@@ -93,6 +93,14 @@ int BankIndex(puzzle::PuzzleKind kind, int level) {
          puzzle::VariantBankIndex(kind, puzzle::BankOf(kind, level));
 }
 
+std::string OneVariantTitle(const BookOptions& o) {
+  const std::vector<Section> parts = o.Parts();
+  for (const Section& s : parts) {
+    if (!puzzle::IsVariant(s.kind) || s.kind != parts.front().kind) return std::string();
+  }
+  return parts.empty() ? std::string() : puzzle::KindTitle(parts.front().kind);
+}
+
 std::string SectionProblem(const Section& s) {
   if (s.level < 0 || s.level > 5) return "level " + std::to_string(s.level) + " is not 0..5";
   if (s.count < 1) return "a section holds 1 puzzle or more, not " + std::to_string(s.count);

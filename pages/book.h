@@ -37,6 +37,10 @@ int CopyrightYear();
 // the classic banks for Standard and Samurai, a variant's own after them.
 int BankIndex(puzzle::PuzzleKind kind, int level);
 
+// The print name of the one variant all of a book's puzzles are, "Jigsaw Sudoku", or "" for a
+// book of Standard or Samurai puzzles or of several kinds.
+std::string OneVariantTitle(const BookOptions& o);
+
 // Why a section cannot be made, or "".
 std::string SectionProblem(const Section& section);
 

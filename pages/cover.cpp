@@ -8,6 +8,7 @@
 
 #include "pages/words.h"
 #include "puzzle/canonical.h"
+#include "puzzle/variant.h"
 #include "report/embedded_font.h"
 
 namespace quorvel::pages {
@@ -75,6 +76,10 @@ std::string LevelRange(const BookOptions& book) {
     const std::string caption = LevelCaption(level);
     return caption.substr(0, caption.size() - 7);
   };
+  const std::string variant = OneVariantTitle(book);
+  if (!variant.empty()) {
+    return (low == high ? name(low) : name(low) + " to " + name(high)) + " " + variant;
+  }
   return low == high ? name(low) + " Sudoku" : name(low) + " to " + name(high);
 }
 
@@ -168,8 +173,54 @@ std::string PuzzleOf(const PickedPuzzle& p) {
   return puzzle::SplitLine(p.grids[0]).puzzle;
 }
 
+// A variant's grid as its pages draw it: X-Sudoku's diagonal cells grey, every cell rule thin,
+// the region borders (a Jigsaw's own) heavy, the givens row by row.
+void DrawVariantGrid(report::SinglePagePdf& pdf, const Rect& at, const PickedPuzzle& p) {
+  pdf.FillRect(at, Cmyk::White());
+  const puzzle::GridGeometry geometry = puzzle::VariantGeometry(p.kind, p.layout);
+  const int n = geometry.Size();
+  const double c = at.width / n;
+  if (p.kind == puzzle::PuzzleKind::kX) {
+    constexpr Cmyk kShade{0, 0, 0, 0.15};
+    for (int r = 0; r < n; ++r) {
+      pdf.FillRect({at.left + r * c, at.top + r * c, c, c}, kShade);
+      if (n - 1 - r != r) pdf.FillRect({at.left + (n - 1 - r) * c, at.top + r * c, c, c}, kShade);
+    }
+  }
+  for (int k = 0; k <= n; ++k) {
+    pdf.Rule(at.left, at.top + k * c, at.Right(), at.top + k * c, 0.75, Cmyk::Black());
+    pdf.Rule(at.left + k * c, at.top, at.left + k * c, at.Bottom(), 0.75, Cmyk::Black());
+  }
+  for (int k = 0; k <= n; ++k) {
+    for (int j = 0; j < n; ++j) {
+      if (geometry.BorderAbove(k, j)) {
+        pdf.Rule(at.left + j * c, at.top + k * c, at.left + (j + 1) * c, at.top + k * c, 2.0,
+                 Cmyk::Black());
+      }
+      if (geometry.BorderLeftOf(j, k)) {
+        pdf.Rule(at.left + k * c, at.top + j * c, at.left + k * c, at.top + (j + 1) * c, 2.0,
+                 Cmyk::Black());
+      }
+    }
+  }
+  const double size = std::max(7.0, std::round(0.52 * c * 72 / 0.688));
+  const double cap = 0.688 * size / 72;
+  for (int r = 0; r < n; ++r) {
+    for (int col = 0; col < n; ++col) {
+      const char d = p.puzzle.at(static_cast<size_t>(r * n + col));
+      if (d == '0') continue;
+      const std::string text(1, d);
+      const double x = at.left + col * c + (c - pdf.TextWidth(text, kRegular, size)) / 2;
+      const double y = at.top + r * c + (c + cap) / 2;
+      pdf.Text(text, kRegular, size, x, y, Cmyk::Black());
+    }
+  }
+}
+
 // A grid on a white square: thin cell rules, heavy box rules, the givens in black.
-void DrawGrid(report::SinglePagePdf& pdf, const Rect& at, const std::string& puzzle) {
+void DrawGrid(report::SinglePagePdf& pdf, const Rect& at, const PickedPuzzle& p) {
+  if (puzzle::IsVariant(p.kind)) return DrawVariantGrid(pdf, at, p);
+  const std::string puzzle = PuzzleOf(p);
   pdf.FillRect(at, Cmyk::White());
   const double c = at.width / 9;
   for (int k = 0; k <= 9; ++k) {
@@ -303,7 +354,7 @@ std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const 
   }
   static const std::vector<PickedPuzzle> kNone;
   const std::vector<PickedPuzzle>& picked = made.picked ? *made.picked : kNone;
-  if (!picked.empty() && l.grid.width > 0.5) DrawGrid(pdf, l.grid, PuzzleOf(picked.front()));
+  if (!picked.empty() && l.grid.width > 0.5) DrawGrid(pdf, l.grid, picked.front());
   const int count = made.puzzles;
   const Lines levels{{LevelRange(book)}, 14, 1.2};
   const Lines puzzles{{std::to_string(count) +
@@ -348,7 +399,7 @@ std::string MakeCover(const BookOptions& book, const CoverOptions& cover, const 
   if (l.sample.width >= 1.0 && !picked.empty()) {
     Centred(pdf, Lines{{"A puzzle from this book"}, 10, 1.2}, kRegular, back, l.sample_caption,
             on_ground);
-    DrawGrid(pdf, l.sample, PuzzleOf(picked.size() > 1 ? picked[1] : picked.front()));
+    DrawGrid(pdf, l.sample, picked.size() > 1 ? picked[1] : picked.front());
   }
 
   // What was drawn, before any guide: the barcode area and the safe areas.

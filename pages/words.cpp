@@ -176,14 +176,18 @@ Places PlacesOf(const BookOptions& o) {
 namespace {
 
 // The book design's title: the level caption, or for parts of several levels the easiest and
-// the hardest, "Easy to Hard Sudoku".
+// the hardest, "Easy to Hard Sudoku"; a book of one variant names it, "Easy to Hard X-Sudoku".
 std::string DefaultBookTitle(const BookOptions& o) {
   const std::vector<Section> parts = o.Parts();
   int low = 5, high = 0;
   for (const Section& s : parts) low = std::min(low, s.level), high = std::max(high, s.level);
-  if (low == high) return LevelCaption(low);
   const std::string easiest = LevelCaption(low), hardest = LevelCaption(high);
-  return easiest.substr(0, easiest.size() - 7) + " to " + hardest;
+  auto bare = [](const std::string& caption) { return caption.substr(0, caption.size() - 7); };
+  if (const std::string variant = OneVariantTitle(o); !variant.empty()) {
+    return (low == high ? bare(easiest) : bare(easiest) + " to " + bare(hardest)) + " " + variant;
+  }
+  if (low == high) return easiest;
+  return bare(easiest) + " to " + hardest;
 }
 
 // The words of a book and, when one of them cannot be printed, why.

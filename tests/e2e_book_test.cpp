@@ -378,6 +378,31 @@ TEST_F(WholeBook, EveryVariantPrintsProvenPuzzlesWithTheirRulesAndAnswers) {
               puzzle::VariantForm(kind, puzzle::VariantLine(kind, {puzzle, solution, layout})));
   }
 
+  // A cover shows the book's first puzzle as the book prints it: a 4x4 book's, on its own grid
+  // and row by row.
+  ASSERT_EQ(Make("--section 4x4:easy:100:4 --manifest " + Path("four.json") + " --cover " +
+                 Path("cover.pdf") + " -o " + Path("four.pdf"))
+                .status,
+            0);
+  const std::vector<PageWords> cover = Words(Path("cover.pdf"));
+  ASSERT_EQ(cover.size(), 1u);
+  double right = 0;
+  for (const Word& w : cover[0]) right = std::max(right, w.x);
+  std::vector<Word> front;
+  for (const Word& w : cover[0]) {
+    if (w.x > right / 2 + 0.5 && w.text.size() == 1 && w.text[0] >= '1' && w.text[0] <= '4') {
+      front.push_back(w);
+    }
+  }
+  std::sort(front.begin(), front.end(), [](const Word& a, const Word& b) {
+    return std::fabs(a.y - b.y) > 0.1 ? a.y < b.y : a.x < b.x;
+  });
+  std::string shown, givens_of_first = Manifest("four.json")["puzzles"][0]["puzzle"];
+  for (const Word& w : front) shown += w.text;
+  givens_of_first.erase(std::remove(givens_of_first.begin(), givens_of_first.end(), '0'),
+                        givens_of_first.end());
+  EXPECT_EQ(shown, givens_of_first);
+
   // The next volume, made with --exclude, shares none of them.
   ASSERT_EQ(Make(sections + "--exclude " + Path("variants.json") + " --manifest " +
                  Path("next.json") + " -o " + Path("next.pdf"))
