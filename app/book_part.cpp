@@ -23,28 +23,15 @@ struct LayoutChoice {
 constexpr LayoutChoice kLayouts[] = {
     {"1", 1, false}, {"1 + candidates", 1, true}, {"2", 2, false}, {"4", 4, false}};
 
-// The kinds a section can be, in the order the table lists them.
-constexpr puzzle::PuzzleKind kKinds[] = {
-    puzzle::PuzzleKind::kStandard, puzzle::PuzzleKind::kSamurai, puzzle::PuzzleKind::kX,
-    puzzle::PuzzleKind::kJigsaw,   puzzle::PuzzleKind::kSix,     puzzle::PuzzleKind::kFour};
-
-QString KindCaption(puzzle::PuzzleKind kind) {
-  switch (kind) {
-    case puzzle::PuzzleKind::kStandard:
-      return QStringLiteral("Standard");
-    case puzzle::PuzzleKind::kSamurai:
-      return QStringLiteral("Samurai");
-    case puzzle::PuzzleKind::kX:
-      return QStringLiteral("X-Sudoku");
-    case puzzle::PuzzleKind::kJigsaw:
-      return QStringLiteral("Jigsaw");
-    case puzzle::PuzzleKind::kFour:
-      return QStringLiteral("4x4");
-    case puzzle::PuzzleKind::kSix:
-      return QStringLiteral("6x6");
-  }
-  return QString();
-}
+// The kinds a section can be, in the order the table lists them, with their captions.
+struct KindChoice {
+  puzzle::PuzzleKind kind;
+  const char* caption;
+};
+constexpr KindChoice kKinds[] = {
+    {puzzle::PuzzleKind::kStandard, "Standard"}, {puzzle::PuzzleKind::kSamurai, "Samurai"},
+    {puzzle::PuzzleKind::kX, "X-Sudoku"},        {puzzle::PuzzleKind::kJigsaw, "Jigsaw"},
+    {puzzle::PuzzleKind::kSix, "6x6"},           {puzzle::PuzzleKind::kFour, "4x4"}};
 
 int LayoutIndex(const pages::Section& s) {
   for (int i = 0; i < 4; ++i) {
@@ -220,9 +207,9 @@ void BookPart::ShowSections() {
   for (int row = 0; row < static_cast<int>(sections_.size()); ++row) {
     const pages::Section& s = sections_[static_cast<size_t>(row)];
     auto* kind = new QComboBox;
-    for (const puzzle::PuzzleKind k : kKinds) {
-      kind->addItem(KindCaption(k), static_cast<int>(k));
-      if (k == s.kind) kind->setCurrentIndex(kind->count() - 1);
+    for (const KindChoice& choice : kKinds) {
+      kind->addItem(QString::fromLatin1(choice.caption));
+      if (choice.kind == s.kind) kind->setCurrentIndex(kind->count() - 1);
     }
     // Only the levels the kind offers: the children's grids have fewer.
     auto* level = new QComboBox;
@@ -256,7 +243,7 @@ void BookPart::ShowSections() {
     auto section = [this, row]() -> pages::Section& { return sections_[static_cast<size_t>(row)]; };
     connect(kind, &QComboBox::currentIndexChanged, this, [this, section](int index) {
       pages::Section& chosen = section();
-      chosen.kind = kKinds[index];
+      chosen.kind = kKinds[index].kind;
       if (chosen.kind != puzzle::PuzzleKind::kStandard) chosen.candidates = false;
       if (chosen.Samurai()) chosen.per_page = 1;
       // A level the kind lacks becomes the kind's hardest.
