@@ -87,12 +87,6 @@ int CopyrightYear() {
 
 std::string BookTitle(int level) { return LevelCaption(level) + " by " + kProgramName; }
 
-int BankIndex(puzzle::PuzzleKind kind, int level) {
-  if (!puzzle::IsVariant(kind)) return puzzle::GetBankLevel(level) - 1;
-  return puzzle::BankSet::kClassicBanks +
-         puzzle::VariantBankIndex(kind, puzzle::BankOf(kind, level));
-}
-
 std::string OneVariantTitle(const BookOptions& o) {
   const std::vector<Section> parts = o.Parts();
   for (const Section& s : parts) {
@@ -136,13 +130,13 @@ namespace {
 // Why the banks cannot give every puzzle of the book a different bank line, or "".
 std::string UniqueProblem(const BookOptions& options, const puzzle::BankSet& banks) {
   constexpr int kBanks = puzzle::BankSet::kAllBanks;
-  int needed[kBanks] = {}, level_of[kBanks] = {};
-  puzzle::PuzzleKind kind_of[kBanks] = {};
-  for (const Section& part : options.Parts()) {
-    const int bank = BankIndex(part.kind, part.level);
+  const std::vector<Section> parts = options.Parts();
+  int needed[kBanks] = {};
+  const Section* part_of[kBanks] = {};  // a part that draws on the bank
+  for (const Section& part : parts) {
+    const int bank = puzzle::BankSet::IndexOf(part.kind, part.level);
     needed[bank] += part.Samurai() ? 5 * part.count : part.count;
-    level_of[bank] = part.level;
-    kind_of[bank] = part.kind;
+    part_of[bank] = &part;
   }
   for (int bank = 0; bank < kBanks; ++bank) {
     if (needed[bank] == 0) continue;
@@ -150,10 +144,10 @@ std::string UniqueProblem(const BookOptions& options, const puzzle::BankSet& ban
     const int most = static_cast<int>(banks.Bank(bank).size()) - excluded;
     if (needed[bank] <= most) continue;
     // Standard and Samurai sections draw on the same classic bank of their level.
-    const std::string level =
-        bank < puzzle::BankSet::kClassicBanks
-            ? LevelCaption(level_of[bank])
-            : SectionName(Section{kind_of[bank], level_of[bank], 1, 1, false, {}});
+    const Section& part = *part_of[bank];
+    const std::string level = bank < puzzle::BankSet::kClassicBanks
+                                  ? LevelCaption(part.level)
+                                  : SectionName(Section{part.kind, part.level, 1, 1, false, {}});
     if (excluded > 0) {
       return "the banks have " + std::to_string(std::max(most, 0)) + " " + level +
              " puzzles left besides the " + std::to_string(excluded) +

@@ -33,10 +33,6 @@ std::string BookTitle(int level);
 // The year of a copyright line: the year of the PDF's creation date.
 int CopyrightYear();
 
-// The bank (0..BankSet::kAllBanks - 1) the puzzles of a kind and level 0..5 are drawn from:
-// the classic banks for Standard and Samurai, a variant's own after them.
-int BankIndex(puzzle::PuzzleKind kind, int level);
-
 // The print name of the one variant all of a book's puzzles are, "Jigsaw Sudoku", or "" for a
 // book of Standard or Samurai puzzles or of several kinds.
 std::string OneVariantTitle(const BookOptions& o);

@@ -191,16 +191,12 @@ void DrawVariantGrid(report::SinglePagePdf& pdf, const Rect& at, const PickedPuz
     pdf.Rule(at.left, at.top + k * c, at.Right(), at.top + k * c, 0.75, Cmyk::Black());
     pdf.Rule(at.left + k * c, at.top, at.left + k * c, at.Bottom(), 0.75, Cmyk::Black());
   }
-  for (int k = 0; k <= n; ++k) {
-    for (int j = 0; j < n; ++j) {
-      if (geometry.BorderAbove(k, j)) {
-        pdf.Rule(at.left + j * c, at.top + k * c, at.left + (j + 1) * c, at.top + k * c, 2.0,
-                 Cmyk::Black());
-      }
-      if (geometry.BorderLeftOf(j, k)) {
-        pdf.Rule(at.left + k * c, at.top + j * c, at.left + k * c, at.top + (j + 1) * c, 2.0,
-                 Cmyk::Black());
-      }
+  for (const puzzle::GridGeometry::BorderRun& run : geometry.BorderRuns()) {
+    const double line = run.line * c, from = run.from * c, to = run.to * c;
+    if (run.across) {
+      pdf.Rule(at.left + from, at.top + line, at.left + to, at.top + line, 2.0, Cmyk::Black());
+    } else {
+      pdf.Rule(at.left + line, at.top + from, at.left + line, at.top + to, 2.0, Cmyk::Black());
     }
   }
   const double size = std::max(7.0, std::round(0.52 * c * 72 / 0.688));

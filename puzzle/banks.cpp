@@ -15,7 +15,6 @@ struct BankSet::Texts {
   std::array<std::once_flag, 5> split;
   std::array<std::vector<std::string_view>, 5> lines;
   // The variants' banks, split when they are given.
-  std::array<std::vector<std::string>, kVariantBankCount> variant_owned;
   std::array<std::vector<std::string_view>, kVariantBankCount> variant_lines;
   std::array<std::string_view, kVariantBankCount> variant_forms;
 };
@@ -37,13 +36,9 @@ void BankSet::SetVariantTexts(std::vector<std::string_view> texts,
   }
 }
 
-void BankSet::SetVariantLines(int variant_index, std::vector<std::string> lines) {
-  if (!texts_) texts_ = std::make_shared<Texts>();
-  const size_t i = static_cast<size_t>(variant_index);
-  texts_->variant_owned.at(i) = std::move(lines);
-  texts_->variant_lines[i].assign(texts_->variant_owned[i].begin(),
-                                  texts_->variant_owned[i].end());
-  texts_->variant_forms[i] = {};
+int BankSet::IndexOf(PuzzleKind kind, int level) {
+  if (!IsVariant(kind)) return GetBankLevel(level) - 1;
+  return kClassicBanks + VariantBankIndex(kind, BankOf(kind, level));
 }
 
 BankSet::BankSet(std::array<std::vector<std::string>, 5> banks)
@@ -92,7 +87,9 @@ const std::vector<std::string_view>& BankSet::Bank(int index) const {
   }
   static const std::vector<std::string_view> kEmpty;
   if (!texts_) return kEmpty;
-  if (index >= kClassicBanks) return texts_->variant_lines[static_cast<size_t>(index - 5)];
+  if (index >= kClassicBanks) {
+    return texts_->variant_lines[static_cast<size_t>(index - kClassicBanks)];
+  }
   size_t i = static_cast<size_t>(index);
   std::call_once(texts_->split[i], [&] { texts_->lines[i] = SplitLines(texts_->texts[i]); });
   return texts_->lines[i];

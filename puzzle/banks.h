@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "puzzle/options.h"
+#include "puzzle/variant.h"
+
 namespace quorvel::puzzle {
 
 class BankSet {
@@ -29,14 +32,16 @@ class BankSet {
   static std::vector<std::string_view> SplitLines(std::string_view text);
 
   // The variants' banks beside them, from the texts of their files and their lines' forms in
-  // the order of VariantBankIndex (which must outlive the set); for tests, from lines.
+  // the order of VariantBankIndex (which must outlive the set).
   void SetVariantTexts(std::vector<std::string_view> texts, std::vector<std::string_view> forms);
-  void SetVariantLines(int variant_index, std::vector<std::string> lines);
 
   // The bank of index 0..4 (`tk0`..`tk4`), or 5 + the place of a variant's bank.
   const std::vector<std::string_view>& Bank(int index) const;
   static constexpr int kClassicBanks = 5;
-  static constexpr int kAllBanks = kClassicBanks + 16;
+  static constexpr int kAllBanks = kClassicBanks + kVariantBankCount;
+  // The bank the puzzles of a kind and level 0..5 are drawn from: the classic bank of the level
+  // for Standard and Samurai, a variant's own after them.
+  static int IndexOf(PuzzleKind kind, int level);
   // "tk0", or a variant bank's file name ("x2", "4x4-1").
   static std::string Name(int index);
   // The canonical form of line `line` of bank `index`: looked up when the set was given the

@@ -1,5 +1,6 @@
 #include "puzzle/geometry.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace quorvel::puzzle {
@@ -101,6 +102,22 @@ bool GridGeometry::HeavyColumn(int column) const {
     if (!BorderLeftOf(row, column)) return false;
   }
   return true;
+}
+
+std::vector<GridGeometry::BorderRun> GridGeometry::BorderRuns() const {
+  std::vector<BorderRun> runs;
+  for (int line = 0; line <= n_; ++line) {
+    for (const bool across : {true, false}) {
+      auto border = [&](int k) { return across ? BorderAbove(line, k) : BorderLeftOf(k, line); };
+      for (int from = 0; from < n_;) {
+        int to = from;
+        while (to < n_ && border(to)) ++to;
+        if (to > from) runs.push_back({across, line, from, to});
+        from = std::max(to, from + 1);
+      }
+    }
+  }
+  return runs;
 }
 
 }  // namespace quorvel::puzzle

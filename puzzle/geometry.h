@@ -39,6 +39,15 @@ class GridGeometry {
   // vertical rule `column` along its whole height: such a rule is drawn heavy in one piece.
   bool HeavyRow(int row) const;
   bool HeavyColumn(int column) const;
+  // The region borders (the grid's edges among them) as straight runs, each drawn in one piece:
+  // along horizontal rule `line` (0..n) from column `from` to column `to` (exclusive) when
+  // `across`, else along vertical rule `line` from row `from` to row `to`; rule by rule, the
+  // horizontal runs of each before its vertical ones.
+  struct BorderRun {
+    bool across;
+    int line, from, to;
+  };
+  std::vector<BorderRun> BorderRuns() const;
 
   // Every house: the rows, then the columns, then the regions, then the extra houses; each a
   // list of cell indexes in reading order.

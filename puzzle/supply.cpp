@@ -36,7 +36,7 @@ void PuzzleSupply::PickPuzzle(int bank_index) {
 }
 
 VariantPuzzle PuzzleSupply::PickVariant(PuzzleKind kind, int level) {
-  const int bank = BankSet::kClassicBanks + VariantBankIndex(kind, BankOf(kind, level));
+  const int bank = BankSet::IndexOf(kind, level);
   const uint32_t line = DrawLine(bank);
   return Scramble(kind, ParseVariantLine(kind, banks_.Bank(bank)[line]), random_);
 }

@@ -84,29 +84,31 @@ inline std::vector<Block> BlocksOf(const PageWords& words) {
   return blocks;
 }
 
-// The 81 digits of a full grid, row by row as the page shows them.
-inline std::string FullGrid(std::vector<Word> digits) {
-  if (digits.size() != 81) return std::string();
+// The n x n digits of a full grid, row by row as the page shows them.
+inline std::string FullGrid(std::vector<Word> digits, size_t n = 9) {
+  if (digits.size() != n * n) return std::string();
   std::sort(digits.begin(), digits.end(), [](const Word& a, const Word& b) { return a.y < b.y; });
   std::string grid;
-  for (size_t row = 0; row < 9; ++row) {
-    std::sort(digits.begin() + row * 9, digits.begin() + row * 9 + 9,
+  for (size_t row = 0; row < n; ++row) {
+    const auto first = digits.begin() + static_cast<std::ptrdiff_t>(row * n);
+    std::sort(first, first + static_cast<std::ptrdiff_t>(n),
               [](const Word& a, const Word& b) { return a.x < b.x; });
-    for (size_t k = 0; k < 9; ++k) grid += digits[row * 9 + k].text;
+    for (size_t k = 0; k < n; ++k) grid += digits[row * n + k].text;
   }
   return grid;
 }
 
-// A puzzle's givens by cell, row by row as the page shows them, "0" where empty.
-inline std::string PuzzleGrid(const Block& b) {
-  const double left = b.heading->x0, side = b.right - left, cell = side / 9;
+// A puzzle's givens by cell on its n x n grid, row by row as the page shows them, "0" where
+// empty.
+inline std::string PuzzleGrid(const Block& b, int n = 9) {
+  const double left = b.heading->x0, side = b.right - left, cell = side / n;
   const double top = b.heading->y0 + 0.26 * kPt;
-  std::string grid(81, '0');
+  std::string grid(static_cast<size_t>(n * n), '0');
   for (const Word& w : b.digits) {
     int col = static_cast<int>(std::floor(((w.x0 + w.x1) / 2 - left) / cell));
     int row = static_cast<int>(std::floor(((w.y0 + w.y1) / 2 - top) / cell));
-    if (col < 0 || row < 0 || col > 8 || row > 8) return std::string();
-    grid[static_cast<size_t>(row * 9 + col)] = w.text[0];
+    if (col < 0 || row < 0 || col >= n || row >= n) return std::string();
+    grid[static_cast<size_t>(row * n + col)] = w.text[0];
   }
   return grid;
 }

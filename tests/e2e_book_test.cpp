@@ -261,34 +261,6 @@ TEST_F(WholeBook, AVolumeMadeWithExcludeSharesNoPuzzleWithTheOnesBefore) {
   EXPECT_FALSE(fs::exists(Path("x.pdf")));
 }
 
-// An n x n grid's digits, row by row as the page shows them: a full answer's, sorted by place.
-std::string GridDigits(std::vector<Word> digits, size_t n) {
-  if (digits.size() != n * n) return std::string();
-  std::sort(digits.begin(), digits.end(), [](const Word& a, const Word& b) { return a.y < b.y; });
-  std::string grid;
-  for (size_t row = 0; row < n; ++row) {
-    const auto first = digits.begin() + static_cast<std::ptrdiff_t>(row * n);
-    std::sort(first, first + static_cast<std::ptrdiff_t>(n),
-              [](const Word& a, const Word& b) { return a.x < b.x; });
-    for (size_t k = 0; k < n; ++k) grid += digits[row * n + k].text;
-  }
-  return grid;
-}
-
-// A puzzle's givens on an n x n grid under its heading, "0" where empty.
-std::string Givens(const Block& b, int n) {
-  const double left = b.heading->x0, cell = (b.right - left) / n;
-  const double top = b.heading->y0 + 0.26 * kPt;
-  std::string grid(static_cast<size_t>(n * n), '0');
-  for (const Word& w : b.digits) {
-    const int col = static_cast<int>(std::floor(((w.x0 + w.x1) / 2 - left) / cell));
-    const int row = static_cast<int>(std::floor(((w.y0 + w.y1) / 2 - top) / cell));
-    if (col < 0 || row < 0 || col >= n || row >= n) return std::string();
-    grid[static_cast<size_t>(row * n + col)] = w.text[0];
-  }
-  return grid;
-}
-
 TEST_F(WholeBook, EveryVariantPrintsProvenPuzzlesWithTheirRulesAndAnswers) {
   const std::string sections =
       "--section x:hard:4:2 --section jigsaw:expert:2:1 --section 6x6:easy:8:4 "
@@ -346,13 +318,13 @@ TEST_F(WholeBook, EveryVariantPrintsProvenPuzzlesWithTheirRulesAndAnswers) {
     for (const Block& b : BlocksOf(page)) {
       const int n = expect_of(b.number).n;
       if (b.answer_page > 0) {
-        givens[b.number] = Givens(b, n);
+        givens[b.number] = PuzzleGrid(b, n);
         // Children's digits are large: 16 pt or more on 6x9 (a box of 16 pt type is taller).
         if (n < 9) {
           for (const Word& w : b.digits) EXPECT_GE(w.y1 - w.y0, 16) << "puzzle " << b.number;
         }
       } else {
-        answers[b.number] = GridDigits(b.digits, static_cast<size_t>(n));
+        answers[b.number] = FullGrid(b.digits, static_cast<size_t>(n));
       }
     }
   }

@@ -136,18 +136,11 @@ void VariantGrid(const Sheet& sheet, puzzle::PuzzleKind kind, const std::string&
     sheet.HLine(x, n * c, kRules.light, y + k * c);
     sheet.VLine(y, n * c, kRules.light, x + k * c);
   }
-  for (int k = 0; k <= n; ++k) {
-    for (int from = 0; from < n;) {
-      int to = from;
-      while (to < n && geometry.BorderAbove(k, to)) ++to;
-      if (to > from) sheet.HLine(x + from * c, (to - from) * c, kRules.heavy, y + k * c);
-      from = std::max(to, from + 1);
-    }
-    for (int from = 0; from < n;) {
-      int to = from;
-      while (to < n && geometry.BorderLeftOf(to, k)) ++to;
-      if (to > from) sheet.VLine(y + from * c, (to - from) * c, kRules.heavy, x + k * c);
-      from = std::max(to, from + 1);
+  for (const puzzle::GridGeometry::BorderRun& run : geometry.BorderRuns()) {
+    if (run.across) {
+      sheet.HLine(x + run.from * c, (run.to - run.from) * c, kRules.heavy, y + run.line * c);
+    } else {
+      sheet.VLine(y + run.from * c, (run.to - run.from) * c, kRules.heavy, x + run.line * c);
     }
   }
   const int size = DigitSize(c);

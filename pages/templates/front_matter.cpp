@@ -311,14 +311,15 @@ std::string VariantFirstStep(puzzle::PuzzleKind kind, const puzzle::VariantPuzzl
   const puzzle::GridGeometry geometry = puzzle::VariantGeometry(kind, e.layout);
   const int n = geometry.Size();
   std::vector<std::vector<int>> houses_of(static_cast<size_t>(n * n));
-  for (const std::vector<int>& house : geometry.Houses()) {
-    for (int cell : house) houses_of[static_cast<size_t>(cell)].push_back(&house - &geometry.Houses()[0]);
+  const std::vector<std::vector<int>>& houses = geometry.Houses();
+  for (size_t h = 0; h < houses.size(); ++h) {
+    for (int cell : houses[h]) houses_of[static_cast<size_t>(cell)].push_back(static_cast<int>(h));
   }
   for (int cell = 0; cell < n * n; ++cell) {
     if (e.puzzle[static_cast<size_t>(cell)] != '0') continue;
     std::vector<bool> seen(static_cast<size_t>(n + 1));
     for (int h : houses_of[static_cast<size_t>(cell)]) {
-      for (int other : geometry.Houses()[static_cast<size_t>(h)]) {
+      for (int other : houses[static_cast<size_t>(h)]) {
         seen[static_cast<size_t>(e.puzzle[static_cast<size_t>(other)] - '0')] = true;
       }
     }
@@ -327,7 +328,8 @@ std::string VariantFirstStep(puzzle::PuzzleKind kind, const puzzle::VariantPuzzl
       if (!seen[static_cast<size_t>(d)]) ++left, digit = d;
     }
     if (left != 1) continue;
-    const std::string houses = kind == puzzle::PuzzleKind::kJigsaw ? "its row, its column or its region"
+    const std::string houses = kind == puzzle::PuzzleKind::kJigsaw
+                                   ? "its row, its column or its region"
                                : houses_of[static_cast<size_t>(cell)].size() > 3
                                    ? "its row, its column, its box or its diagonal"
                                    : "its row, its column or its box";
@@ -345,25 +347,24 @@ void DrawVariantRulesPage(const Sheet& sheet, const PageSpec& spec, TemplateCont
   const auto kind = static_cast<puzzle::PuzzleKind>(spec.first);
   const LiveArea live = Live(context, spec);
   const Column column = ColumnOf(live);
-  double top =
-      PageHeading(sheet, column, "How to Play " + puzzle::KindTitle(kind), live.top + 0.2);
+  double top = PageHeading(sheet, column, "How to Play " + puzzle::KindTitle(kind), live.top + 0.2);
   top = Paragraph(sheet, column, VariantRules(kind), kRulesSize, top);
   top = Paragraph(sheet, column,
                   "Every puzzle has exactly one solution under these rules, and logic alone "
                   "finds it. The answers are at the back of the book.",
                   kRulesSize, top);
   // The example is the same in every book: the first line of the variant's easiest bank.
-  const int bank = puzzle::BankSet::kClassicBanks + puzzle::VariantBankIndex(kind, 0);
+  const int bank = puzzle::BankSet::IndexOf(kind, 0);
   const puzzle::VariantPuzzle e =
       puzzle::ParseVariantLine(kind, context.supply.Banks().Bank(bank).front());
   const std::string step = VariantFirstStep(kind, e);
   const double step_height =
       static_cast<double>(Wrap(step, kRulesSize, column.width).size() + 1) * LineHeight(kRulesSize);
-  top = SideBySide(sheet, column, top, live.bottom - step_height, 2.6,
-                   [&](bool solution, double x, double y, double side) {
-                     VariantGrid(sheet, kind, e.layout, x, y, side,
-                                 solution ? e.solution : e.puzzle);
-                   });
+  top =
+      SideBySide(sheet, column, top, live.bottom - step_height, 2.6,
+                 [&](bool solution, double x, double y, double side) {
+                   VariantGrid(sheet, kind, e.layout, x, y, side, solution ? e.solution : e.puzzle);
+                 });
   if (!step.empty()) Paragraph(sheet, column, step, kRulesSize, top);
 }
 
